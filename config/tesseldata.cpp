@@ -1,0 +1,6 @@
+#include "config/tesseldata.h"
+
+TesselData::TesselData()
+    : QObject(nullptr), TesselSettings(), modified(false)
+{
+}

@@ -1,0 +1,41 @@
+#include "config/tesselsettings.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+TesselSettings::TesselSettings()
+    : screenWidth(240),
+      screenHeight(320),
+      previewWidth(100),
+      previewHeight(75),
+      fullScreenWidth(225),
+      fullScreenHeight(300),
+      fullScreenRotation(270),
+      dataPath(""),
+      cfgPath(""),
+      flashPath(""),
+      leftPath(""),
+      rightPath(""),
+      device(""),
+      mountPoint(""),
+      fileExt(""),
+      helpProg(""),
+      helpFile(""),
+      thumbnailSuffix("_thumbnail")
+{
+    cfgPath = getEnv("TESSELCFG");
+    if (cfgPath.isEmpty())
+        cfgPath = "./data";
+}
+
+QString TesselSettings::getEnv(const QString &name)
+{
+    const QByteArray latin1Name = name.toLatin1();
+    const char *value = ::getenv(latin1Name.constData());
+    if (!value) {
+        printf("\nTesselData::getEnv(%s) : not found", latin1Name.constData());
+        fflush(stdout);
+        return QString();
+    }
+    return QString::fromLocal8Bit(value);
+}

@@ -1,0 +1,19 @@
+#include "platform/qpeapplication.h"
+
+QPEApplication::QPEApplication(int &argc, char **argv, Type type)
+    : QApplication(argc, argv), appType(type)
+{
+    // Start-up connects lastWindowClosed() to quit() itself; the toolkit's
+    // own automatic quit would only duplicate that.
+    setQuitOnLastWindowClosed(false);
+}
+
+void QPEApplication::setMainWidget(QWidget *widget)
+{
+    main = widget;
+}
+
+QWidget *QPEApplication::mainWidget() const
+{
+    return main;
+}

@@ -1,0 +1,37 @@
+#include "platform/systemcalls.h"
+
+#include <sys/mount.h>
+#include <sys/vfs.h>
+
+namespace {
+SystemCalls kernelCalls;
+SystemCalls *current = &kernelCalls;
+}
+
+SystemCalls::~SystemCalls() = default;
+
+int SystemCalls::mount(const char *source, const char *target, const char *fsType,
+                       unsigned long flags, const void *data)
+{
+    return ::mount(source, target, fsType, flags, data);
+}
+
+int SystemCalls::umount(const char *target)
+{
+    return ::umount(target);
+}
+
+int SystemCalls::statfs(const char *path, struct statfs *buf)
+{
+    return ::statfs(path, buf);
+}
+
+SystemCalls *SystemCalls::instance()
+{
+    return current;
+}
+
+void SystemCalls::setInstance(SystemCalls *calls)
+{
+    current = calls ? calls : &kernelCalls;
+}

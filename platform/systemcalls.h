@@ -1,0 +1,24 @@
+#ifndef SYSTEMCALLS_H
+#define SYSTEMCALLS_H
+
+struct statfs;
+
+// The Linux calls that touch the flash card. The default instance calls the
+// kernel; tests put a fake in its place with setInstance(). Failures return
+// -1 and leave errno set, as the calls themselves do.
+class SystemCalls
+{
+public:
+    virtual ~SystemCalls();
+
+    virtual int mount(const char *source, const char *target, const char *fsType,
+                      unsigned long flags, const void *data);
+    virtual int umount(const char *target);
+    virtual int statfs(const char *path, struct statfs *buf);
+
+    static SystemCalls *instance();
+    // Not owned; nullptr restores the kernel calls.
+    static void setInstance(SystemCalls *calls);
+};
+
+#endif

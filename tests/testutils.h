@@ -1,0 +1,97 @@
+#ifndef TESTUTILS_H
+#define TESTUTILS_H
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <queue>
+
+namespace TestUtils {
+
+// Captures what the program writes to file descriptor 1 (printf) while it
+// lives. text() may be read at any time; the descriptor is restored on
+// destruction.
+class StdoutCapture
+{
+public:
+    StdoutCapture();
+    ~StdoutCapture();
+    StdoutCapture(const StdoutCapture &) = delete;
+    StdoutCapture &operator=(const StdoutCapture &) = delete;
+
+    QString text() const;
+
+private:
+    int savedFd;
+    int captureFd;
+    QString capturePath;
+};
+
+// Answers modal widgets as they appear, in order: each queued action runs
+// on the next modal widget (QApplication::activeModalWidget()) that it has
+// not handled yet. Polls from the event loop, so it works inside exec().
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ModalAnswerer(int timeoutMs = 5000);
+
+    // Clicks the given button of the next message box and records its
+    // caption and text.
+    void answerMessageBox(QMessageBox::StandardButton button);
+    // Runs any action on the next modal widget (dialogs of our own).
+    void answerModal(std::function<void(QWidget *)> action);
+
+    int pending() const { return int(actions.size()); }
+    bool timedOut() const { return gaveUp; }
+
+    QStringList captions;
+    QStringList texts;
+
+private:
+    void poll();
+
+    std::queue<std::function<void(QWidget *)>> actions;
+    QPointer<QWidget> lastHandled;
+    QTimer timer;
+    int timeout;
+    int waited = 0;
+    bool gaveUp = false;
+};
+
+// While alive, file permission bits bind this thread even when it runs as
+// root (CI does): the file capabilities are dropped from the effective set
+// and given back on destruction. Lets tests make unreadable directories and
+// read-only folders that really refuse.
+class PermissionChecksOn
+{
+public:
+    PermissionChecksOn();
+    ~PermissionChecksOn();
+    PermissionChecksOn(const PermissionChecksOn &) = delete;
+    PermissionChecksOn &operator=(const PermissionChecksOn &) = delete;
+
+private:
+    unsigned int savedEffective = 0;
+    bool changed = false;
+};
+
+// Writes a picture of the given size and format ("JPEG", "PNG") with a
+// colour gradient, so that scaling changes its pixels. True on success.
+bool writePicture(const QString &path, const QSize &size, const char *format = "JPEG");
+
+// Writes bytes that no image reader accepts under a picture's name.
+bool writeCorruptPicture(const QString &path);
+
+// Names of the visible top-level widgets, for cleanup() checks.
+QStringList visibleTopLevels();
+
+} // namespace TestUtils
+
+#endif
