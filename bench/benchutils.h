@@ -1,0 +1,104 @@
+#ifndef BENCHUTILS_H
+#define BENCHUTILS_H
+
+// Shared by the benchmark programs: real-sized photos and timing.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace BenchUtils {
+
+// A 12-megapixel (4000 x 3000) JPEG with photo-like content: gradients,
+// shapes and noise, so the encoder and decoder do real work.
+inline bool makePhoto(const QString &path, int seed, int quality = 90)
+{
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    QPainter p(&image);
+    QLinearGradient sky(0, 0, 0, 1500);
+    sky.setColorAt(0, QColor(40, 90, 180));
+    sky.setColorAt(1, QColor(170, 210, 240));
+    p.fillRect(0, 0, 4000, 1500, sky);
+    QLinearGradient ground(0, 1500, 0, 3000);
+    ground.setColorAt(0, QColor(30, 110, 150));
+    ground.setColorAt(1, QColor(220, 200, 150));
+    p.fillRect(0, 1500, 4000, 1500, ground);
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 400; ++i) {
+        p.setBrush(QColor::fromRgb(rng.generate() | 0xff000000));
+        p.drawEllipse(rng.bounded(4000), rng.bounded(3000), 20 + rng.bounded(300),
+                      20 + rng.bounded(300));
+    }
+    p.end();
+    for (int y = 0; y < 3000; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < 4000; ++x) {
+            const int n = int(rng.bounded(24)) - 12;
+            const QRgb c = line[x];
+            line[x] = qRgb(std::clamp(qRed(c) + n, 0, 255), std::clamp(qGreen(c) + n, 0, 255),
+                           std::clamp(qBlue(c) + n, 0, 255));
+        }
+    }
+    return image.save(path, "JPEG", quality);
+}
+
+// `count` photos in `dir`, made once and kept between runs.
+inline QStringList makePhotos(const QString &dir, int count)
+{
+    QDir().mkpath(dir);
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QString("%1/photo_%2.jpg").arg(dir).arg(i + 1, 2, 10, QChar('0'));
+        if (!QFile::exists(path) && !makePhoto(path, i + 1)) {
+            fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            continue;
+        }
+        paths << path;
+    }
+    return paths;
+}
+
+// Best of `runs` wall-clock timings of `work`, in milliseconds.
+inline double bestMs(const std::function<void()> &work, int runs = 3)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+// Runs an external program to its end; false when it is not installed or fails.
+inline bool runTool(const QString &program, const QStringList &args)
+{
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return false;
+    QProcess proc;
+    proc.setStandardOutputFile(QProcess::nullDevice());
+    proc.start(program, args);
+    return proc.waitForFinished(-1) && proc.exitStatus() == QProcess::NormalExit &&
+           proc.exitCode() == 0;
+}
+
+inline bool toolInstalled(const QString &program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+} // namespace BenchUtils
+
+#endif
