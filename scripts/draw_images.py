@@ -506,8 +506,8 @@ class BeachScene:
         px, _ = self.PARASOL
         e = ((x - px - 5.0) / 9.0) ** 2 + ((y - 64.5) / 2.2) ** 2
         col = scale(col, 1.0 - 0.3 * smoothstep(1.2, 0.7, e))
-        # Shadow of the palm leaves.
-        e = ((x - 70.0) / 10.0) ** 2 + ((y - 71.0) / 2.0) ** 2
+        # Shadow of the palm leaves, cast to the right like the parasol's.
+        e = ((x - 97.0) / 8.0) ** 2 + ((y - 72.0) / 1.8) ** 2
         col = scale(col, 1.0 - 0.22 * smoothstep(1.2, 0.6, e))
         return col
 
@@ -686,11 +686,11 @@ def draw_deleteall():
     img = new_canvas(w, h)
     # The bar, shaded like a rounded rod.
     for y in range(h):
-        for x in range(1, 4):
-            col = mix((150, 24, 24), (84, 6, 6), (x - 1) / 2.0)
+        for x in range(2, 5):
+            col = mix((140, 20, 20), (70, 0, 0), (x - 2) / 2.0)
             img[y][x] = scale(col, 1.0 - 0.03 * y)
     arrow = new_canvas(w, h, False)
-    polygon(arrow, left_arrow_points(w, h, 7.0, 2.0), True)
+    polygon(arrow, left_arrow_points(w, h, 8.0, 2.0, tip_x=-1.0), True)
     for y in range(h):
         for x in range(w):
             if not arrow[y][x]:
@@ -718,18 +718,22 @@ def draw_copy():
 
 
 def draw_delete():
-    """Red arrow pointing left, dark rim and a 7-step vertical shading."""
+    """Red arrow pointing left, lit from the upper left: 9 colours."""
     w, h = 15, 10
+    shape = new_canvas(w, h, False)
+    polygon(shape, left_arrow_points(w, h, 6.0, 2.0), True)
     img = new_canvas(w, h)
-    polygon(img, left_arrow_points(w, h, 6.0, 2.0), True)
-    rim = border_pixels(img, True)
-    shades = [to_rgb(mix((255, 150, 140), (190, 0, 0), i / 6.0)) for i in range(7)]
     for y in range(h):
         for x in range(w):
-            if img[y][x] is True:
-                img[y][x] = shades[min(6, max(0, round((y - 1) * 6 / 7.0)))]
-    for x, y in rim:
-        img[y][x] = (112, 0, 0)
+            if not shape[y][x]:
+                continue
+            col = mix((255, 128, 112), (176, 0, 0), (y + 0.2 * x) / 11.8)
+            if not get(shape, x, y + 1, False) or not get(shape, x + 1, y, False):
+                col = scale(col, 0.55)
+            elif not get(shape, x, y - 1, False) or not get(shape, x - 1, y, False):
+                col = mix(col, (255, 210, 200), 0.4)
+            img[y][x] = col
+    reduce_colours(img, 8)           # plus the transparent colour: 9
     return img
 
 
@@ -883,19 +887,19 @@ def draw_linkicon():
     line(img, 7, 8, 7, 15, dark)
     line(img, 0, 15, 7, 15, dark)
     # An arrow heading up and to the right.
-    arrow = [".#####",
-             "...###",
-             "..##.#",
-             ".##..#",
-             "##....",
+    arrow = ["..####",
+             "....##",
+             "...#.#",
+             "..#..#",
+             ".#....",
              "#....."]
     for y, row in enumerate(arrow):
         for x, bit in enumerate(row):
             if bit == "#":
                 put(img, 1 + x, 9 + y, dark)
-    for x, y in ((1, 12), (2, 11), (3, 10)):
-        if img[y][x] == face:
-            img[y][x] = mid
+    # A soft shadow under the arrow's stem.
+    for x, y in ((2, 14), (3, 13), (4, 12)):
+        put(img, x, y, mid)
     return img
 
 
