@@ -1,0 +1,95 @@
+#include "fullpic/fullpic.h"
+
+#include <QCloseEvent>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QTransform>
+
+#include "browser/pictureloader.h"
+#include "config/tesseldata.h"
+
+namespace {
+
+const QByteArray pictureFormat("JPEG");
+
+// Degrees folded into 0..359, so that -90 and 270 take the same path.
+int normalisedDegrees(int degrees)
+{
+    return ((degrees % 360) + 360) % 360;
+}
+
+} // namespace
+
+FullPic::FullPic(QWidget *parent, const char *name, bool modal, TesselData *settings)
+    : FullPicDlg(parent, name, modal, Qt::WindowFlags()),
+      data(settings)
+{
+    if (name)
+        setWindowTitle(QString::fromLatin1(name));
+    showMaximized();
+}
+
+FullPic::~FullPic() = default;
+
+void FullPic::loadPicture(const QString &fileName)
+{
+    const QImage image = fullScreenImage(fileName);
+    // An empty label tells the user this picture failed; keeping the old
+    // pixmap would pass off the previous photo as the one asked for.
+    if (image.isNull())
+        PixmapLabel->clear();
+    else
+        PixmapLabel->setPixmap(QPixmap::fromImage(image));
+}
+
+QImage FullPic::fullScreenImage(const QString &fileName) const
+{
+    const QSize target(data->fullScreenWidth, data->fullScreenHeight);
+    if (target.width() <= 0 || target.height() <= 0)
+        return QImage();
+
+    const int degrees = normalisedDegrees(data->fullScreenRotation);
+    const QTransform rotation = QTransform().rotate(double(degrees));
+
+    if (degrees % 90 == 0) {
+        // A quarter turn swaps the sides: decode straight to the size that
+        // becomes the target once turned, so the decoder does the scaling.
+        const QSize decoded = (degrees % 180 == 0) ? target : target.transposed();
+        QImage image = PictureLoader::loadScaled(fileName, decoded, pictureFormat);
+        if (image.isNull() || degrees == 0)
+            return image;
+        return image.transformed(rotation);
+    }
+
+    // Any other angle: the turned picture's bounding box is what gets
+    // stretched, and its size is only known after turning.
+    const QSize ownSize = PictureLoader::pictureSize(fileName, pictureFormat);
+    if (!ownSize.isValid())
+        return QImage();
+    const QImage source = PictureLoader::loadScaled(fileName, ownSize, pictureFormat);
+    if (source.isNull())
+        return QImage();
+    const QImage turned = source.transformed(rotation, Qt::SmoothTransformation);
+    if (turned.isNull())
+        return QImage();
+    return turned.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void FullPic::slotOk()
+{
+    accept();
+}
+
+void FullPic::slotCancel()
+{
+    reject();
+}
+
+void FullPic::closeEvent(QCloseEvent *event)
+{
+    // The rejection hides the dialog and ends exec(); the close itself is
+    // refused so the dialog is not torn down behind the browser's back.
+    slotCancel();
+    event->ignore();
+}

@@ -1,0 +1,37 @@
+#ifndef FULLPIC_H
+#define FULLPIC_H
+
+#include "fullpic/fullpicdlg.h"
+
+class QCloseEvent;
+class QImage;
+class QString;
+class TesselData;
+
+// Shows one picture turned by the configured rotation and stretched to the
+// configured full-screen size. Created once by the browser and re-used.
+class FullPic : public FullPicDlg
+{
+    Q_OBJECT
+public:
+    FullPic(QWidget *parent, const char *name, bool modal, TesselData *data);
+    ~FullPic() override;
+
+    // Puts the picture into the label; a picture that cannot be shown
+    // leaves the label empty rather than showing an earlier picture.
+    void loadPicture(const QString &fileName);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void slotOk();
+    void slotCancel();
+
+private:
+    QImage fullScreenImage(const QString &fileName) const;
+
+    TesselData *data;
+};
+
+#endif

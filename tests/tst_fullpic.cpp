@@ -1,0 +1,294 @@
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTransform>
+
+#include "config/tesseldata.h"
+#include "fullpic/fullpic.h"
+#include "fullpic/fullpicdlg.h"
+#include "testutils.h"
+
+using TestUtils::ModalAnswerer;
+
+namespace {
+
+const QColor quadrantColours[2][2] = {
+    {Qt::red, Qt::green},   // top left, top right
+    {Qt::blue, Qt::white},  // bottom left, bottom right
+};
+
+// A picture in four coloured quadrants, so any turn or mirror shows.
+bool writeQuadrantPicture(const QString &path, const QSize &size, const char *format = "JPEG")
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    const int w = size.width() / 2;
+    const int h = size.height() / 2;
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 2; ++col)
+            p.fillRect(col * w, row * h, w, h, quadrantColours[row][col]);
+    }
+    p.end();
+    return image.save(path, format, 95);
+}
+
+// Where the toolkit's own rotation sends each quadrant: the same turn on a
+// 2 x 2 picture of the quadrant colours.
+QImage expectedQuadrants(int degrees)
+{
+    QImage tiny(2, 2, QImage::Format_RGB32);
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 2; ++col)
+            tiny.setPixelColor(col, row, quadrantColours[row][col]);
+    }
+    return tiny.transformed(QTransform().rotate(degrees));
+}
+
+bool near(const QColor &a, const QColor &b)
+{
+    return qAbs(a.red() - b.red()) < 48 && qAbs(a.green() - b.green()) < 48 &&
+           qAbs(a.blue() - b.blue()) < 48;
+}
+
+QImage shownImage(const FullPic &view)
+{
+    return view.PixmapLabel->pixmap().toImage();
+}
+
+} // namespace
+
+class tst_FullPic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void formDefaults();
+    void captionAndMaximisedFromConstructor();
+
+    void turnsAndStretches_data();
+    void turnsAndStretches();
+    void oddAngleFillsTheWholeSize();
+
+    void unshowablePictureEmptiesTheLabel_data();
+    void unshowablePictureEmptiesTheLabel();
+
+    void dialogEnds_data();
+    void dialogEnds();
+
+private:
+    QString picturePath(const QString &name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    TesselData *data = nullptr;
+};
+
+void tst_FullPic::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    qputenv("TESSELCFG", dir.path().toLocal8Bit());
+}
+
+void tst_FullPic::init()
+{
+    QVERIFY(dir.isValid());
+    data = new TesselData;
+    QVERIFY(writeQuadrantPicture(picturePath("landscape.jpg"), QSize(640, 480)));
+}
+
+void tst_FullPic::cleanup()
+{
+    delete data;
+    data = nullptr;
+    QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
+}
+
+void tst_FullPic::formDefaults()
+{
+    FullPicDlg unnamed;
+    QCOMPARE(unnamed.objectName(), QString("FullPicDlg"));
+    QCOMPARE(unnamed.windowTitle(), QString("FullScreen"));
+    QVERIFY(!unnamed.isModal());
+
+    FullPicDlg form(nullptr, "viewer", true);
+    QCOMPARE(form.objectName(), QString("viewer"));
+    QVERIFY(form.isModal());
+    QLabel *label = form.PixmapLabel;
+    QCOMPARE(label->objectName(), QString("PixmapLabel"));
+    QCOMPARE(label->pixmap().size(), QSize(100, 75));
+    QCOMPARE(label->frameShape(), QFrame::StyledPanel);
+    QCOMPARE(label->frameShadow(), QFrame::Sunken);
+    QCOMPARE(label->lineWidth(), 2);
+    QCOMPARE(label->midLineWidth(), 1);
+    QCOMPARE(label->margin(), 2);
+    QVERIFY(!label->hasScaledContents());
+    QCOMPARE(label->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
+}
+
+void tst_FullPic::captionAndMaximisedFromConstructor()
+{
+    FullPic view(nullptr, "FullPicture", true, data);
+    QVERIFY(view.isVisible());
+    QVERIFY(view.windowState() & Qt::WindowMaximized);
+    view.hide();
+    QCOMPARE(view.windowTitle(), QString("FullPicture"));
+    QCOMPARE(view.objectName(), QString("FullPicture"));
+
+    FullPic unnamed(nullptr, nullptr, true, data);
+    unnamed.hide();
+    QCOMPARE(unnamed.windowTitle(), QString("FullScreen"));
+}
+
+void tst_FullPic::turnsAndStretches_data()
+{
+    QTest::addColumn<int>("rotation");
+    QTest::addColumn<int>("expectedTurn");
+    QTest::addColumn<QSize>("fullScreen");
+
+    QTest::newRow("no turn, only stretched") << 0 << 0 << QSize(225, 300);
+    QTest::newRow("quarter turn") << 90 << 90 << QSize(225, 300);
+    QTest::newRow("default three quarters") << 270 << 270 << QSize(225, 300);
+    QTest::newRow("half turn") << 180 << 180 << QSize(300, 200);
+    QTest::newRow("negative quarter is three quarters") << -90 << 270 << QSize(225, 300);
+    QTest::newRow("more than a full turn") << 450 << 90 << QSize(120, 160);
+    QTest::newRow("landscape target") << 90 << 90 << QSize(320, 240);
+}
+
+void tst_FullPic::turnsAndStretches()
+{
+    QFETCH(int, rotation);
+    QFETCH(int, expectedTurn);
+    QFETCH(QSize, fullScreen);
+
+    data->fullScreenRotation = rotation;
+    data->fullScreenWidth = fullScreen.width();
+    data->fullScreenHeight = fullScreen.height();
+    FullPic view(nullptr, "FullPicture", true, data);
+    view.hide();
+    view.loadPicture(picturePath("landscape.jpg"));
+
+    const QImage shown = shownImage(view);
+    QCOMPARE(shown.size(), fullScreen);
+    const QImage expected = expectedQuadrants(expectedTurn);
+    QCOMPARE(expected.size(), QSize(2, 2));
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 2; ++col) {
+            const QPoint centre((2 * col + 1) * shown.width() / 4,
+                                (2 * row + 1) * shown.height() / 4);
+            const QColor got = shown.pixelColor(centre);
+            const QColor want = expected.pixelColor(col, row);
+            QVERIFY2(near(got, want), qPrintable(QString("quadrant %1,%2: %3 instead of %4")
+                                                     .arg(col).arg(row)
+                                                     .arg(got.name(), want.name())));
+        }
+    }
+}
+
+void tst_FullPic::oddAngleFillsTheWholeSize()
+{
+    data->fullScreenRotation = 45;
+    FullPic view(nullptr, "FullPicture", true, data);
+    view.hide();
+    view.loadPicture(picturePath("landscape.jpg"));
+    const QImage shown = shownImage(view);
+    QCOMPARE(shown.size(), QSize(225, 300));
+    // The bounding box is stretched as a whole: its corners lie outside
+    // the turned picture, its centre inside.
+    QCOMPARE(qAlpha(shown.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(shown.pixel(112, 150)), 255);
+}
+
+void tst_FullPic::unshowablePictureEmptiesTheLabel_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("fullScreen");
+
+    QTest::newRow("missing file") << "missing.jpg" << QSize(225, 300);
+    QTest::newRow("PNG is not read as JPEG") << "picture.png" << QSize(225, 300);
+    QTest::newRow("PNG named .jpg") << "disguised.jpg" << QSize(225, 300);
+    QTest::newRow("corrupt JPEG") << "corrupt.jpg" << QSize(225, 300);
+    QTest::newRow("zero width") << "landscape.jpg" << QSize(0, 300);
+    QTest::newRow("zero height") << "landscape.jpg" << QSize(225, 0);
+    QTest::newRow("negative sizes") << "landscape.jpg" << QSize(-225, -300);
+    QTest::newRow("huge width, negative height") << "landscape.jpg" << QSize(1 << 30, -1);
+}
+
+void tst_FullPic::unshowablePictureEmptiesTheLabel()
+{
+    QFETCH(QString, file);
+    QFETCH(QSize, fullScreen);
+
+    QVERIFY(writeQuadrantPicture(picturePath("picture.png"), QSize(64, 48), "PNG"));
+    QVERIFY(writeQuadrantPicture(picturePath("disguised.jpg"), QSize(64, 48), "PNG"));
+    QVERIFY(TestUtils::writeCorruptPicture(picturePath("corrupt.jpg")));
+    QVERIFY(TestUtils::writePicture(picturePath("previous.jpg"), QSize(300, 200)));
+
+    for (int rotation : {270, 0, 30}) {
+        data->fullScreenRotation = rotation;
+        data->fullScreenWidth = 225;
+        data->fullScreenHeight = 300;
+        FullPic view(nullptr, "FullPicture", true, data);
+        view.hide();
+        view.loadPicture(picturePath("previous.jpg"));
+        QVERIFY(!view.PixmapLabel->pixmap().isNull());
+
+        data->fullScreenWidth = fullScreen.width();
+        data->fullScreenHeight = fullScreen.height();
+        view.loadPicture(picturePath(file));
+        QVERIFY2(view.PixmapLabel->pixmap().isNull(), qPrintable(QString::number(rotation)));
+
+        // The dialog still opens and closes as usual.
+        ModalAnswerer answerer;
+        answerer.answerModal([](QWidget *w) { w->close(); });
+        QCOMPARE(view.exec(), 0);
+        QCOMPARE(answerer.pending(), 0);
+    }
+}
+
+void tst_FullPic::dialogEnds_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("window closed") << "close" << 0;
+    QTest::newRow("escape key") << "escape" << 0;
+    QTest::newRow("cancel slot") << "slotCancel" << 0;
+    QTest::newRow("ok slot") << "slotOk" << 1;
+}
+
+void tst_FullPic::dialogEnds()
+{
+    QFETCH(QString, how);
+    QFETCH(int, result);
+
+    FullPic view(nullptr, "FullPicture", true, data);
+    view.hide();
+    view.loadPicture(picturePath("landscape.jpg"));
+
+    ModalAnswerer answerer;
+    answerer.answerModal([how](QWidget *w) {
+        if (how == "close")
+            w->close();
+        else if (how == "escape")
+            QTest::keyClick(w, Qt::Key_Escape);
+        else
+            QMetaObject::invokeMethod(w, how.toLatin1().constData());
+    });
+    QCOMPARE(view.exec(), result);
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!answerer.timedOut());
+    QVERIFY(!view.isVisible());
+    // The picture stays for the next opening.
+    QCOMPARE(view.PixmapLabel->pixmap().size(), QSize(225, 300));
+}
+
+QTEST_MAIN(tst_FullPic)
+#include "tst_fullpic.moc"
