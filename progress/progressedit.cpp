@@ -1,0 +1,132 @@
+#include "progress/progressedit.h"
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <cstdio>
+
+namespace {
+
+progressEdit::Clock &installedClock()
+{
+    static progressEdit::Clock clock;
+    return clock;
+}
+
+} // namespace
+
+progressEdit::progressEdit(QWidget *parent, const char *name)
+    : ProgressDlg(parent, name)
+{
+    if (name)
+        setWindowTitle(QString::fromUtf8(name));
+}
+
+void progressEdit::setClock(Clock msecsNow)
+{
+    installedClock() = std::move(msecsNow);
+}
+
+qint64 progressEdit::nowMsecs()
+{
+    if (const Clock &clock = installedClock())
+        return clock();
+    static const QElapsedTimer monotonic = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return monotonic.elapsed();
+}
+
+int progressEdit::elapsedMsecs() const
+{
+    return int(nowMsecs() - stopwatchStart);
+}
+
+void progressEdit::start(const QString &caption, int total)
+{
+    this->total = total;
+    setWindowTitle(caption);
+    // An empty job keeps the bar at (0, 0), the busy look; a negative
+    // maximum would make no sense to the bar.
+    ProgressBar->setRange(0, qMax(total, 0));
+    TimeLabel->setText(QString());
+    ErrorLabel->setText(QString());
+    firstUpdate = true;
+}
+
+void progressEdit::beginMeasurement(int cnt)
+{
+    tto = -1;
+    halfwayTaken = false;
+    stopwatchStart = nowMsecs();
+    firstUpdate = false;
+
+    // Sample the first estimate later in longer jobs, where the early
+    // files say little about the rest.
+    divisor = total > 200 ? 20 : total > 50 ? 5 : 1;
+    cc = total / divisor;
+    printf("\nprogressEdit::update : cc = %d - cnt = %d", cc, cnt);
+    fflush(stdout);
+    if (cc <= 1)
+        cc = -1;
+}
+
+void progressEdit::takeEstimate(int seconds)
+{
+    tto = seconds;
+    printf("\nprogressEdit::update : tmsec = %d - tto = %d", tmsec, tto);
+    fflush(stdout);
+}
+
+void progressEdit::update(const QString &fileName, int cnt)
+{
+    if (firstUpdate)
+        beginMeasurement(cnt);
+
+    if (cc > 2 && cnt >= cc) {
+        cc = -1;
+        tmsec = elapsedMsecs();
+        // The first 1/divisor of the job took tmsec; the rest is expected
+        // to take divisor - 1 times as long, counted in whole seconds.
+        takeEstimate((divisor - 1) * (tmsec / 1000));
+    }
+
+    // Updates may skip counts (files that gave no picture), so the half
+    // way is the first count at or beyond it, taken once.
+    if (!halfwayTaken && cnt >= total / 2) {
+        halfwayTaken = true;
+        tmsec = elapsedMsecs();
+        takeEstimate(tmsec / 1000);
+    }
+
+    // Plain concatenation and a single-pass arg() keep any file name
+    // intact, including names with non-Latin-1 letters or "%1".
+    QString text;
+    if (tto < 1) {
+        text = QStringLiteral("file:") + fileName;
+    } else {
+        const int forecast = tto - (elapsedMsecs() - tmsec) / 1000;
+        printf("\nprogressEdit::update : forecast = %d", forecast);
+        fflush(stdout);
+        text = QStringLiteral("file:%1 timeto:%2 sec").arg(fileName, QString::number(forecast));
+    }
+
+    ProgressBar->setValue(cnt);
+    TimeLabel->setText(text);
+}
+
+void progressEdit::setError(const QString &text)
+{
+    ErrorLabel->setText(text);
+}
+
+void progressEdit::closeEvent(QCloseEvent *e)
+{
+    // Only the owner may end the job and hide the window.
+    e->ignore();
+    emit closeRequest();
+}

@@ -1,0 +1,57 @@
+#ifndef PROGRESSEDIT_H
+#define PROGRESSEDIT_H
+
+#include "progress/progressdlg.h"
+
+#include <QtGlobal>
+
+#include <functional>
+
+class QCloseEvent;
+
+// The progress window of a job processed one file at a time. It forecasts
+// the seconds to go from two measurements (an early one and one at half
+// way) and turns close attempts into closeRequest(), so that the owner
+// decides whether the job stops.
+class progressEdit : public ProgressDlg
+{
+    Q_OBJECT
+
+public:
+    explicit progressEdit(QWidget *parent = nullptr, const char *name = nullptr);
+
+    void start(const QString &caption, int total);
+    void update(const QString &fileName, int cnt);
+    void setError(const QString &text);
+
+    // Milliseconds from any fixed origin, never going backwards. An empty
+    // function restores the monotonic clock of the system; tests install
+    // their own to replay long jobs without waiting.
+    using Clock = std::function<qint64()>;
+    static void setClock(Clock msecsNow);
+
+signals:
+    void closeRequest();
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void beginMeasurement(int cnt);
+    void takeEstimate(int seconds);
+    int elapsedMsecs() const;
+    static qint64 nowMsecs();
+
+    int total = 0;
+    // Also set before the first start, so that a stray update measures
+    // from itself instead of reading an unstarted stopwatch.
+    bool firstUpdate = true;
+    qint64 stopwatchStart = 0;
+    int divisor = 1;
+    int cc = -1;
+    int tmsec = 0;
+    int tto = -1;
+    bool halfwayTaken = false;
+};
+
+#endif
