@@ -145,6 +145,7 @@ private slots:
     void notAcceptedReturnsEmpty();
     void historyKeepsRootAndSevenLatest();
     void historyHelpers();
+    void slotsAreThePrivateOverrides();
     void oddNames_data();
     void oddNames();
     void unreadableDirectory_data();
@@ -676,6 +677,25 @@ void tst_KwQtFileEdit::historyHelpers()
     QVERIFY(!dlg.selectInCombo(box, "/X"));
     QCOMPARE(box->currentText(), QString("/x"));
     dlg.hide();
+}
+
+void tst_KwQtFileEdit::slotsAreThePrivateOverrides()
+{
+    const QMetaObject &meta = KwQtFileEditDlg::staticMetaObject;
+    QCOMPARE(meta.className(), "KwQtFileEditDlg");
+    QCOMPARE(meta.superClass()->className(), "KwQtFileDlg");
+    QStringList own;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        QCOMPARE(meta.method(i).access(), QMetaMethod::Private);
+        own << meta.method(i).methodSignature();
+    }
+    QCOMPARE(own, (QStringList{"slotOK()", "slotCancel()", "slotDoubleClicked(QTreeWidgetItem*)",
+                               "slotSelectionChanged(QTreeWidgetItem*)",
+                               "slotDirComboBoxChanged(int)", "slotTypeComboBoxChanged(int)",
+                               "slotFileTextChanged(QString)", "slotShowDir()", "slotMkDir()"}));
+    QCOMPARE(KwQtFileEdit::staticMetaObject.className(), "KwQtFileEdit");
+    KwQtFileEdit named(nullptr, "chooser");
+    QCOMPARE(named.objectName(), QString("chooser"));
 }
 
 void tst_KwQtFileEdit::oddNames_data()
