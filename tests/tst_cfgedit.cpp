@@ -54,8 +54,6 @@ QTreeWidgetItem *row(QTreeWidget *list, const QString &group, const QString &lab
         QTreeWidgetItem *groupItem = list->topLevelItem(g);
         if (groupItem->text(0) != group)
             continue;
-        if (label.isEmpty())
-            return groupItem;
         for (int e = 0; e < groupItem->childCount(); ++e) {
             if (groupItem->child(e)->text(0) == label)
                 return groupItem->child(e);
@@ -64,28 +62,15 @@ QTreeWidgetItem *row(QTreeWidget *list, const QString &group, const QString &lab
     return nullptr;
 }
 
-QString groupOf(const QString &label)
-{
-    static const QMap<QString, QString> groups{
-        {"data path", "common"},        {"fileextension", "common"},
-        {"path on flash", "mount"},     {"device", "mount"},
-        {"mountpoint", "mount"},        {"display width", "screensize"},
-        {"display height", "screensize"}, {"fullscreen width", "screensize"},
-        {"fullscreen height", "screensize"}, {"fscreen rotation", "screensize"},
-        {"preview width", "screensize"}, {"preview height", "screensize"},
-        {"helpprog", "help"},           {"help file", "help"},
-    };
-    return groups.value(label, label);
-}
-
-// Selects the entry (or group) `label` as a click would.
+// Selects the group or entry labelled `label` as a click would.
 QTreeWidgetItem *select(cfgEdit &editor, const QString &label)
 {
-    const QString group = groupOf(label);
-    QTreeWidgetItem *item = row(editor.ListView, group, group == label ? QString() : label);
-    if (item)
-        editor.ListView->setCurrentItem(item);
-    return item;
+    const QList<QTreeWidgetItem *> found =
+        editor.ListView->findItems(label, Qt::MatchExactly | Qt::MatchRecursive, 0);
+    if (found.isEmpty())
+        return nullptr;
+    editor.ListView->setCurrentItem(found.first());
+    return found.first();
 }
 
 void typeInto(cfgEdit &editor, const QString &label, const QString &text)
@@ -725,12 +710,15 @@ void tst_cfgEdit::chosenFoldersAndFiles_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("chosenFolder");
     QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("entry");
 
     const QString base = dir.path();
-    QTest::newRow("data path") << "data path" << base + "/photos" << "" << base + "/photos";
-    QTest::newRow("mountpoint") << "mountpoint" << base + "/card" << "" << base + "/card";
-    QTest::newRow("help file") << "help file" << base + "/doc" << "index.html"
+    QTest::newRow("data path") << "data path" << base + "/photos" << "" << "dataPath"
+                               << base + "/photos";
+    QTest::newRow("mountpoint") << "mountpoint" << base + "/card" << "" << "mountPoint"
+                                << base + "/card";
+    QTest::newRow("help file") << "help file" << base + "/doc" << "index.html" << "helpFile"
                                << base + "/doc/index.html";
 }
 
@@ -739,9 +727,12 @@ void tst_cfgEdit::chosenFoldersAndFiles()
     QFETCH(QString, label);
     QFETCH(QString, chosenFolder);
     QFETCH(QString, fileName);
+    QFETCH(QString, field);
     QFETCH(QString, entry);
 
     QVERIFY(QDir().mkpath(chosenFolder));
+    Settings expected = editable(*data);
+    expected[field] = entry;
     auto editor = openEditor();
     QTreeWidgetItem *item = select(*editor, label);
     QVERIFY(item);
@@ -756,18 +747,7 @@ void tst_cfgEdit::chosenFoldersAndFiles()
     QCOMPARE(item->text(1), entry);
 
     editor->OkButton->click();
-    QCOMPARE(editable(*data).values(), [&] {
-        TesselSettings expected;
-        expected.dataPath = label == "data path" ? entry : dir.filePath("data");
-        expected.fileExt = "jpg";
-        expected.flashPath = "dcim/100olymp";
-        expected.device = "/dev/mmcblk0p1";
-        expected.mountPoint = label == "mountpoint" ? entry : "/mnt/cf";
-        expected.helpProg = "helpbrowser";
-        expected.helpFile = label == "help file" ? entry : "/usr/doc/help.html";
-        expected.previewWidth = 120;
-        return editable(expected).values();
-    }());
+    QCOMPARE(editable(*data), expected);
 }
 
 QTEST_MAIN(tst_cfgEdit)
