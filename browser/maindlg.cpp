@@ -1,0 +1,346 @@
+#include "browser/maindlg.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSpacerItem>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "images/copy.xpm"
+#include "images/delete.xpm"
+#include "images/deleteall.xpm"
+#include "images/folder.xpm"
+#include "images/newfolder.xpm"
+#include "images/samplephoto.xpm"
+#include "images/thumbnail.xpm"
+
+namespace {
+
+template <typename Layout>
+Layout *innerLayout()
+{
+    auto *layout = new Layout();
+    layout->setSpacing(6);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return layout;
+}
+
+// Qt tells only windows about a new application font, but the form mostly
+// lives inside the main window: hand the application's news on to it.
+class AppFontRelay : public QObject
+{
+public:
+    explicit AppFontRelay(QWidget *form) : QObject(form), form(form)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (watched == QCoreApplication::instance() && e->type() == QEvent::ApplicationFontChange &&
+            !form->isWindow())
+            QCoreApplication::sendEvent(form, e);
+        return false;
+    }
+
+private:
+    QWidget *form;
+};
+
+} // namespace
+
+MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
+    : QWidget(parent, fl)
+{
+    const QPixmap samplePhoto(samplephoto_xpm);
+    const QPixmap deleteAllIcon(deleteall_xpm);
+    const QPixmap folderIcon(folder_xpm);
+    const QPixmap thumbnailIcon(thumbnail_xpm);
+    const QPixmap copyIcon(copy_xpm);
+    const QPixmap deleteIcon(delete_xpm);
+    const QPixmap newFolderIcon(newfolder_xpm);
+
+    setObjectName(name ? name : "MainDlg");
+    resize(260, 313);
+    QSizePolicy formPolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    formPolicy.setHeightForWidth(sizePolicy().hasHeightForWidth());
+    setSizePolicy(formPolicy);
+    setMinimumSize(200, 180);
+    setFont(font());
+    setWindowTitle(tr("Vandro"));
+
+    mainLayout = new QVBoxLayout(this);
+    mainLayout->setSpacing(3);
+    mainLayout->setContentsMargins(4, 4, 4, 4);
+
+    bodyLayout = innerLayout<QVBoxLayout>();
+    topRowLayout = innerLayout<QHBoxLayout>();
+    controlsLayout = innerLayout<QVBoxLayout>();
+
+    MountPushButton = new QPushButton(this);
+    MountPushButton->setObjectName("MountPushButton");
+    MountPushButton->setText(tr("mount device"));
+    MountPushButton->setAutoDefault(true);
+    MountPushButton->setToolTip(tr("mount / umounts flashdisk"));
+    MountPushButton->setWhatsThis(tr("Press this button, to mount or\numount the disk. If color is "
+                                     "green,\nthe disk is mounted, if red\nthe disk is not."));
+    controlsLayout->addWidget(MountPushButton);
+
+    freeSpaceLayout = innerLayout<QHBoxLayout>();
+
+    AvailMemLCDNumber = new QLCDNumber(this);
+    AvailMemLCDNumber->setObjectName("AvailMemLCDNumber");
+    AvailMemLCDNumber->setFrameShape(QFrame::StyledPanel);
+    AvailMemLCDNumber->setSmallDecimalPoint(false);
+    AvailMemLCDNumber->setDigitCount(8);
+    AvailMemLCDNumber->setMode(QLCDNumber::Dec);
+    AvailMemLCDNumber->setSegmentStyle(QLCDNumber::Outline);
+    AvailMemLCDNumber->setToolTip(tr("shows the free disk space"));
+    AvailMemLCDNumber->setWhatsThis(
+        tr("This Number shows the free\ndisk space for the destination\ndir."));
+    freeSpaceLayout->addWidget(AvailMemLCDNumber);
+
+    MTextLabel = new QLabel(this);
+    MTextLabel->setObjectName("MTextLabel");
+    QFont unitFont(MTextLabel->font());
+    unitFont.setPointSize(13);
+    unitFont.setBold(true);
+    MTextLabel->setFont(unitFont);
+    MTextLabel->setText(tr("K"));
+    freeSpaceLayout->addWidget(MTextLabel);
+    controlsLayout->addLayout(freeSpaceLayout);
+
+    setupRowLayout = innerLayout<QHBoxLayout>();
+
+    SetupToolButton = new QToolButton(this);
+    SetupToolButton->setObjectName("SetupToolButton");
+    SetupToolButton->setText(tr("Setup"));
+    SetupToolButton->setToolTip(tr("Opens to the config dialog"));
+    SetupToolButton->setWhatsThis(tr("Opens the config dialog."));
+    setupRowLayout->addWidget(SetupToolButton);
+
+    setupRowLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
+
+    ShowFullToolButton = new QToolButton(this);
+    ShowFullToolButton->setObjectName("ShowFullToolButton");
+    ShowFullToolButton->setText(tr("Full"));
+    ShowFullToolButton->setToolTip(tr("pixmap inf fullscreen mode"));
+    ShowFullToolButton->setWhatsThis(tr("Shows the selected pixmap in\nfullscreenmode (270 ° rotated)"));
+    setupRowLayout->addWidget(ShowFullToolButton);
+    controlsLayout->addLayout(setupRowLayout);
+    topRowLayout->addLayout(controlsLayout);
+
+    previewLayout = innerLayout<QVBoxLayout>();
+
+    PixmapLabel = new QLabel(this);
+    PixmapLabel->setObjectName("PixmapLabel");
+    QSizePolicy previewPolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    previewPolicy.setHeightForWidth(PixmapLabel->sizePolicy().hasHeightForWidth());
+    PixmapLabel->setSizePolicy(previewPolicy);
+    PixmapLabel->setMinimumSize(108, 83);
+    PixmapLabel->setFrameShape(QFrame::StyledPanel);
+    PixmapLabel->setFrameShadow(QFrame::Sunken);
+    PixmapLabel->setLineWidth(2);
+    PixmapLabel->setMargin(2);
+    PixmapLabel->setPixmap(samplePhoto);
+    PixmapLabel->setScaledContents(true);
+    PixmapLabel->setAlignment(Qt::AlignCenter);
+    PixmapLabel->setToolTip(tr("preview pixmap"));
+    PixmapLabel->setWhatsThis(tr("Shows a preview preview \nof the selected pixmap"));
+    previewLayout->addWidget(PixmapLabel);
+
+    previewLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    topRowLayout->addLayout(previewLayout);
+    bodyLayout->addLayout(topRowLayout);
+
+    panesLayout = innerLayout<QHBoxLayout>();
+    leftPaneLayout = innerLayout<QVBoxLayout>();
+    leftButtonsLayout = innerLayout<QHBoxLayout>();
+
+    auto iconButton = [this](QHBoxLayout *row, const char *objectName, const QPixmap &icon,
+                             const QString &toolTip, const QString &whatsThis) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(objectName);
+        button->setText(QString());
+        button->setIcon(icon);
+        button->setIconSize(icon.size());
+        button->setToolTip(toolTip);
+        button->setWhatsThis(whatsThis);
+        row->addWidget(button);
+        return button;
+    };
+
+    LeftDeleteToolButton = iconButton(
+        leftButtonsLayout, "LeftDeleteToolButton", deleteAllIcon, tr("delete all source dirs images"),
+        tr("This button deletes all source dirs\nimages (to get more space on the disk).\nYou have "
+           "to confirm the action twice."));
+    LeftChdirToolButton = iconButton(leftButtonsLayout, "LeftChdirToolButton", folderIcon,
+                                     tr("Change source dir"),
+                                     tr("This Button opens a filedialog, \nto change the source dir."));
+    LeftThumbnailButton = iconButton(leftButtonsLayout, "LeftThumbnailButton", thumbnailIcon,
+                                     tr("create thumbnails for actual dir"),
+                                     tr("This button creates the thumbnails for\nthe left dir."));
+    LeftCopyToolButton = iconButton(
+        leftButtonsLayout, "LeftCopyToolButton", copyIcon, tr("Copy the selected source to dest."),
+        tr("This button copies the selected source\nimage to the destination dir."));
+    leftPaneLayout->addLayout(leftButtonsLayout);
+
+    LeftListView = new QTreeWidget(this);
+    LeftListView->setObjectName("LeftListView");
+    LeftListView->setHeaderLabels({tr("fromfile"), tr("size")});
+    LeftListView->setToolTip(tr("source image list"));
+    LeftListView->setWhatsThis(tr("This listview shows the source\ndirs image files."));
+    leftPaneLayout->addWidget(LeftListView);
+    panesLayout->addLayout(leftPaneLayout);
+
+    rightPaneLayout = innerLayout<QVBoxLayout>();
+    rightButtonsLayout = innerLayout<QHBoxLayout>();
+
+    RightDeleteToolButton = iconButton(
+        rightButtonsLayout, "RightDeleteToolButton", deleteIcon, tr("Delete selected image"),
+        tr("This button deletes the selected \nimage. You have to configrm the \naction."));
+    RightThumbnailButton = iconButton(rightButtonsLayout, "RightThumbnailButton", thumbnailIcon,
+                                      tr("create Thumbnails"),
+                                      tr("This button creates the thumbnails for\nthe right dir."));
+    RightChdirToolButton = iconButton(rightButtonsLayout, "RightChdirToolButton", folderIcon,
+                                      tr("Change destination dir"),
+                                      tr("This Button opens a filedialog,\nto change the actual dir."));
+    RightMkdirToolButton = iconButton(
+        rightButtonsLayout, "RightMkdirToolButton", newFolderIcon, tr("Creates a directory"),
+        tr("This toolbuttoncreates a directory\nin the destination dir. A filedialog\nleads you to "
+           "the dir."));
+    rightPaneLayout->addLayout(rightButtonsLayout);
+
+    // One visible column; the browser still keeps each file's size in the
+    // items' second column.
+    RightListView = new QTreeWidget(this);
+    RightListView->setObjectName("RightListView");
+    RightListView->setHeaderLabels({tr("tofile")});
+    RightListView->setToolTip(tr("destination image list"));
+    RightListView->setWhatsThis(tr("This listview shows the actual \ndestination dirs image files."));
+    rightPaneLayout->addWidget(RightListView);
+    panesLayout->addLayout(rightPaneLayout);
+    bodyLayout->addLayout(panesLayout);
+    mainLayout->addLayout(bodyLayout);
+
+    for (QTreeWidget *list : {LeftListView, RightListView}) {
+        list->setRootIsDecorated(false);
+        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        list->setSortingEnabled(true);
+        list->sortByColumn(0, Qt::AscendingOrder);
+    }
+
+    connect(MountPushButton, &QPushButton::clicked, this, &MainDlg::slotToggleMount);
+    connect(ShowFullToolButton, &QToolButton::clicked, this, &MainDlg::slotShowFullPic);
+    connect(SetupToolButton, &QToolButton::clicked, this, &MainDlg::slotSetup);
+    connect(LeftDeleteToolButton, &QToolButton::clicked, this, &MainDlg::slotDeleteLeft);
+    connect(LeftCopyToolButton, &QToolButton::clicked, this, &MainDlg::slotCopyToRight);
+    connect(RightMkdirToolButton, &QToolButton::clicked, this, &MainDlg::slotMkdirRight);
+    connectSelection(LeftListView, &MainDlg::slotLeftSelectionChanged);
+    connect(LeftChdirToolButton, &QToolButton::clicked, this, &MainDlg::slotChdirLeft);
+    connect(RightChdirToolButton, &QToolButton::clicked, this, &MainDlg::slotChdirRight);
+    connect(RightDeleteToolButton, &QToolButton::clicked, this, &MainDlg::slotDeleteRight);
+    connectSelection(RightListView, &MainDlg::slotRightSelectionChanged);
+    connect(RightThumbnailButton, &QToolButton::clicked, this, &MainDlg::slotRightPrepThumbnails);
+    connect(LeftThumbnailButton, &QToolButton::clicked, this, &MainDlg::slotLeftPrepThumbnails);
+
+    new AppFontRelay(this);
+}
+
+MainDlg::~MainDlg() = default;
+
+// A list reports a newly selected item only; losing the selection (the
+// other pane took it, or the list was cleared) is no selection of its own.
+void MainDlg::connectSelection(QTreeWidget *list, void (MainDlg::*slot)(QTreeWidgetItem *))
+{
+    connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list, slot]() {
+        const QList<QTreeWidgetItem *> selected = list->selectedItems();
+        if (!selected.isEmpty())
+            (this->*slot)(selected.first());
+    });
+}
+
+bool MainDlg::event(QEvent *e)
+{
+    const bool result = QWidget::event(e);
+    if (e->type() == QEvent::ApplicationFontChange) {
+        QFont unitFont(MTextLabel->font());
+        unitFont.setPointSize(13);
+        unitFont.setBold(true);
+        MTextLabel->setFont(unitFont);
+    }
+    return result;
+}
+
+void MainDlg::slotChdirLeft()
+{
+    qWarning("MainDlg::slotChdirLeft(): Not implemented yet!");
+}
+
+void MainDlg::slotChdirRight()
+{
+    qWarning("MainDlg::slotChdirRight(): Not implemented yet!");
+}
+
+void MainDlg::slotCopyToRight()
+{
+    qWarning("MainDlg::slotCopyToRight(): Not implemented yet!");
+}
+
+void MainDlg::slotDeleteLeft()
+{
+    qWarning("MainDlg::slotDeleteLeft(): Not implemented yet!");
+}
+
+void MainDlg::slotDeleteRight()
+{
+    qWarning("MainDlg::slotDeleteRight(): Not implemented yet!");
+}
+
+void MainDlg::slotLeftSelectionChanged(QTreeWidgetItem *)
+{
+    qWarning("MainDlg::slotLeftSelectionChanged( QListViewItem * ): Not implemented yet!");
+}
+
+void MainDlg::slotLeftPrepThumbnails()
+{
+    qWarning("MainDlg::slotLeftPrepThumbnails(): Not implemented yet!");
+}
+
+void MainDlg::slotMkdirRight()
+{
+    qWarning("MainDlg::slotMkdirRight(): Not implemented yet!");
+}
+
+void MainDlg::slotRightPrepThumbnails()
+{
+    qWarning("MainDlg::slotRightPrepThumbnails(): Not implemented yet!");
+}
+
+void MainDlg::slotRightSelectionChanged(QTreeWidgetItem *)
+{
+    qWarning("MainDlg::slotRightSelectionChanged( QListViewItem *): Not implemented yet!");
+}
+
+void MainDlg::slotSetup()
+{
+    qWarning("MainDlg::slotSetup(): Not implemented yet!");
+}
+
+void MainDlg::slotShowFullPic()
+{
+    qWarning("MainDlg::slotShowFullPic(): Not implemented yet!");
+}
+
+void MainDlg::slotToggleMount()
+{
+    qWarning("MainDlg::slotToggleMount(): Not implemented yet!");
+}

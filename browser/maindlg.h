@@ -1,0 +1,78 @@
+#ifndef MAINDLG_H
+#define MAINDLG_H
+
+#include <QWidget>
+
+class QEvent;
+class QHBoxLayout;
+class QLCDNumber;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QVBoxLayout;
+
+// The main screen's form: builds the widgets, help texts and connections.
+// Its slots only warn; the browser overrides them.
+class MainDlg : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MainDlg(QWidget *parent = nullptr, const char *name = nullptr,
+                     Qt::WindowFlags fl = Qt::WindowFlags());
+    ~MainDlg() override;
+
+    QPushButton *MountPushButton;
+    QLCDNumber *AvailMemLCDNumber;
+    QLabel *MTextLabel;
+    QToolButton *SetupToolButton;
+    QToolButton *ShowFullToolButton;
+    QLabel *PixmapLabel;
+    QToolButton *LeftDeleteToolButton;
+    QToolButton *LeftChdirToolButton;
+    QToolButton *LeftThumbnailButton;
+    QToolButton *LeftCopyToolButton;
+    QTreeWidget *LeftListView;
+    QToolButton *RightDeleteToolButton;
+    QToolButton *RightThumbnailButton;
+    QToolButton *RightChdirToolButton;
+    QToolButton *RightMkdirToolButton;
+    QTreeWidget *RightListView;
+
+public slots:
+    virtual void slotChdirLeft();
+    virtual void slotChdirRight();
+    virtual void slotCopyToRight();
+    virtual void slotDeleteLeft();
+    virtual void slotDeleteRight();
+    virtual void slotLeftSelectionChanged(QTreeWidgetItem *item);
+    virtual void slotLeftPrepThumbnails();
+    virtual void slotMkdirRight();
+    virtual void slotRightPrepThumbnails();
+    virtual void slotRightSelectionChanged(QTreeWidgetItem *item);
+    virtual void slotSetup();
+    virtual void slotShowFullPic();
+    virtual void slotToggleMount();
+
+protected:
+    QVBoxLayout *mainLayout;
+    QVBoxLayout *bodyLayout;
+    QHBoxLayout *topRowLayout;
+    QVBoxLayout *controlsLayout;
+    QHBoxLayout *freeSpaceLayout;
+    QHBoxLayout *setupRowLayout;
+    QVBoxLayout *previewLayout;
+    QHBoxLayout *panesLayout;
+    QVBoxLayout *leftPaneLayout;
+    QHBoxLayout *leftButtonsLayout;
+    QVBoxLayout *rightPaneLayout;
+    QHBoxLayout *rightButtonsLayout;
+
+    bool event(QEvent *e) override;
+
+private:
+    void connectSelection(QTreeWidget *list, void (MainDlg::*slot)(QTreeWidgetItem *));
+};
+
+#endif
