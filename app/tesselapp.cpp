@@ -1,9 +1,20 @@
 #include "app/tesselapp.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QResizeEvent>
+
 #include <cstdio>
 
+#include "browser/tesselview.h"
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
+
+namespace {
+// The browser leaves a strip this high free at the bottom of the window.
+const int bottomStrip = 10;
+}
 
 TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
     : QMainWindow(parent, f), view(nullptr), data(nullptr), ioCfg(nullptr)
@@ -14,6 +25,11 @@ TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
     initData();
     // The source pane always starts in the card's picture directory.
     data->leftPath = data->mountPoint + "/" + data->flashPath;
+    initView();
+    view->setGeometry(0, 10, view->width(), view->height());
+    setMinimumSize(view->minimumWidth() + bottomStrip, view->minimumHeight() + bottomStrip);
+    showMaximized();
+    connect(view, &TesselView::cfgChanged, this, &TesselApp::slotCfgChanged);
 }
 
 TesselApp::~TesselApp()
@@ -28,6 +44,12 @@ void TesselApp::initData()
     loadCfg();
 }
 
+void TesselApp::initView()
+{
+    view = new TesselView(this, data, data->flashPath, data->fileExt);
+    view->show();
+}
+
 bool TesselApp::loadCfg()
 {
     if (ioCfg->ReadFile(data->cfgPath, "tessel.cfg") == 0)
@@ -35,6 +57,48 @@ bool TesselApp::loadCfg()
     printf("\nTesselApp::loadCfg - not able to read %s/tessel.cfg", qPrintable(data->cfgPath));
     fflush(stdout);
     return false;
+}
+
+void TesselApp::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    if (view)
+        view->setGeometry(0, 0, width(), height() - bottomStrip);
+}
+
+void TesselApp::closeEvent(QCloseEvent *e)
+{
+    slotFileQuit();
+    // The window stays; only quitting the application ends the program.
+    e->ignore();
+}
+
+bool TesselApp::querySaveOnQuit()
+{
+    const int answer = QMessageBox::information(
+        this, tr("Quit ... "), tr("You have modified the data!\nDo you want to save the changes ?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return answer == QMessageBox::Yes || answer == QMessageBox::No;
+}
+
+void TesselApp::slotFileQuit()
+{
+    if (data->isModified() && !querySaveOnQuit())
+        return;
+    if (view->isMounted()) {
+        const int answer =
+            QMessageBox::information(this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
+                                     QMessageBox::Yes | QMessageBox::No);
+        // A failed unmount reports itself; quitting goes on regardless.
+        if (answer == QMessageBox::Yes)
+            view->unmountDevice();
+    }
+    quitApplication();
+}
+
+void TesselApp::quitApplication()
+{
+    QCoreApplication::quit();
 }
 
 void TesselApp::slotCfgChanged()

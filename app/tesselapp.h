@@ -3,6 +3,8 @@
 
 #include <QMainWindow>
 
+class QCloseEvent;
+class QResizeEvent;
 class TesselView;
 class TesselData;
 class TesselIOCfg;
@@ -18,12 +20,23 @@ public:
 
     bool loadCfg();
     TesselData *settings() const { return data; }
+    TesselView *browser() const { return view; }
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+    // Ends the event loop; the one way out of the program.
+    virtual void quitApplication();
 
 public slots:
+    void slotFileQuit();
     void slotCfgChanged();
 
 private:
     void initData();
+    void initView();
+    bool querySaveOnQuit();
 
     TesselView *view;
     TesselData *data;
