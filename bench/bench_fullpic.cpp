@@ -54,7 +54,7 @@ int main(int argc, char **argv)
     for (const QString &photo : photos) {
         const double viewerMs = BenchUtils::bestMs([&] { viewer.loadPicture(photo); }, 5);
         const double literalMs =
-            BenchUtils::bestMs([&] { fullDecodeTurnStretch(photo, settings); });
+            BenchUtils::bestMs([&] { fullDecodeTurnStretch(photo, settings); }, 5);
         if (viewer.PixmapLabel->pixmap().size() != QSize(225, 300))
             printf("warning: viewer showed no picture for %s\n", qPrintable(photo));
         viewerTotal += viewerMs;
