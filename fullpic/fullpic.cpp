@@ -88,8 +88,8 @@ void FullPic::slotCancel()
 
 void FullPic::closeEvent(QCloseEvent *event)
 {
-    // The rejection hides the dialog and ends exec(); the close itself is
-    // refused so the dialog is not torn down behind the browser's back.
+    // Closing the window is how the user leaves the view: it ends exec()
+    // as a cancel, and the rejection already hides the dialog.
     slotCancel();
     event->ignore();
 }
