@@ -1,0 +1,401 @@
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+#include "browser/tesselview.h"
+#include "config/tesseldata.h"
+#include "fakesystemcalls.h"
+#include "testutils.h"
+
+using TestUtils::StdoutCapture;
+
+namespace {
+
+// Opens the browser's state to the test.
+class Browser : public TesselView
+{
+public:
+    using TesselView::TesselView;
+    using TesselView::activeSide;
+    using TesselView::currentPicture;
+    using TesselView::mounted;
+};
+
+QStringList names(QTreeWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        result << list->topLevelItem(i)->text(0);
+    return result;
+}
+
+bool touch(const QString &path, int bytes = 0)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(bytes, 'x')) == bytes;
+}
+
+// A JPEG whose header claims a picture far beyond any camera.
+bool writeHugePicture(const QString &path)
+{
+    if (!TestUtils::writePicture(path, QSize(64, 48)))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const int sof = bytes.indexOf("\xff\xc0");
+    if (sof < 0)
+        return false;
+    const int side = 40000;
+    bytes[sof + 5] = char(side >> 8);
+    bytes[sof + 6] = char(side & 0xff);
+    bytes[sof + 7] = char(side >> 8);
+    bytes[sof + 8] = char(side & 0xff);
+    file.seek(0);
+    return file.write(bytes) == bytes.size();
+}
+
+const QString loadFailed = "\ntesselview::loadSmallPic(%1) - load didnt work";
+
+} // namespace
+
+class tst_TesselView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void construction();
+    void thumbNames();
+    void sourceListingShowsMatchingFilesOnly();
+    void listingKeepsSizeInSecondColumn();
+    void unreadableDirectoryKeepsPane_data();
+    void unreadableDirectoryKeepsPane();
+    void emptyDirectoryEmptiesPane();
+    void destinationUsesFilterLeftBehind_data();
+    void destinationUsesFilterLeftBehind();
+    void selectionInOnePaneClearsTheOther();
+    void previewFromThumbnailUnscaled();
+    void previewFromPictureAtPreviewSize();
+    void failedPreviewKeepsOldPicture_data();
+    void failedPreviewKeepsOldPicture();
+    void smallPicturePointerValidUntilNextCall();
+
+private:
+    std::unique_ptr<Browser> makeBrowser();
+    QString left() const { return dirs->path() + "/left"; }
+    QString right() const { return dirs->path() + "/right"; }
+
+    std::unique_ptr<QTemporaryDir> dirs;
+    std::unique_ptr<TesselData> data;
+    std::unique_ptr<FakeSystemCalls> calls;
+};
+
+void tst_TesselView::initTestCase()
+{
+    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+}
+
+void tst_TesselView::init()
+{
+    dirs = std::make_unique<QTemporaryDir>();
+    QVERIFY(dirs->isValid());
+    QVERIFY(QDir().mkpath(left()));
+    QVERIFY(QDir().mkpath(right()));
+    data = std::make_unique<TesselData>();
+    data->fileExt = "jpg";
+    data->leftPath = left();
+    data->rightPath = right();
+    calls = std::make_unique<FakeSystemCalls>();
+}
+
+void tst_TesselView::cleanup()
+{
+    calls.reset();
+    data.reset();
+    dirs.reset();
+    QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
+}
+
+std::unique_ptr<Browser> tst_TesselView::makeBrowser()
+{
+    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
+}
+
+void tst_TesselView::construction()
+{
+    QWidget other;
+    auto view = makeBrowser();
+
+    QCOMPARE(view->objectName(), QString("MainDlg"));
+    QCOMPARE(view->activeSide, 0);
+    QVERIFY(view->currentPicture.isEmpty());
+    for (QWidget *w : QApplication::allWidgets()) {
+        QCOMPARE(w->font().family(), QString("helvetica"));
+        QCOMPARE(w->font().pointSize(), 8);
+        QVERIFY(!w->font().bold());
+    }
+    QCOMPARE(view->MountPushButton->palette().color(QPalette::Button), QColor(80, 255, 80));
+    QCOMPARE(view->MountPushButton->backgroundRole(), QPalette::Base);
+    for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
+                                       view->LeftCopyToolButton, view->ShowFullToolButton,
+                                       view->RightDeleteToolButton})
+        QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+    for (QWidget *w : QList<QWidget *>{view->MountPushButton, view->SetupToolButton,
+                                       view->LeftThumbnailButton, view->RightThumbnailButton,
+                                       view->RightChdirToolButton, view->RightMkdirToolButton})
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+}
+
+void tst_TesselView::thumbNames()
+{
+    auto view = makeBrowser();
+    QCOMPARE(view->thumbDir("/mnt/card/dcim"), QString("/mnt/card/dcim/_thumbnail"));
+    QCOMPARE(view->thumbName("/mnt/card/dcim", "img_0001.jpg"),
+             QString("/mnt/card/dcim/_thumbnail/img_0001.jpg.png"));
+}
+
+void tst_TesselView::sourceListingShowsMatchingFilesOnly()
+{
+    QVERIFY(touch(left() + "/b.jpg", 10));
+    QVERIFY(touch(left() + "/a.jpg", 20));
+    QVERIFY(touch(left() + "/b.jpg.txt"));
+    QVERIFY(touch(left() + "/.hidden.jpg"));
+    QVERIFY(touch(left() + "/c.png"));
+    QVERIFY(QDir().mkpath(left() + "/c.jpg"));
+    QVERIFY(QFile::link(left() + "/c.jpg", left() + "/d.jpg"));
+    QVERIFY(QFile::link(left() + "/a.jpg", left() + "/e.jpg"));
+    auto view = makeBrowser();
+
+    QVERIFY(view->listLeft());
+    QCOMPARE(names(view->LeftListView), QStringList({"a.jpg", "b.jpg", "e.jpg"}));
+}
+
+void tst_TesselView::listingKeepsSizeInSecondColumn()
+{
+    QVERIFY(touch(left() + "/a.jpg", 1234));
+    QVERIFY(touch(right() + "/b.jpg", 4321));
+    auto view = makeBrowser();
+
+    QCOMPARE(view->LeftListView->topLevelItem(0)->text(1), QString("1234"));
+    QCOMPARE(view->RightListView->topLevelItem(0)->text(0), QString("b.jpg"));
+    QCOMPARE(view->RightListView->topLevelItem(0)->text(1), QString("4321"));
+    QCOMPARE(view->RightListView->columnCount(), 1);
+    QCOMPARE(view->RightListView->headerItem()->text(0), right());
+}
+
+void tst_TesselView::unreadableDirectoryKeepsPane_data()
+{
+    QTest::addColumn<bool>("removeIt");
+    QTest::newRow("missing") << true;
+    QTest::newRow("no permission") << false;
+}
+
+void tst_TesselView::unreadableDirectoryKeepsPane()
+{
+    QFETCH(bool, removeIt);
+    QVERIFY(touch(left() + "/a.jpg"));
+    QVERIFY(touch(right() + "/b.jpg"));
+    auto view = makeBrowser();
+    QCOMPARE(names(view->LeftListView), QStringList({"a.jpg"}));
+    QCOMPARE(names(view->RightListView), QStringList({"b.jpg"}));
+
+    if (removeIt) {
+        QVERIFY(QDir(left()).removeRecursively());
+        QVERIFY(QDir(right()).removeRecursively());
+    } else {
+        QVERIFY(QFile::setPermissions(left(), QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(right(), QFile::WriteOwner | QFile::ExeOwner));
+    }
+    {
+        TestUtils::PermissionChecksOn permissions;
+        QVERIFY(!view->listLeft());
+        QVERIFY(!view->listRight());
+    }
+    QFile::setPermissions(left(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(right(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(names(view->LeftListView), QStringList({"a.jpg"}));
+    QCOMPARE(names(view->RightListView), QStringList({"b.jpg"}));
+}
+
+void tst_TesselView::emptyDirectoryEmptiesPane()
+{
+    QVERIFY(touch(left() + "/a.jpg"));
+    QVERIFY(touch(right() + "/b.jpg"));
+    auto view = makeBrowser();
+    QFile::remove(left() + "/a.jpg");
+    QFile::remove(right() + "/b.jpg");
+
+    data->rightPath = dirs->path();
+    QVERIFY(!view->listLeft());
+    QVERIFY(!view->listRight());
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
+    QCOMPARE(view->RightListView->topLevelItemCount(), 0);
+    QCOMPARE(view->RightListView->headerItem()->text(0), dirs->path());
+}
+
+void tst_TesselView::destinationUsesFilterLeftBehind_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("after source listing") << "listLeft" << QStringList({"b.jpg"});
+    QTest::newRow("after clearing the source") << "clearLeft" << QStringList();
+    QTest::newRow("after clearing the destination") << "clearRight" << QStringList();
+}
+
+void tst_TesselView::destinationUsesFilterLeftBehind()
+{
+    QFETCH(QString, before);
+    QFETCH(QStringList, listed);
+    QVERIFY(touch(right() + "/b.jpg"));
+    QVERIFY(touch(right() + "/c.png"));
+    auto view = makeBrowser();
+
+    if (before == "listLeft")
+        view->listLeft();
+    else if (before == "clearLeft")
+        view->clearLeft();
+    else
+        view->clearRight();
+    QCOMPARE(view->listRight(), !listed.isEmpty());
+    QCOMPARE(names(view->RightListView), listed);
+    QCOMPARE(view->RightListView->headerItem()->text(0), right());
+}
+
+void tst_TesselView::selectionInOnePaneClearsTheOther()
+{
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(80, 60)));
+    QVERIFY(TestUtils::writePicture(right() + "/b.jpg", QSize(80, 60)));
+    auto view = makeBrowser();
+    QTreeWidgetItem *a = view->LeftListView->topLevelItem(0);
+    QTreeWidgetItem *b = view->RightListView->topLevelItem(0);
+
+    view->LeftListView->setCurrentItem(a);
+    QCOMPARE(view->activeSide, 1);
+    QCOMPARE(view->currentPicture, left() + "/a.jpg");
+    QVERIFY(!view->RightDeleteToolButton->isEnabled());
+    QVERIFY(view->LeftCopyToolButton->isEnabled());
+
+    view->RightListView->setCurrentItem(b);
+    QCOMPARE(view->activeSide, 2);
+    QCOMPARE(view->currentPicture, right() + "/b.jpg");
+    QVERIFY(!a->isSelected());
+    QVERIFY(view->RightDeleteToolButton->isEnabled());
+    // The loaded preview enables the copy button again.
+    QVERIFY(view->LeftCopyToolButton->isEnabled());
+
+    a->setSelected(true);
+    QCOMPARE(view->activeSide, 1);
+    QVERIFY(!b->isSelected());
+    QVERIFY(!view->RightDeleteToolButton->isEnabled());
+}
+
+void tst_TesselView::previewFromThumbnailUnscaled()
+{
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(640, 480)));
+    QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
+    QVERIFY(TestUtils::writePicture(left() + "/_thumbnail/a.jpg.png", QSize(40, 30), "PNG"));
+    auto view = makeBrowser();
+
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(40, 30));
+    QCOMPARE(view->currentPicture, left() + "/a.jpg");
+    for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
+                                       view->LeftCopyToolButton, view->ShowFullToolButton})
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+}
+
+void tst_TesselView::previewFromPictureAtPreviewSize()
+{
+    QVERIFY(TestUtils::writePicture(right() + "/a.jpg", QSize(640, 480)));
+    QVERIFY(TestUtils::writePicture(right() + "/b.png", QSize(33, 77), "PNG"));
+    data->fileExt = "*";
+    data->previewWidth = 120;
+    data->previewHeight = 50;
+    auto view = makeBrowser();
+    view->listLeft();
+    view->listRight();
+
+    for (int i = 0; i < view->RightListView->topLevelItemCount(); ++i) {
+        view->RightListView->setCurrentItem(view->RightListView->topLevelItem(i));
+        QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(120, 50));
+    }
+    QCOMPARE(view->currentPicture, right() + "/b.png");
+}
+
+void tst_TesselView::failedPreviewKeepsOldPicture_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("vanished") << "vanished";
+    QTest::newRow("corrupt") << "corrupt";
+    QTest::newRow("huge") << "huge";
+    QTest::newRow("zero preview width") << "zero width";
+    QTest::newRow("negative preview height") << "negative height";
+}
+
+void tst_TesselView::failedPreviewKeepsOldPicture()
+{
+    QFETCH(QString, damage);
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(TestUtils::writePicture(left() + "/b.jpg", QSize(64, 48)));
+    auto view = makeBrowser();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QCOMPARE(view->currentPicture, left() + "/a.jpg");
+    const qint64 shown = view->PixmapLabel->pixmap().cacheKey();
+
+    const QString b = left() + "/b.jpg";
+    if (damage == "vanished")
+        QVERIFY(QFile::remove(b));
+    else if (damage == "corrupt")
+        QVERIFY(TestUtils::writeCorruptPicture(b));
+    else if (damage == "huge")
+        QVERIFY(writeHugePicture(b));
+    else if (damage == "zero width")
+        data->previewWidth = 0;
+    else
+        data->previewHeight = -75;
+
+    QString printed;
+    {
+        StdoutCapture out;
+        view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(1));
+        printed = out.text();
+    }
+    // The image reader may log its own complaint (through the test log) too.
+    QVERIFY2(printed.endsWith(loadFailed.arg(b)), qPrintable(printed));
+    QVERIFY(view->currentPicture.isEmpty());
+    QCOMPARE(view->PixmapLabel->pixmap().cacheKey(), shown);
+    for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
+                                       view->LeftCopyToolButton, view->ShowFullToolButton})
+        QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+}
+
+void tst_TesselView::smallPicturePointerValidUntilNextCall()
+{
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(300, 200)));
+    QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
+    QVERIFY(TestUtils::writePicture(left() + "/_thumbnail/a.jpg.png", QSize(20, 10), "PNG"));
+    auto view = makeBrowser();
+
+    QPixmap *thumb = view->loadSmallPic(left(), "a.jpg", true);
+    QVERIFY(thumb);
+    QCOMPARE(thumb->size(), QSize(20, 10));
+    QPixmap *scaled = view->loadSmallPic(left(), "a.jpg", false);
+    QVERIFY(scaled);
+    QCOMPARE(scaled->size(), QSize(100, 75));
+    QVERIFY(!view->loadSmallPic(left(), "missing.jpg", true));
+}
+
+QTEST_MAIN(tst_TesselView)
+#include "tst_tesselview.moc"

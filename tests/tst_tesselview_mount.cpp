@@ -1,0 +1,412 @@
+#include <QDir>
+#include <QFile>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "browser/tesselview.h"
+#include "config/tesseldata.h"
+#include "fakesystemcalls.h"
+#include "testutils.h"
+
+using TestUtils::ModalAnswerer;
+using TestUtils::StdoutCapture;
+
+namespace {
+
+class Browser : public TesselView
+{
+public:
+    using TesselView::TesselView;
+    using TesselView::dirTimer;
+    using TesselView::freeText;
+    using TesselView::freeUnit;
+    using TesselView::mounted;
+};
+
+bool touch(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
+QString failureText(int err)
+{
+    return QString("no success\n%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err);
+}
+
+void showDir(TesselView *view)
+{
+    QVERIFY(QMetaObject::invokeMethod(view, "slotShowDir"));
+}
+
+void getFreeStorage(TesselView *view)
+{
+    QVERIFY(QMetaObject::invokeMethod(view, "slotGetFreeStorage"));
+}
+
+bool looksMounted(TesselView *view)
+{
+    return view->MountPushButton->text() == "unmount disk" &&
+           view->MountPushButton->palette().color(QPalette::Button) == QColor(255, 80, 80);
+}
+
+bool looksUnmounted(TesselView *view)
+{
+    return view->MountPushButton->text() == "mount disk" &&
+           view->MountPushButton->palette().color(QPalette::Button) == QColor(80, 255, 80);
+}
+
+} // namespace
+
+class tst_TesselViewMount : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startState_data();
+    void startState();
+    void mountClick_data();
+    void mountClick();
+    void mountClickFallsBackAfterTimer();
+    void realKernelRefusesMissingDevice();
+    void overlongNamesRefused_data();
+    void overlongNamesRefused();
+    void unmountClick_data();
+    void unmountClick();
+    void freeSpaceUnits_data();
+    void freeSpaceUnits();
+    void freeSpaceFailureKeepsDisplay();
+    void freeSpaceUntouchedWhileUnmounted();
+
+private:
+    std::unique_ptr<Browser> makeBrowser();
+    QString mountPoint() const { return dirs->path() + "/mnt"; }
+    QString pictures() const { return mountPoint() + "/dcim"; }
+    QString right() const { return dirs->path() + "/right"; }
+
+    std::unique_ptr<QTemporaryDir> dirs;
+    std::unique_ptr<TesselData> data;
+    std::unique_ptr<FakeSystemCalls> calls;
+};
+
+void tst_TesselViewMount::initTestCase()
+{
+    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+}
+
+void tst_TesselViewMount::init()
+{
+    dirs = std::make_unique<QTemporaryDir>();
+    QVERIFY(dirs->isValid());
+    QVERIFY(QDir().mkpath(pictures()));
+    QVERIFY(QDir().mkpath(right()));
+    data = std::make_unique<TesselData>();
+    data->fileExt = "jpg";
+    data->device = "/dev/tessel-card";
+    data->mountPoint = mountPoint();
+    data->flashPath = "dcim";
+    data->leftPath = pictures();
+    data->rightPath = right();
+    calls = std::make_unique<FakeSystemCalls>();
+}
+
+void tst_TesselViewMount::cleanup()
+{
+    calls.reset();
+    data.reset();
+    dirs.reset();
+    QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
+}
+
+std::unique_ptr<Browser> tst_TesselViewMount::makeBrowser()
+{
+    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
+}
+
+void tst_TesselViewMount::startState_data()
+{
+    QTest::addColumn<bool>("pictures");
+    QTest::newRow("card lists pictures") << true;
+    QTest::newRow("card lists nothing") << false;
+}
+
+void tst_TesselViewMount::startState()
+{
+    QFETCH(bool, pictures);
+    if (pictures)
+        QVERIFY(touch(this->pictures() + "/a.jpg"));
+    auto view = makeBrowser();
+
+    QCOMPARE(view->isMounted(), pictures);
+    QVERIFY(pictures ? looksMounted(view.get()) : looksUnmounted(view.get()));
+    QCOMPARE(view->LeftDeleteToolButton->isEnabled(), pictures);
+    QCOMPARE(view->LeftChdirToolButton->isEnabled(), pictures);
+    QVERIFY(!view->LeftCopyToolButton->isEnabled());
+    QCOMPARE(calls->callsOf("mount"), QStringList());
+    QCOMPARE(calls->callsOf("statfs").size(), pictures ? 1 : 0);
+}
+
+void tst_TesselViewMount::mountClick_data()
+{
+    QTest::addColumn<int>("mountErrno");
+    QTest::newRow("mount works") << 0;
+    QTest::newRow("no such device") << ENODEV;
+    QTest::newRow("device busy") << EBUSY;
+}
+
+void tst_TesselViewMount::mountClick()
+{
+    QFETCH(int, mountErrno);
+    auto view = makeBrowser();
+    QVERIFY(!view->isMounted());
+    data->leftPath = "/somewhere/else";
+    calls->mountErrno = mountErrno;
+    QSignalSpy cfgChanged(view.get(), &TesselView::cfgChanged);
+
+    ModalAnswerer answerer;
+    if (mountErrno)
+        answerer.answerMessageBox(QMessageBox::Ok);
+    QString printed;
+    {
+        StdoutCapture out;
+        view->MountPushButton->click();
+        printed = out.text();
+    }
+
+    QCOMPARE(data->leftPath, mountPoint() + "/dcim");
+    QCOMPARE(cfgChanged.size(), 1);
+    QCOMPARE(calls->callsOf("mount"),
+             QStringList("mount /dev/tessel-card " + mountPoint() + " vfat c0ed0000 null"));
+    QVERIFY(view->isMounted());
+    QVERIFY(looksMounted(view.get()));
+    QVERIFY(view->dirTimer.isActive());
+    QVERIFY(view->dirTimer.isSingleShot());
+    QCOMPARE(view->dirTimer.interval(), 700);
+    QCOMPARE(answerer.pending(), 0);
+    if (mountErrno) {
+        QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
+        QCOMPARE(answerer.texts, QStringList(failureText(mountErrno)));
+        QCOMPARE(printed, "\nTesselView::mountDevice - dev is /dev/tessel-card"
+                          "\nTesselView::mountDevice - mnt is " + mountPoint());
+    } else {
+        QVERIFY(answerer.captions.isEmpty());
+        QVERIFY(printed.isEmpty());
+    }
+
+    // The card's pictures show once the timer has run.
+    QVERIFY(touch(pictures() + "/a.jpg"));
+    QVERIFY(touch(right() + "/b.jpg"));
+    QTRY_VERIFY_WITH_TIMEOUT(!view->dirTimer.isActive(), 5000);
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 1);
+    QCOMPARE(view->RightListView->topLevelItemCount(), 1);
+    QVERIFY(view->isMounted());
+    QVERIFY(looksMounted(view.get()));
+    QVERIFY(view->LeftDeleteToolButton->isEnabled());
+    QVERIFY(view->LeftChdirToolButton->isEnabled());
+    QVERIFY(view->RightDeleteToolButton->isEnabled());
+}
+
+void tst_TesselViewMount::mountClickFallsBackAfterTimer()
+{
+    QVERIFY(touch(right() + "/b.jpg"));
+    auto view = makeBrowser();
+    view->MountPushButton->click();
+    QVERIFY(looksMounted(view.get()));
+
+    showDir(view.get());
+    QVERIFY(!view->isMounted());
+    QVERIFY(looksUnmounted(view.get()));
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
+    QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+    QVERIFY(!view->LeftChdirToolButton->isEnabled());
+    QVERIFY(!view->LeftCopyToolButton->isEnabled());
+    // The source was cleared first, so its leftover filter finds nothing.
+    QCOMPARE(view->RightListView->topLevelItemCount(), 0);
+    QVERIFY(!view->RightDeleteToolButton->isEnabled());
+    QCOMPARE(calls->callsOf("umount"), QStringList());
+}
+
+void tst_TesselViewMount::realKernelRefusesMissingDevice()
+{
+    auto view = makeBrowser();
+    calls.reset();
+    data->device = dirs->path() + "/no-such-device";
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    {
+        StdoutCapture out;
+        QCOMPARE(view->mountDevice(), -1);
+    }
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!answerer.timedOut());
+    QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
+    const QRegularExpressionMatch match =
+        QRegularExpression("^no success\\n(.+)\\nerrno = (\\d+)$").match(answerer.texts.value(0));
+    QVERIFY2(match.hasMatch(), qPrintable(answerer.texts.value(0)));
+    const int err = match.captured(2).toInt();
+    QVERIFY(err != 0);
+    QCOMPARE(match.captured(1), QString::fromLocal8Bit(strerror(err)));
+}
+
+void tst_TesselViewMount::overlongNamesRefused_data()
+{
+    QTest::addColumn<int>("deviceLength");
+    QTest::addColumn<int>("mountPointLength");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("device of 255") << 255 << 10 << false;
+    QTest::newRow("device of 256") << 256 << 10 << true;
+    QTest::newRow("mount point of 255") << 10 << 255 << false;
+    QTest::newRow("mount point of 300") << 10 << 300 << true;
+}
+
+void tst_TesselViewMount::overlongNamesRefused()
+{
+    QFETCH(int, deviceLength);
+    QFETCH(int, mountPointLength);
+    QFETCH(bool, refused);
+    auto view = makeBrowser();
+    const QString device = "/" + QString(deviceLength - 1, 'd');
+    const QString mountPoint = "/" + QString(mountPointLength - 1, 'm');
+    data->device = device;
+    data->mountPoint = mountPoint;
+
+    ModalAnswerer answerer;
+    if (refused)
+        answerer.answerMessageBox(QMessageBox::Ok);
+    QCOMPARE(view->mountDevice(), refused ? -1 : 0);
+    QCOMPARE(answerer.pending(), 0);
+    if (refused) {
+        QCOMPARE(calls->callsOf("mount"), QStringList());
+        QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
+        QCOMPARE(answerer.texts,
+                 QStringList("no success\ndevice or mount point is longer than 255 characters"));
+    } else {
+        QCOMPARE(calls->callsOf("mount"),
+                 QStringList(QString("mount %1 %2 vfat c0ed0000 null").arg(device, mountPoint)));
+    }
+}
+
+void tst_TesselViewMount::unmountClick_data()
+{
+    QTest::addColumn<int>("umountErrno");
+    QTest::newRow("unmount works") << 0;
+    QTest::newRow("card busy") << EBUSY;
+}
+
+void tst_TesselViewMount::unmountClick()
+{
+    QFETCH(int, umountErrno);
+    QVERIFY(touch(pictures() + "/a.jpg"));
+    QVERIFY(touch(right() + "/b.jpg"));
+    auto view = makeBrowser();
+    QVERIFY(view->isMounted());
+    QCOMPARE(view->RightListView->topLevelItemCount(), 1);
+    calls->umountErrno = umountErrno;
+
+    ModalAnswerer answerer;
+    if (umountErrno)
+        answerer.answerMessageBox(QMessageBox::Ok);
+    view->MountPushButton->click();
+
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(calls->callsOf("umount"), QStringList("umount " + mountPoint()));
+    QVERIFY(!view->isMounted());
+    QVERIFY(looksUnmounted(view.get()));
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
+    QCOMPARE(view->RightListView->topLevelItemCount(), 0);
+    QCOMPARE(view->RightListView->headerItem()->text(0), right());
+    if (umountErrno) {
+        QCOMPARE(answerer.captions, QStringList("unmount flashdisk"));
+        QCOMPARE(answerer.texts, QStringList(failureText(umountErrno)));
+    }
+}
+
+void tst_TesselViewMount::freeSpaceUnits_data()
+{
+    QTest::addColumn<long>("blockSize");
+    QTest::addColumn<qulonglong>("blocks");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("unit");
+
+    QTest::newRow("9999 bytes") << 1L << 9999ULL << "9999" << "B";
+    QTest::newRow("10000 bytes") << 1L << 10000ULL << "9.0" << "K";
+    QTest::newRow("5000000 bytes") << 1L << 5000000ULL << "4882.0" << "K";
+    QTest::newRow("9999999 bytes") << 1L << 9999999ULL << "9765.0" << "K";
+    QTest::newRow("10000000 bytes") << 1L << 10000000ULL << "9.0" << "M";
+    QTest::newRow("2 GiB") << 4096L << 524288ULL << "2048.0" << "M";
+    QTest::newRow("64 GB card") << 32768L << 1953125ULL << "61035.0" << "M";
+    QTest::newRow("nothing free") << 4096L << 0ULL << "0" << "B";
+}
+
+void tst_TesselViewMount::freeSpaceUnits()
+{
+    QFETCH(long, blockSize);
+    QFETCH(qulonglong, blocks);
+    QFETCH(QString, text);
+    QFETCH(QString, unit);
+    QVERIFY(touch(pictures() + "/a.jpg"));
+    auto view = makeBrowser();
+    calls->blockSize = blockSize;
+    calls->availableBlocks = blocks;
+
+    getFreeStorage(view.get());
+    QCOMPARE(calls->callsOf("statfs").last(), "statfs " + pictures());
+    QCOMPARE(view->freeText, text);
+    QCOMPARE(view->freeUnit, unit);
+    QCOMPARE(view->MTextLabel->text(), unit);
+    QCOMPARE(view->AvailMemLCDNumber->value(), text.toDouble());
+}
+
+void tst_TesselViewMount::freeSpaceFailureKeepsDisplay()
+{
+    QVERIFY(touch(pictures() + "/a.jpg"));
+    calls->blockSize = 1;
+    calls->availableBlocks = 5000;
+    auto view = makeBrowser();
+    QCOMPARE(view->MTextLabel->text(), QString("B"));
+    calls->statfsErrno = EIO;
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    QString printed;
+    {
+        StdoutCapture out;
+        getFreeStorage(view.get());
+        printed = out.text();
+    }
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.captions, QStringList("statfs call"));
+    QCOMPARE(answerer.texts, QStringList(failureText(EIO)));
+    QCOMPARE(printed, "\nTesselView::slotGetFreeStorage call for " + pictures());
+    QCOMPARE(view->AvailMemLCDNumber->value(), 5000.0);
+    QCOMPARE(view->MTextLabel->text(), QString("B"));
+}
+
+void tst_TesselViewMount::freeSpaceUntouchedWhileUnmounted()
+{
+    QVERIFY(touch(right() + "/b.jpg"));
+    auto view = makeBrowser();
+    QVERIFY(!view->isMounted());
+    QVERIFY(view->listRight());
+    getFreeStorage(view.get());
+    QCOMPARE(calls->callsOf("statfs"), QStringList());
+    QCOMPARE(view->MTextLabel->text(), QString("K"));
+}
+
+QTEST_MAIN(tst_TesselViewMount)
+#include "tst_tesselview_mount.moc"
