@@ -1,0 +1,259 @@
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cerrno>
+#include <memory>
+
+#include "app/tesselapp.h"
+#include "browser/tesselview.h"
+#include "config/tesseldata.h"
+#include "fakesystemcalls.h"
+#include "testutils.h"
+
+using TestUtils::ModalAnswerer;
+
+namespace {
+
+// Counts the requests to end the program instead of ending the test.
+class QuitCounter : public TesselApp
+{
+public:
+    int quits = 0;
+
+protected:
+    void quitApplication() override { ++quits; }
+};
+
+struct AppDeleter
+{
+    void operator()(TesselApp *app) const
+    {
+        // The settings outlive the window in the program; here they go too.
+        TesselData *settings = app->settings();
+        delete app;
+        delete settings;
+    }
+};
+
+template <typename App>
+using AppPtr = std::unique_ptr<App, AppDeleter>;
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_TesselApp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void hostsBrowser();
+    void browserFollowsWindowSize();
+    void quitProcedure_data();
+    void quitProcedure();
+    void saveQuestionAskedAtEveryAttempt();
+    void quitEndsEventLoop();
+    void mountClickRewritesConfiguration();
+
+private:
+    void writeConfig(bool cardHasPictures);
+    template <typename App>
+    AppPtr<App> makeApp();
+
+    std::unique_ptr<QTemporaryDir> dirs;
+    std::unique_ptr<FakeSystemCalls> calls;
+};
+
+void tst_TesselApp::init()
+{
+    dirs = std::make_unique<QTemporaryDir>();
+    QVERIFY(dirs->isValid());
+    QVERIFY(QDir().mkpath(dirs->path() + "/mnt/dcim"));
+    QVERIFY(QDir().mkpath(dirs->path() + "/right"));
+    qputenv("TESSELCFG", QFile::encodeName(dirs->path()));
+    calls = std::make_unique<FakeSystemCalls>();
+}
+
+void tst_TesselApp::cleanup()
+{
+    calls.reset();
+    dirs.reset();
+    QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
+}
+
+void tst_TesselApp::writeConfig(bool cardHasPictures)
+{
+    const QByteArray base = QFile::encodeName(dirs->path());
+    QVERIFY(writeFile(dirs->path() + "/tessel.cfg",
+                      "[HEADER]\nFLASHPATH=dcim;\nDEVICE=/dev/tessel-card;\nMOUNTPOINT=" + base +
+                          "/mnt;\nFILEEXT=jpg;\nRIGHTPATH=" + base + "/right;\n\n##EOF\n"));
+    if (cardHasPictures)
+        QVERIFY(writeFile(dirs->path() + "/mnt/dcim/a.jpg", "x"));
+}
+
+template <typename App>
+AppPtr<App> tst_TesselApp::makeApp()
+{
+    return AppPtr<App>(new App);
+}
+
+void tst_TesselApp::hostsBrowser()
+{
+    writeConfig(false);
+    auto app = makeApp<TesselApp>();
+    TesselView *view = app->browser();
+    QVERIFY(view);
+    QCOMPARE(view->parentWidget(), app.get());
+    QCOMPARE(app->findChildren<TesselView *>().size(), 1);
+    QVERIFY(view->isVisible());
+    QCOMPARE(app->windowTitle(), QString("Tessel 0.2.1"));
+    QCOMPARE(app->minimumSize(), view->minimumSize() + QSize(10, 10));
+    QVERIFY(app->windowState() & Qt::WindowMaximized);
+    QCOMPARE(app->settings()->leftPath, dirs->path() + "/mnt/dcim");
+}
+
+void tst_TesselApp::browserFollowsWindowSize()
+{
+    writeConfig(false);
+    auto app = makeApp<TesselApp>();
+    app->showNormal();
+    app->resize(400, 500);
+    QTRY_COMPARE(app->size(), QSize(400, 500));
+    QCOMPARE(app->browser()->geometry(), QRect(0, 0, 400, 490));
+
+    app->resize(50, 50);
+    QTRY_COMPARE(app->size(), app->minimumSize());
+    QCOMPARE(app->browser()->geometry(),
+             QRect(0, 0, app->minimumWidth(), app->minimumHeight() - 10));
+}
+
+void tst_TesselApp::quitProcedure_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<bool>("mounted");
+    QTest::addColumn<int>("umountErrno");
+    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<int>("quits");
+    QTest::addColumn<int>("unmounts");
+
+    using B = QMessageBox::StandardButton;
+    const QString save = "Quit ... ";
+    const QString card = "Quit...";
+    QTest::newRow("unchanged, not mounted: no box")
+        << false << false << 0 << QList<B>() << QStringList() << 1 << 0;
+    QTest::newRow("modified, Cancel stays")
+        << true << false << 0 << QList<B>{B::Cancel} << QStringList{save} << 0 << 0;
+    QTest::newRow("modified, Yes quits")
+        << true << false << 0 << QList<B>{B::Yes} << QStringList{save} << 1 << 0;
+    QTest::newRow("modified, No quits")
+        << true << false << 0 << QList<B>{B::No} << QStringList{save} << 1 << 0;
+    QTest::newRow("modified and mounted, Cancel asks nothing more")
+        << true << true << 0 << QList<B>{B::Cancel} << QStringList{save} << 0 << 0;
+    QTest::newRow("mounted, No quits mounted")
+        << false << true << 0 << QList<B>{B::No} << QStringList{card} << 1 << 0;
+    QTest::newRow("mounted, Yes unmounts")
+        << false << true << 0 << QList<B>{B::Yes} << QStringList{card} << 1 << 1;
+    QTest::newRow("modified and mounted, Yes and Yes")
+        << true << true << 0 << QList<B>{B::Yes, B::Yes} << QStringList{save, card} << 1 << 1;
+    QTest::newRow("unmount fails, quits all the same")
+        << false << true << EBUSY << QList<B>{B::Yes, B::Ok}
+        << QStringList{card, "unmount flashdisk"} << 1 << 1;
+}
+
+void tst_TesselApp::quitProcedure()
+{
+    QFETCH(bool, modified);
+    QFETCH(bool, mounted);
+    QFETCH(int, umountErrno);
+    QFETCH(QList<QMessageBox::StandardButton>, answers);
+    QFETCH(QStringList, captions);
+    QFETCH(int, quits);
+    QFETCH(int, unmounts);
+    writeConfig(mounted);
+    auto app = makeApp<QuitCounter>();
+    QCOMPARE(app->browser()->isMounted(), mounted);
+    app->settings()->setModified(modified);
+    calls->umountErrno = umountErrno;
+
+    ModalAnswerer answerer;
+    for (QMessageBox::StandardButton answer : answers)
+        answerer.answerMessageBox(answer);
+    QVERIFY(!app->close());
+
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!answerer.timedOut());
+    QCOMPARE(answerer.captions, captions);
+    QVERIFY(app->isVisible());
+    QCOMPARE(app->quits, quits);
+    QCOMPARE(calls->callsOf("umount").size(), unmounts);
+    const int saveBox = captions.indexOf("Quit ... ");
+    if (saveBox >= 0)
+        QCOMPARE(answerer.texts[saveBox],
+                 QString("You have modified the data!\nDo you want to save the changes ?"));
+    const int cardBox = captions.indexOf("Quit...");
+    if (cardBox >= 0)
+        QCOMPARE(answerer.texts[cardBox], QString("flashdisk is still mounted\nunmount it"));
+}
+
+void tst_TesselApp::saveQuestionAskedAtEveryAttempt()
+{
+    writeConfig(false);
+    auto app = makeApp<QuitCounter>();
+    app->settings()->setModified(true);
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Cancel);
+    answerer.answerMessageBox(QMessageBox::Cancel);
+    answerer.answerMessageBox(QMessageBox::No);
+    app->slotFileQuit();
+    app->slotFileQuit();
+    app->slotFileQuit();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.captions, QStringList(3, "Quit ... "));
+    QCOMPARE(app->quits, 1);
+}
+
+void tst_TesselApp::quitEndsEventLoop()
+{
+    writeConfig(false);
+    auto app = makeApp<TesselApp>();
+    QTimer::singleShot(0, app.get(), &TesselApp::slotFileQuit);
+    QTimer safety;
+    safety.setSingleShot(true);
+    connect(&safety, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
+    safety.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+void tst_TesselApp::mountClickRewritesConfiguration()
+{
+    writeConfig(false);
+    auto app = makeApp<TesselApp>();
+    const QString cfg = dirs->path() + "/tessel.cfg";
+    QVERIFY(QFile::remove(cfg));
+
+    app->browser()->MountPushButton->click();
+    const QByteArray written = readFile(cfg);
+    QVERIFY(written.contains("\nLEFTPATH=" + QFile::encodeName(dirs->path()) + "/mnt/dcim;\n"));
+    QVERIFY(written.contains("\nDEVICE=/dev/tessel-card;\n"));
+    QCOMPARE(calls->callsOf("mount").size(), 1);
+}
+
+QTEST_MAIN(tst_TesselApp)
+#include "tst_tesselapp.moc"
