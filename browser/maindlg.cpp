@@ -193,12 +193,24 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
         tr("This button copies the selected source\nimage to the destination dir."));
     leftPaneLayout->addLayout(leftButtonsLayout);
 
-    LeftListView = new QTreeWidget(this);
-    LeftListView->setObjectName("LeftListView");
-    LeftListView->setHeaderLabels({tr("fromfile"), tr("size")});
-    LeftListView->setToolTip(tr("source image list"));
-    LeftListView->setWhatsThis(tr("This listview shows the source\ndirs image files."));
-    leftPaneLayout->addWidget(LeftListView);
+    auto pictureList = [this](QVBoxLayout *pane, const char *objectName, const QStringList &columns,
+                              const QString &toolTip, const QString &whatsThis) {
+        auto *list = new QTreeWidget(this);
+        list->setObjectName(objectName);
+        list->setHeaderLabels(columns);
+        list->setToolTip(toolTip);
+        list->setWhatsThis(whatsThis);
+        pane->addWidget(list);
+        list->setRootIsDecorated(false);
+        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        list->setSortingEnabled(true);
+        list->sortByColumn(0, Qt::AscendingOrder);
+        return list;
+    };
+
+    LeftListView = pictureList(leftPaneLayout, "LeftListView", {tr("fromfile"), tr("size")},
+                               tr("source image list"),
+                               tr("This listview shows the source\ndirs image files."));
     panesLayout->addLayout(leftPaneLayout);
 
     rightPaneLayout = innerLayout<QVBoxLayout>();
@@ -221,22 +233,12 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
 
     // One visible column; the browser still keeps each file's size in the
     // items' second column.
-    RightListView = new QTreeWidget(this);
-    RightListView->setObjectName("RightListView");
-    RightListView->setHeaderLabels({tr("tofile")});
-    RightListView->setToolTip(tr("destination image list"));
-    RightListView->setWhatsThis(tr("This listview shows the actual \ndestination dirs image files."));
-    rightPaneLayout->addWidget(RightListView);
+    RightListView =
+        pictureList(rightPaneLayout, "RightListView", {tr("tofile")}, tr("destination image list"),
+                    tr("This listview shows the actual \ndestination dirs image files."));
     panesLayout->addLayout(rightPaneLayout);
     bodyLayout->addLayout(panesLayout);
     mainLayout->addLayout(bodyLayout);
-
-    for (QTreeWidget *list : {LeftListView, RightListView}) {
-        list->setRootIsDecorated(false);
-        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        list->setSortingEnabled(true);
-        list->sortByColumn(0, Qt::AscendingOrder);
-    }
 
     connect(MountPushButton, &QPushButton::clicked, this, &MainDlg::slotToggleMount);
     connect(ShowFullToolButton, &QToolButton::clicked, this, &MainDlg::slotShowFullPic);

@@ -141,22 +141,25 @@ bool TesselView::listRight()
     return fill == FillDone;
 }
 
-void TesselView::clearLeft()
+// The directory object is left on "/" with a filter that matches no
+// picture; the next destination listing inherits that filter.
+void TesselView::clearPane(QTreeWidget *list)
 {
     setFilter(QDir::Files);
     setSorting(QDir::Name);
     setNameFilters({"*.xxx"});
     setPath("/");
-    emptyPane(LeftListView);
+    emptyPane(list);
+}
+
+void TesselView::clearLeft()
+{
+    clearPane(LeftListView);
 }
 
 void TesselView::clearRight()
 {
-    setFilter(QDir::Files);
-    setSorting(QDir::Name);
-    setNameFilters({"*.xxx"});
-    setPath("/");
-    emptyPane(RightListView);
+    clearPane(RightListView);
 }
 
 void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)

@@ -68,6 +68,7 @@ private:
     // Every (re)fill and emptying of a pane passes through here.
     ListFill refillPane(QTreeWidget *list, const QString &path);
     void emptyPane(QTreeWidget *list);
+    void clearPane(QTreeWidget *list);
     void setMountLook(bool isMounted);
     void setSourceButtons(bool picturesListed);
     void showCallFailure(const QString &caption);
