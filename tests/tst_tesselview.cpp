@@ -189,6 +189,15 @@ void tst_TesselView::listingKeepsSizeInSecondColumn()
     auto view = makeBrowser();
 
     QCOMPARE(view->LeftListView->topLevelItem(0)->text(1), QString("1234"));
+
+    // Sizes past 2 GiB are shown whole, not wrapped to negative numbers.
+    QFile big(left() + "/big.jpg");
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(qint64(3) << 30));
+    big.close();
+    QVERIFY(view->listLeft());
+    QCOMPARE(view->LeftListView->topLevelItem(1)->text(0), QString("big.jpg"));
+    QCOMPARE(view->LeftListView->topLevelItem(1)->text(1), QString("3221225472"));
     QCOMPARE(view->RightListView->topLevelItem(0)->text(0), QString("b.jpg"));
     QCOMPARE(view->RightListView->topLevelItem(0)->text(1), QString("4321"));
     QCOMPARE(view->RightListView->columnCount(), 1);
