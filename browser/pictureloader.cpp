@@ -2,6 +2,15 @@
 
 #include <QImageReader>
 
+namespace {
+
+bool decodable(const QSize &size)
+{
+    return size.isValid() && qint64(size.width()) * size.height() <= PictureLoader::maxPixels;
+}
+
+} // namespace
+
 QImage PictureLoader::loadScaled(const QString &path, const QSize &size, const QByteArray &format)
 {
     if (size.width() <= 0 || size.height() <= 0)
@@ -9,7 +18,9 @@ QImage PictureLoader::loadScaled(const QString &path, const QSize &size, const Q
 
     QImageReader reader(path, format);
     reader.setDecideFormatFromContent(format.isEmpty());
-    if (!reader.canRead())
+    // The header is checked before anything is decoded: a file that claims
+    // a gigantic picture must not get the chance to take the memory.
+    if (!reader.canRead() || !decodable(reader.size()))
         return QImage();
     reader.setScaledSize(size);
     QImage image = reader.read();

@@ -12,9 +12,14 @@
 class PictureLoader
 {
 public:
+    // Even decoded at an eighth of its size, a picture beyond this takes
+    // seconds and hundreds of megabytes; such a file is damaged or no photo.
+    static constexpr qint64 maxPixels = qint64(1) << 28;
+
     // The picture at `path` stretched to exactly `size` (aspect ratio not
     // kept). A null image when the file is missing, is no picture (or not
-    // of `format`, when one is given), does not decode, or `size` is empty.
+    // of `format`, when one is given), does not decode, does not tell its
+    // size or claims more than maxPixels, or when `size` is empty.
     static QImage loadScaled(const QString &path, const QSize &size,
                              const QByteArray &format = QByteArray());
 

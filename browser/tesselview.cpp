@@ -1,5 +1,6 @@
 #include "browser/tesselview.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -8,7 +9,9 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
+#include <QImageWriter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -17,10 +20,16 @@
 #include <cstring>
 #include <dirent.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
+#include "browser/filecopy.h"
 #include "browser/pictureloader.h"
+#include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
+#include "filedialog/kwqtfileedit.h"
+#include "fullpic/fullpic.h"
 #include "platform/systemcalls.h"
+#include "progress/progressedit.h"
 
 namespace {
 
@@ -41,14 +50,27 @@ bool directoryReadable(const QString &path)
     return true;
 }
 
-// Even decoded at an eighth of its size, a picture beyond this takes
-// seconds and hundreds of megabytes; such a file is damaged or no photo.
-const qint64 maxPicturePixels = qint64(1) << 28;
+// One picture per tick keeps the screen responsive on the handheld.
+const int thumbTickMs = 100;
 
-bool pictureFits(const QString &path)
+// Bytes handed to the copy per block; the buffer has one byte more.
+const std::size_t copyBlockSize = 4096;
+
+// The settings file keeps one value per line, ends it at ";" and is
+// Latin-1: a path with anything else would come back cut or garbled.
+bool fitsSettingsFile(const QString &value)
 {
-    const QSize size = PictureLoader::pictureSize(path);
-    return size.isValid() && qint64(size.width()) * size.height() <= maxPicturePixels;
+    for (QChar c : value) {
+        if (c == '\n' || c == '\r' || c == ';' || c.unicode() > 0xff)
+            return false;
+    }
+    return true;
+}
+
+QString failureText(const QString &systemText, int err)
+{
+    return QCoreApplication::translate("TesselView", "no success") + "\n" +
+           QString("%1\nerrno = %2").arg(systemText).arg(err);
 }
 
 } // namespace
@@ -60,7 +82,15 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       QDir(dirPath, nameFilter, QDir::IgnoreCase, QDir::Dirs | QDir::Files | QDir::Drives),
       data(settings),
       activeSide(0),
+      fullPic(nullptr),
+      cfgDialog(nullptr),
+      progress(nullptr),
       mounted(false),
+      srcThumbItem(nullptr),
+      srcThumbIndex(1),
+      destThumbItem(nullptr),
+      destThumbIndex(1),
+      pictureBuffer(),
       deviceBuffer(),
       mountPointBuffer()
 {
@@ -79,14 +109,35 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
     srcThumbTimer.stop();
+    connect(&srcThumbTimer, &QTimer::timeout, this, &TesselView::slotSaveNextSrcEntry);
     destThumbTimer.stop();
+    connect(&destThumbTimer, &QTimer::timeout, this, &TesselView::slotSaveNextDestEntry);
 
     initMountState();
     listRight();
+
+    // Both dialogs show themselves maximised when built; they wait hidden.
+    fullPic = new FullPic(this, tr("FullPicture").toLatin1().constData(), true, data);
+    fullPic->hide();
+    cfgDialog = new cfgEdit(this, tr("ConfigEdit").toLatin1().constData(), true, data);
+    cfgDialog->hide();
+    progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
+    progress->resize(data->screenWidth - 20, progress->height());
+    connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
+    progress->hide();
+
     activeSide = 0;
 }
 
-TesselView::~TesselView() = default;
+TesselView::~TesselView()
+{
+    delete fullPic;
+    fullPic = nullptr;
+    delete cfgDialog;
+    cfgDialog = nullptr;
+    delete progress;
+    progress = nullptr;
+}
 
 QString TesselView::thumbDir(const QString &dir) const
 {
@@ -100,6 +151,8 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 
 void TesselView::emptyPane(QTreeWidget *list)
 {
+    // The items go now: a thumbnail run of this pane must not reach them.
+    stopRunOf(list);
     list->clear();
 }
 
@@ -215,15 +268,15 @@ QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool 
 {
     if (useThumb) {
         const QString thumb = thumbName(dir, name);
-        if (pictureFits(thumb) && loadedPic.load(thumb))
+        loadedPic = QPixmap::fromImage(
+            PictureLoader::loadScaled(thumb, PictureLoader::pictureSize(thumb)));
+        if (!loadedPic.isNull())
             return &loadedPic;
     }
 
     const QString path = dir + "/" + name;
-    QImage small;
-    if (pictureFits(path))
-        small = PictureLoader::loadScaled(path, QSize(data->previewWidth, data->previewHeight));
-    scaledPic = QPixmap::fromImage(small);
+    scaledPic = QPixmap::fromImage(
+        PictureLoader::loadScaled(path, QSize(data->previewWidth, data->previewHeight)));
     if (scaledPic.isNull()) {
         printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
         fflush(stdout);
@@ -294,8 +347,8 @@ void TesselView::slotShowDir()
 void TesselView::showCallFailure(const QString &caption)
 {
     const int err = errno;
-    QMessageBox::information(this, caption, tr("no success") + "\n" +
-                                                QString::asprintf("%s\nerrno = %d", strerror(err), err),
+    QMessageBox::information(this, caption,
+                             failureText(QString::fromLocal8Bit(strerror(err)), err),
                              QMessageBox::Ok);
 }
 
@@ -374,3 +427,171 @@ void TesselView::showFreeStorage()
     AvailMemLCDNumber->display(freeText);
     MTextLabel->setText(freeUnit);
 }
+
+TesselView::ThumbRun TesselView::sourceRun()
+{
+    return {LeftListView, &srcThumbTimer, &srcThumbItem, &srcThumbIndex, &data->leftPath};
+}
+
+TesselView::ThumbRun TesselView::destinationRun()
+{
+    return {RightListView, &destThumbTimer, &destThumbItem, &destThumbIndex, &data->rightPath};
+}
+
+void TesselView::slotLeftPrepThumbnails()
+{
+    stepSrcThumbs(true);
+}
+
+void TesselView::slotRightPrepThumbnails()
+{
+    stepDestThumbs(true);
+}
+
+void TesselView::slotSaveNextSrcEntry()
+{
+    if (!stepSrcThumbs(false))
+        srcThumbTimer.stop();
+}
+
+void TesselView::slotSaveNextDestEntry()
+{
+    if (!stepDestThumbs(false))
+        destThumbTimer.stop();
+}
+
+bool TesselView::stepSrcThumbs(bool start)
+{
+    return stepThumbs(sourceRun(), start, "save source thumbnails", &TesselView::saveThumbToSrc);
+}
+
+bool TesselView::stepDestThumbs(bool start)
+{
+    return stepThumbs(destinationRun(), start, "save dest thumbnails",
+                      &TesselView::saveThumbToDest);
+}
+
+bool TesselView::stepThumbs(const ThumbRun &run, bool start, const char *caption,
+                            void (TesselView::*save)(QTreeWidgetItem *, QPixmap *))
+{
+    if (start) {
+        // A changing selection would load previews in between the steps.
+        run.list->setEnabled(false);
+        *run.item = run.list->topLevelItem(0);
+        *run.index = 1;
+        run.timer->start(thumbTickMs);
+        progress->start(caption, run.list->topLevelItemCount());
+        progress->show();
+        return true;
+    }
+
+    QTreeWidgetItem *item = *run.item;
+    if (!item) {
+        progress->hide();
+        run.list->setEnabled(true);
+        return false;
+    }
+    const QString name = item->text(0);
+    if (!name.isNull()) {
+        // Always the picture itself: an old thumbnail may show an older one.
+        if (QPixmap *picture = loadSmallPic(*run.dir, name, false)) {
+            progress->update(name, *run.index);
+            (this->*save)(item, picture);
+        }
+    }
+    *run.item = run.list->topLevelItem(run.list->indexOfTopLevelItem(item) + 1);
+    ++*run.index;
+    return true;
+}
+
+void TesselView::stopRunOf(QTreeWidget *list)
+{
+    const bool source = list == LeftListView;
+    (source ? srcThumbItem : destThumbItem) = nullptr;
+    QTimer &timer = source ? srcThumbTimer : destThumbTimer;
+    if (!timer.isActive())
+        return;
+    timer.stop();
+    list->setEnabled(true);
+    // The window is shared: it stays while the other pane's run goes on.
+    const QTimer &otherTimer = source ? destThumbTimer : srcThumbTimer;
+    if (progress && !otherTimer.isActive())
+        progress->hide();
+}
+
+void TesselView::slotCloseRequest()
+{
+    srcThumbTimer.stop();
+    destThumbTimer.stop();
+    progress->hide();
+    LeftListView->setEnabled(true);
+    RightListView->setEnabled(true);
+}
+
+void TesselView::saveThumbToSrc(QTreeWidgetItem *item, QPixmap *picture)
+{
+    if (item && !item->text(0).isEmpty() && !saveThumb(data->leftPath, item, picture))
+        reportUnsaved("saveThumbToSrc", thumbName(data->leftPath, item->text(0)), item->text(0));
+}
+
+void TesselView::saveThumbToDest(QTreeWidgetItem *item, QPixmap *picture)
+{
+    if (item && !item->text(0).isEmpty() && !saveThumb(data->rightPath, item, picture))
+        reportUnsaved("saveThumbToDest", thumbName(data->rightPath, item->text(0)),
+                      item->text(0));
+}
+
+// The PNG goes into a temporary file that replaces the thumbnail only once
+// complete: a full card or an interrupted run never leaves a cut-off PNG
+// that the preview would later show as the picture.
+bool TesselView::saveThumb(const QString &dir, QTreeWidgetItem *item, const QPixmap *picture)
+{
+    // Usually there already; a failure shows as a failed save below.
+    mkpath(thumbDir(dir));
+    if (!picture)
+        return false;
+    QSaveFile file(thumbName(dir, item->text(0)));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, "PNG");
+    if (!writer.write(picture->toImage())) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void TesselView::reportUnsaved(const char *who, const QString &path, const QString &name)
+{
+    printf("\nTesselView::%s - thumbnail not saveable (%s)\n", who, qPrintable(path));
+    fflush(stdout);
+    progress->setError(name + " : not saveable");
+}
+
+void TesselView::slotSetup()
+{
+    cfgDialog->setupEdit();
+    cfgDialog->exec();
+    cfgDialog->hide();
+    if (cfgDialog->result() == QDialog::Accepted)
+        emit cfgChanged();
+}
+
+void TesselView::slotShowFullPic()
+{
+    if (currentPicture.isEmpty())
+        return;
+    fullPic->loadPicture(currentPicture);
+    fullPic->exec();
+    fullPic->hide();
+}
+
+// FILECOMMANDS
+void TesselView::slotCopyToRight() { MainDlg::slotCopyToRight(); }
+void TesselView::copyFile() {}
+void TesselView::slotDeleteLeft() { MainDlg::slotDeleteLeft(); }
+void TesselView::slotDeleteRight() { MainDlg::slotDeleteRight(); }
+void TesselView::slotChdirLeft() { MainDlg::slotChdirLeft(); }
+void TesselView::slotChdirRight() { MainDlg::slotChdirRight(); }
+void TesselView::slotMkdirRight() { MainDlg::slotMkdirRight(); }
+bool TesselView::acceptDirectory(const QString &dir) { return fitsSettingsFile(dir) && !failureText("", 0).isEmpty(); }

@@ -9,7 +9,10 @@
 #include "browser/maindlg.h"
 #include "browser/widgettools.h"
 
+class FullPic;
 class TesselData;
+class cfgEdit;
+class progressEdit;
 
 // The picture browser: the source pane (a directory on the flash card it
 // mounts itself), the destination pane, the preview and the free space.
@@ -33,6 +36,13 @@ public:
     QString thumbDir(const QString &dir) const;
     QString thumbName(const QString &dir, const QString &name) const;
 
+    bool stepSrcThumbs(bool start);
+    bool stepDestThumbs(bool start);
+    void saveThumbToSrc(QTreeWidgetItem *item, QPixmap *picture);
+    void saveThumbToDest(QTreeWidgetItem *item, QPixmap *picture);
+
+    void copyFile();
+
     bool initMountState();
     int mountDevice();
     int unmountDevice();
@@ -46,10 +56,23 @@ signals:
     void cfgChanged();
 
 private slots:
+    void slotCloseRequest();
+    void slotLeftPrepThumbnails() override;
+    void slotSaveNextSrcEntry();
+    void slotRightPrepThumbnails() override;
+    void slotSaveNextDestEntry();
     void slotGetFreeStorage();
     void slotToggleMount() override;
+    void slotSetup() override;
+    void slotShowFullPic() override;
     void slotShowDir();
     void slotLeftSelectionChanged(QTreeWidgetItem *item) override;
+    void slotDeleteLeft() override;
+    void slotCopyToRight() override;
+    void slotChdirLeft() override;
+    void slotDeleteRight() override;
+    void slotChdirRight() override;
+    void slotMkdirRight() override;
     void slotRightSelectionChanged(QTreeWidgetItem *item) override;
 
 protected:
@@ -61,7 +84,21 @@ protected:
     QTimer dirTimer;
     QTimer srcThumbTimer;
     QTimer destThumbTimer;
+    FullPic *fullPic;
+    cfgEdit *cfgDialog;
+    progressEdit *progress;
     bool mounted;
+
+    // Where each pane's thumbnail run stands between ticks: the next item
+    // and its 1-based number. The item is null whenever the pane has been
+    // emptied since, so a run never reaches a deleted item.
+    QTreeWidgetItem *srcThumbItem;
+    int srcThumbIndex;
+    QTreeWidgetItem *destThumbItem;
+    int destThumbIndex;
+
+    // One block of a copy, and a spare byte.
+    char pictureBuffer[4097];
 
 private:
     enum ListFill { FillEmpty, FillDone, FillUnreadable };
@@ -72,6 +109,25 @@ private:
     void setMountLook(bool isMounted);
     void setSourceButtons(bool picturesListed);
     void showCallFailure(const QString &caption);
+
+    // The parts that the source and the destination runs share.
+    struct ThumbRun
+    {
+        QTreeWidget *list;
+        QTimer *timer;
+        QTreeWidgetItem **item;
+        int *index;
+        const QString *dir;
+    };
+    ThumbRun sourceRun();
+    ThumbRun destinationRun();
+    bool stepThumbs(const ThumbRun &run, bool start, const char *caption,
+                    void (TesselView::*save)(QTreeWidgetItem *, QPixmap *));
+    void stopRunOf(QTreeWidget *list);
+    bool saveThumb(const QString &dir, QTreeWidgetItem *item, const QPixmap *picture);
+    void reportUnsaved(const char *who, const QString &path, const QString &name);
+
+    bool acceptDirectory(const QString &dir);
 
     QPixmap loadedPic;
     QPixmap scaledPic;

@@ -1,0 +1,163 @@
+// Thumbnails of 12-megapixel photos: one step of the browser's run (decode
+// at the preview size, write the PNG) against a full decode with scaling,
+// against vipsthumbnail (one call for all photos) and against libjpeg's
+// djpeg at 1/8 scale; then the longest event-loop stall during a real run.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTransform>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "bench/benchutils.h"
+#include "browser/tesselview.h"
+#include "config/tesseldata.h"
+
+namespace {
+
+const int photoCount = 6;
+const int runs = 5;
+
+class Browser : public TesselView
+{
+public:
+    using TesselView::TesselView;
+    using TesselView::srcThumbTimer;
+};
+
+// Best time of each step of a source run, one per photo.
+std::vector<double> stepMs(Browser &view, int count)
+{
+    std::vector<double> best(count, 1e300);
+    for (int r = 0; r < runs; ++r) {
+        view.stepSrcThumbs(true);
+        for (int i = 0; i < count; ++i) {
+            QElapsedTimer t;
+            t.start();
+            view.stepSrcThumbs(false);
+            best[i] = std::min(best[i], t.nsecsElapsed() / 1e6);
+        }
+        view.stepSrcThumbs(false);
+        view.srcThumbTimer.stop();
+    }
+    return best;
+}
+
+double straightforwardMs(const QString &path, const QString &out)
+{
+    return BenchUtils::bestMs(
+        [&] {
+            QPixmap full(path);
+            const QTransform scale =
+                QTransform::fromScale(100.0 / full.width(), 75.0 / full.height());
+            if (!full.transformed(scale).save(out, "PNG"))
+                fprintf(stderr, "straightforward thumbnail of %s failed\n", qPrintable(path));
+        },
+        runs);
+}
+
+// The longest gap between two turns of the event loop while the browser
+// runs through all photos on its own timer.
+double longestStallMs(Browser &view)
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.start(1);
+    clock.start();
+    view.LeftThumbnailButton->click();
+    while (view.srcThumbTimer.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return longest / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList photos = BenchUtils::makePhotos("/tmp/tessel-bench-photos", photoCount);
+    if (photos.isEmpty())
+        return 1;
+
+    // Links keep the photos' own folder free of thumbnails, which the
+    // preview benchmark would otherwise read instead of the photos.
+    QTemporaryDir work;
+    const QString dir = work.path() + "/photos";
+    const QString out = work.path() + "/out";
+    QDir().mkpath(dir);
+    QDir().mkpath(out);
+    QStringList linked;
+    for (const QString &path : photos) {
+        const QString link = dir + "/" + QFileInfo(path).fileName();
+        QFile::link(path, link);
+        linked << link;
+    }
+
+    TesselData data;
+    data.leftPath = dir;
+    data.rightPath = out;
+    data.fileExt = "jpg";
+    Browser view(nullptr, &data, data.flashPath, data.fileExt);
+
+    const std::vector<double> ours = stepMs(view, int(linked.size()));
+
+    const bool haveVips = BenchUtils::toolInstalled("vipsthumbnail");
+    double vipsEach = 0;
+    if (haveVips) {
+        QStringList args{"-s", "100x75!", "-o", out + "/%s.png"};
+        args << linked;
+        vipsEach = BenchUtils::bestMs([&] { BenchUtils::runTool("vipsthumbnail", args); }, runs) /
+                   linked.size();
+    }
+    const bool haveDjpeg = BenchUtils::toolInstalled("djpeg");
+
+    printf("\nthumbnail of %d photos (4000x3000 JPEG) at %dx%d, best of %d runs, ms per photo\n",
+           int(linked.size()), data.previewWidth, data.previewHeight, runs);
+    printf("%-14s %8s %9s %8s %8s %11s %10s %14s\n", "photo", "ours", "straight", "vips", "djpeg",
+           "ours/djpeg", "ours/vips", "straight/ours");
+    double oursTotal = 0, straightTotal = 0, djpegTotal = 0, slowestStep = 0;
+    for (int i = 0; i < linked.size(); ++i) {
+        const QString &path = linked[i];
+        const double straight = straightforwardMs(path, out + "/straight.png");
+        double tool = 0;
+        if (haveDjpeg)
+            tool = BenchUtils::bestMs(
+                [&] { BenchUtils::runTool("djpeg", {"-scale", "1/8", path}); }, runs);
+        oursTotal += ours[i];
+        straightTotal += straight;
+        djpegTotal += tool;
+        slowestStep = std::max(slowestStep, ours[i]);
+        printf("%-14s %8.1f %9.1f %8.1f %8.1f %11.2f %10.2f %14.1f\n",
+               qPrintable(QFileInfo(path).fileName()), ours[i], straight, vipsEach, tool,
+               haveDjpeg ? ours[i] / tool : 0.0, haveVips ? ours[i] / vipsEach : 0.0,
+               straight / ours[i]);
+    }
+    const double n = linked.size();
+    printf("%-14s %8.1f %9.1f %8.1f %8.1f %11.2f %10.2f %14.1f\n", "mean", oursTotal / n,
+           straightTotal / n, vipsEach, djpegTotal / n,
+           haveDjpeg ? oursTotal / djpegTotal : 0.0, haveVips ? oursTotal / n / vipsEach : 0.0,
+           straightTotal / oursTotal);
+    if (!haveVips || !haveDjpeg)
+        printf("(a column of 0.0: the tool is not installed)\n");
+
+    const double stall = longestStallMs(view);
+    printf("\nlongest event-loop stall during a run: %.1f ms (slowest single step %.1f ms)\n", stall,
+           slowestStep);
+    return 0;
+}

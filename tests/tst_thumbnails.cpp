@@ -1,0 +1,379 @@
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+#include "browser/tesselview.h"
+#include "config/tesseldata.h"
+#include "fakesystemcalls.h"
+#include "progress/progressedit.h"
+#include "testutils.h"
+
+using TestUtils::StdoutCapture;
+
+namespace {
+
+class Browser : public TesselView
+{
+public:
+    using TesselView::TesselView;
+    using TesselView::destThumbTimer;
+    using TesselView::progress;
+    using TesselView::srcThumbTimer;
+};
+
+// One pane as a thumbnail run sees it.
+struct Pane
+{
+    QToolButton *button;
+    QTreeWidget *list;
+    QTimer *timer;
+    const char *tickSlot;
+    QString dir;
+};
+
+// A JPEG whose header claims 40000 x 40000 pixels.
+bool writeHugePicture(const QString &path)
+{
+    if (!TestUtils::writePicture(path, QSize(64, 48)))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const int sof = bytes.indexOf("\xff\xc0");
+    if (sof < 0)
+        return false;
+    bytes.replace(sof + 5, 4, QByteArray("\x9c\x40\x9c\x40", 4));
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString diagnostics(const StdoutCapture &out)
+{
+    return out.text().remove(QRegularExpression("(QWARN|QDEBUG|QINFO)  : [^\n]*\n"));
+}
+
+} // namespace
+
+class tst_Thumbnails : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void emptyPaneRun_data();
+    void emptyPaneRun();
+    void undecodablePictureSkipped_data();
+    void undecodablePictureSkipped();
+    void timerDrivesRunUntilClosed();
+    void refillStopsThatPanesRun_data();
+    void refillStopsThatPanesRun();
+    void failedSaveReportedAndRemoved_data();
+    void failedSaveReportedAndRemoved();
+
+private:
+    std::unique_ptr<Browser> makeBrowser();
+    Pane pane(Browser *view, const QString &side) const;
+    static void tick(Browser *view, const Pane &p);
+    QString left() const { return dirs->path() + "/left"; }
+    QString right() const { return dirs->path() + "/right"; }
+    void addPictures(const QString &dir, const QStringList &names);
+
+    std::unique_ptr<QTemporaryDir> dirs;
+    std::unique_ptr<TesselData> data;
+    std::unique_ptr<FakeSystemCalls> calls;
+};
+
+void tst_Thumbnails::initTestCase()
+{
+    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+}
+
+void tst_Thumbnails::init()
+{
+    dirs = std::make_unique<QTemporaryDir>();
+    QVERIFY(dirs->isValid());
+    QVERIFY(QDir().mkpath(left()));
+    QVERIFY(QDir().mkpath(right()));
+    data = std::make_unique<TesselData>();
+    data->fileExt = "jpg";
+    data->leftPath = left();
+    data->rightPath = right();
+    data->previewWidth = 60;
+    data->previewHeight = 40;
+    calls = std::make_unique<FakeSystemCalls>();
+}
+
+void tst_Thumbnails::cleanup()
+{
+    calls.reset();
+    data.reset();
+    dirs.reset();
+    QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
+}
+
+std::unique_ptr<Browser> tst_Thumbnails::makeBrowser()
+{
+    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
+}
+
+Pane tst_Thumbnails::pane(Browser *view, const QString &side) const
+{
+    if (side == "source")
+        return {view->LeftThumbnailButton, view->LeftListView, &view->srcThumbTimer,
+                "slotSaveNextSrcEntry", left()};
+    return {view->RightThumbnailButton, view->RightListView, &view->destThumbTimer,
+            "slotSaveNextDestEntry", right()};
+}
+
+// One timer tick, without waiting for the timer.
+void tst_Thumbnails::tick(Browser *view, const Pane &p)
+{
+    QVERIFY(QMetaObject::invokeMethod(view, p.tickSlot));
+}
+
+void tst_Thumbnails::addPictures(const QString &dir, const QStringList &names)
+{
+    for (const QString &name : names)
+        QVERIFY(TestUtils::writePicture(dir + "/" + name, QSize(320, 240)));
+}
+
+void tst_Thumbnails::emptyPaneRun_data()
+{
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("source") << "source"
+                            << "save source thumbnails";
+    QTest::newRow("destination") << "destination"
+                                 << "save dest thumbnails";
+}
+
+void tst_Thumbnails::emptyPaneRun()
+{
+    QFETCH(QString, side);
+    QFETCH(QString, caption);
+    auto view = makeBrowser();
+    const Pane p = pane(view.get(), side);
+
+    p.button->click();
+    QVERIFY(view->progress->isVisible());
+    QCOMPARE(view->progress->windowTitle(), caption);
+    QCOMPARE(view->progress->ProgressBar->maximum(), 0);
+    QVERIFY(!p.list->isEnabled());
+    QVERIFY(p.timer->isActive());
+    QCOMPARE(p.timer->interval(), 100);
+    QVERIFY(!p.timer->isSingleShot());
+
+    tick(view.get(), p);
+    QVERIFY(!view->progress->isVisible());
+    QVERIFY(p.list->isEnabled());
+    QVERIFY(!p.timer->isActive());
+    QVERIFY(!QFileInfo::exists(p.dir + "/_thumbnail"));
+}
+
+void tst_Thumbnails::undecodablePictureSkipped_data()
+{
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("source, corrupt second picture") << "source"
+                                                    << "corrupt";
+    QTest::newRow("destination, second picture claims a huge size") << "destination"
+                                                                    << "huge";
+}
+
+void tst_Thumbnails::undecodablePictureSkipped()
+{
+    QFETCH(QString, side);
+    QFETCH(QString, damage);
+    const QString dir = side == "source" ? left() : right();
+    const QString other = side == "source" ? right() : left();
+    addPictures(dir, {"a.jpg", "c.jpg"});
+    if (damage == "corrupt")
+        QVERIFY(TestUtils::writeCorruptPicture(dir + "/b.jpg"));
+    else
+        QVERIFY(writeHugePicture(dir + "/b.jpg"));
+    auto view = makeBrowser();
+    view->listLeft();
+    const Pane p = pane(view.get(), side);
+
+    p.button->click();
+    QCOMPARE(view->progress->ProgressBar->maximum(), 3);
+    const QList<int> barAfterTick = {1, 1, 3};
+    for (int i = 0; i < barAfterTick.size(); ++i) {
+        tick(view.get(), p);
+        QCOMPARE(view->progress->ProgressBar->value(), barAfterTick[i]);
+        QVERIFY(view->progress->isVisible());
+        QVERIFY(!p.list->isEnabled());
+    }
+    QVERIFY(view->progress->TimeLabel->text().startsWith("file:c.jpg"));
+    tick(view.get(), p);
+    QVERIFY(!view->progress->isVisible());
+    QVERIFY(p.list->isEnabled());
+    QVERIFY(!p.timer->isActive());
+
+    QCOMPARE(filesIn(dir + "/_thumbnail"), QStringList({"a.jpg.png", "c.jpg.png"}));
+    QVERIFY(!QFileInfo::exists(other + "/_thumbnail"));
+    QImageReader thumb(dir + "/_thumbnail/a.jpg.png");
+    QCOMPARE(thumb.format(), QByteArray("png"));
+    QCOMPARE(thumb.size(), QSize(60, 40));
+}
+
+void tst_Thumbnails::timerDrivesRunUntilClosed()
+{
+    addPictures(left(), {"a.jpg", "b.jpg", "c.jpg"});
+    addPictures(right(), {"d.jpg", "e.jpg"});
+    auto view = makeBrowser();
+
+    view->LeftThumbnailButton->click();
+    view->RightThumbnailButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(left() + "/_thumbnail/a.jpg.png"), 3000);
+    QVERIFY(!view->LeftListView->isEnabled());
+    QVERIFY(!view->RightListView->isEnabled());
+
+    // Closing the window is refused and asks the browser to stop instead.
+    view->progress->close();
+    QVERIFY(!view->srcThumbTimer.isActive());
+    QVERIFY(!view->destThumbTimer.isActive());
+    QVERIFY(!view->progress->isVisible());
+    QVERIFY(view->LeftListView->isEnabled());
+    QVERIFY(view->RightListView->isEnabled());
+    const QStringList written = filesIn(left() + "/_thumbnail");
+    QVERIFY(written.contains("a.jpg.png"));
+    QVERIFY(written.size() < 3);
+    QCOMPARE(QImage(left() + "/_thumbnail/a.jpg.png").size(), QSize(60, 40));
+}
+
+void tst_Thumbnails::refillStopsThatPanesRun_data()
+{
+    QTest::addColumn<QString>("refill");
+    QTest::addColumn<bool>("sourceGoesOn");
+    QTest::addColumn<bool>("destinationGoesOn");
+    QTest::newRow("source relisted") << "listLeft" << false << true;
+    QTest::newRow("source cleared") << "clearLeft" << false << true;
+    QTest::newRow("destination relisted") << "listRight" << true << false;
+    QTest::newRow("destination cleared") << "clearRight" << true << false;
+    QTest::newRow("unmount click empties both") << "unmount" << false << false;
+}
+
+void tst_Thumbnails::refillStopsThatPanesRun()
+{
+    QFETCH(QString, refill);
+    QFETCH(bool, sourceGoesOn);
+    QFETCH(bool, destinationGoesOn);
+    addPictures(left(), {"a.jpg", "b.jpg"});
+    addPictures(right(), {"c.jpg", "d.jpg"});
+    auto view = makeBrowser();
+    QVERIFY(view->isMounted());
+    const Pane source = pane(view.get(), "source");
+    const Pane destination = pane(view.get(), "destination");
+    source.button->click();
+    destination.button->click();
+    tick(view.get(), source);
+    tick(view.get(), destination);
+
+    if (refill == "listLeft")
+        view->listLeft();
+    else if (refill == "clearLeft")
+        view->clearLeft();
+    else if (refill == "listRight")
+        view->listRight();
+    else if (refill == "clearRight")
+        view->clearRight();
+    else
+        view->MountPushButton->click();
+
+    QCOMPARE(source.timer->isActive(), sourceGoesOn);
+    QCOMPARE(destination.timer->isActive(), destinationGoesOn);
+    QCOMPARE(source.list->isEnabled(), !sourceGoesOn);
+    QCOMPARE(destination.list->isEnabled(), !destinationGoesOn);
+    QCOMPARE(view->progress->isVisible(), sourceGoesOn || destinationGoesOn);
+
+    // The run that goes on finishes its own pane; the stopped one made
+    // nothing after the first picture.
+    for (const Pane &p : {source, destination}) {
+        for (int i = 0; i < 5 && p.timer->isActive(); ++i)
+            tick(view.get(), p);
+        QVERIFY(!p.timer->isActive());
+    }
+    QCOMPARE(filesIn(left() + "/_thumbnail").size(), sourceGoesOn ? 2 : 1);
+    QCOMPARE(filesIn(right() + "/_thumbnail").size(), destinationGoesOn ? 2 : 1);
+    QVERIFY(!view->progress->isVisible());
+}
+
+void tst_Thumbnails::failedSaveReportedAndRemoved_data()
+{
+    QTest::addColumn<bool>("fileInThePlace");
+    QTest::newRow("read-only thumbnail folder") << false;
+    QTest::newRow("a file where the folder belongs") << true;
+}
+
+void tst_Thumbnails::failedSaveReportedAndRemoved()
+{
+    QFETCH(bool, fileInThePlace);
+    addPictures(left(), {"a.jpg", "b.jpg"});
+    const QString thumbs = left() + "/_thumbnail";
+    const QByteArray oldThumb = "an older thumbnail";
+    if (fileInThePlace) {
+        QFile blocker(thumbs);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    } else {
+        QVERIFY(QDir().mkpath(thumbs));
+        QFile old(thumbs + "/a.jpg.png");
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(oldThumb) == oldThumb.size());
+        old.close();
+        QVERIFY(QFile::setPermissions(thumbs, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    auto view = makeBrowser();
+    const Pane p = pane(view.get(), "source");
+
+    QString printed;
+    {
+        TestUtils::PermissionChecksOn permissions;
+        StdoutCapture out;
+        p.button->click();
+        tick(view.get(), p);
+        QCOMPARE(view->progress->ErrorLabel->text(), QString("a.jpg : not saveable"));
+        tick(view.get(), p);
+        QCOMPARE(view->progress->ErrorLabel->text(), QString("b.jpg : not saveable"));
+        QCOMPARE(view->progress->ProgressBar->value(), 2);
+        tick(view.get(), p);
+        QVERIFY(!p.timer->isActive());
+        printed = diagnostics(out);
+    }
+    QFile::setPermissions(thumbs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QString line = "\nTesselView::saveThumbToSrc - thumbnail not saveable (%1)\n";
+    QVERIFY2(printed.contains(line.arg(thumbs + "/a.jpg.png")), qPrintable(printed));
+    QVERIFY2(printed.endsWith(line.arg(thumbs + "/b.jpg.png")), qPrintable(printed));
+    if (!fileInThePlace) {
+        QCOMPARE(filesIn(thumbs), QStringList({"a.jpg.png"}));
+        QCOMPARE(readFile(thumbs + "/a.jpg.png"), oldThumb);
+    }
+    QVERIFY(p.list->isEnabled());
+}
+
+QTEST_MAIN(tst_Thumbnails)
+#include "tst_thumbnails.moc"
