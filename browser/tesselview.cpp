@@ -586,12 +586,131 @@ void TesselView::slotShowFullPic()
     fullPic->hide();
 }
 
-// FILECOMMANDS
-void TesselView::slotCopyToRight() { MainDlg::slotCopyToRight(); }
-void TesselView::copyFile() {}
-void TesselView::slotDeleteLeft() { MainDlg::slotDeleteLeft(); }
-void TesselView::slotDeleteRight() { MainDlg::slotDeleteRight(); }
-void TesselView::slotChdirLeft() { MainDlg::slotChdirLeft(); }
-void TesselView::slotChdirRight() { MainDlg::slotChdirRight(); }
-void TesselView::slotMkdirRight() { MainDlg::slotMkdirRight(); }
-bool TesselView::acceptDirectory(const QString &dir) { return fitsSettingsFile(dir) && !failureText("", 0).isEmpty(); }
+void TesselView::slotCopyToRight()
+{
+    if (LeftListView->selectedItems().isEmpty())
+        return;
+    copyFile();
+    listRight();
+}
+
+void TesselView::copyFile()
+{
+    const QList<QTreeWidgetItem *> selected = LeftListView->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString name = selected.first()->text(0);
+    if (name.isEmpty())
+        return;
+
+    const QString source = data->leftPath + "/" + name;
+    if (!QFile(source).open(QIODevice::ReadOnly)) {
+        printf("\nTesselView::ReadFile - file not found (%s)\n", qPrintable(source));
+        fflush(stdout);
+        return;
+    }
+    const QString destination = data->rightPath + "/" + name;
+    // Opening the picture for writing would empty it before a byte is read.
+    if (FileCopy::isSameFile(source, destination)) {
+        QMessageBox::information(this, tr("copy file"),
+                                 tr("source and destination are the same file,\nnothing copied"),
+                                 QMessageBox::Ok);
+        return;
+    }
+    if (QFileInfo::exists(destination) &&
+        QMessageBox::information(this, tr("copy file"), tr("destination file exists!\noverwrite ?"),
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+
+    memset(pictureBuffer, 0, sizeof pictureBuffer);
+    FileCopy copier(pictureBuffer, copyBlockSize);
+    const FileCopy::Status status = copier.copy(source, destination);
+    if (status == FileCopy::Copied)
+        return;
+    if (status == FileCopy::SourceUnreadable) {
+        printf("\nTesselView::ReadFile - file not found (%s)\n", qPrintable(source));
+        fflush(stdout);
+    } else if (status == FileCopy::NotCreated) {
+        printf("\nTesselView::WriteFile - file not writeable (%s)\n", qPrintable(destination));
+        fflush(stdout);
+    }
+    // The destination is untouched: either the old file or none at all.
+    QMessageBox::information(this, tr("copy file"),
+                             failureText(copier.errorText(), copier.error()), QMessageBox::Ok);
+}
+
+void TesselView::slotDeleteLeft()
+{
+    const QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
+                         "\n path is \n" + data->leftPath;
+    if (QMessageBox::information(this, tr("delete all files"), text,
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    if (QMessageBox::information(this, tr("delete all files"), tr("really ?"),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        for (int i = 0; i < LeftListView->topLevelItemCount(); ++i) {
+            const QString path = data->leftPath + "/" + LeftListView->topLevelItem(i)->text(0);
+            // What could not be removed shows in the relisting.
+            ::unlink(QFile::encodeName(path).constData());
+        }
+    }
+    listLeft();
+}
+
+void TesselView::slotDeleteRight()
+{
+    const QList<QTreeWidgetItem *> selected = RightListView->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString path = data->rightPath + "/" + selected.first()->text(0);
+    if (QMessageBox::information(this, tr("delete file"), path,
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    ::unlink(QFile::encodeName(path).constData());
+    listRight();
+}
+
+// The folder becomes a setting that the settings file must give back
+// unchanged at the next start.
+bool TesselView::acceptDirectory(const QString &dir)
+{
+    if (fitsSettingsFile(dir))
+        return true;
+    QMessageBox::information(this, tr("change directory"),
+                             tr("The path\n%1\ncontains a line break, \";\" or a character "
+                                "the settings file cannot hold.\nThe directory stays as it was.")
+                                 .arg(dir),
+                             QMessageBox::Ok);
+    return false;
+}
+
+void TesselView::slotChdirLeft()
+{
+    const QString dir = KwQtFileEdit::chooseDir(this, "", data->leftPath);
+    if (dir.isEmpty() || !acceptDirectory(dir))
+        return;
+    data->leftPath = dir;
+    listLeft();
+    LeftCopyToolButton->setEnabled(false);
+    emit cfgChanged();
+}
+
+void TesselView::slotChdirRight()
+{
+    const QString dir = KwQtFileEdit::chooseDir(this, "", data->rightPath);
+    if (dir.isEmpty() || !acceptDirectory(dir))
+        return;
+    data->rightPath = dir;
+    listRight();
+    emit cfgChanged();
+}
+
+void TesselView::slotMkdirRight()
+{
+    const QString dir = KwQtFileEdit::chooseDirMkDir(this, "", data->rightPath, "*");
+    if (dir.isEmpty() || !acceptDirectory(dir))
+        return;
+    // The pane shows the new folder at its next listing.
+    data->rightPath = dir;
+    emit cfgChanged();
+}

@@ -1,0 +1,572 @@
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "app/tesselapp.h"
+#include "browser/tesselview.h"
+#include "cfgedit/cfgedit.h"
+#include "config/tesseldata.h"
+#include "fakesystemcalls.h"
+#include "filedialog/kwqtfileeditdlg.h"
+#include "fullpic/fullpic.h"
+#include "progress/progressedit.h"
+#include "testutils.h"
+
+using TestUtils::ModalAnswerer;
+using TestUtils::StdoutCapture;
+using Answers = QList<QMessageBox::StandardButton>;
+
+namespace {
+
+class Browser : public TesselView
+{
+public:
+    using TesselView::TesselView;
+    using TesselView::currentPicture;
+    using TesselView::progress;
+    using TesselView::srcThumbTimer;
+};
+
+QStringList names(QTreeWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        result << list->topLevelItem(i)->text(0);
+    return result;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList allFilesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString diagnostics(const StdoutCapture &out)
+{
+    return out.text().remove(QRegularExpression("(QWARN|QDEBUG|QINFO)  : [^\n]*\n"));
+}
+
+QString failureText(int err)
+{
+    return QString("no success\n%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err);
+}
+
+// Enters the folder `name` of the file dialog's list and takes it.
+void enterAndTake(KwQtFileEditDlg *dlg, const QString &name)
+{
+    const QList<QTreeWidgetItem *> found = dlg->ListView->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        dlg->reject();
+        return;
+    }
+    const QString before = dlg->DirComboBox->currentText();
+    dlg->ListView->setCurrentItem(found.first());
+    if (!QTest::qWaitFor([&] { return dlg->DirComboBox->currentText() != before; }, 3000)) {
+        dlg->reject();
+        return;
+    }
+    dlg->OkButton->click();
+}
+
+} // namespace
+
+class tst_FileCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void setupRewritesSettingsWhenAccepted_data();
+    void setupRewritesSettingsWhenAccepted();
+    void fullScreenShowsPreviewedPicture_data();
+    void fullScreenShowsPreviewedPicture();
+    void copyAsksBeforeOverwriting_data();
+    void copyAsksBeforeOverwriting();
+    void copyOntoItselfRefused_data();
+    void copyOntoItselfRefused();
+    void failedCopyTold_data();
+    void failedCopyTold();
+    void deleteAllAsksTwice_data();
+    void deleteAllAsksTwice();
+    void deleteAllStopsThumbnailRun();
+    void deleteOneDestinationPicture_data();
+    void deleteOneDestinationPicture();
+    void chooseFolder_data();
+    void chooseFolder();
+
+private:
+    std::unique_ptr<Browser> makeBrowser();
+    QString left() const { return dirs->path() + "/left"; }
+    QString right() const { return dirs->path() + "/right"; }
+    void copySelected(Browser *view, const QString &name, ModalAnswerer &answerer,
+                      const std::function<void()> &beforeClick = {});
+
+    std::unique_ptr<QTemporaryDir> dirs;
+    std::unique_ptr<TesselData> data;
+    std::unique_ptr<FakeSystemCalls> calls;
+};
+
+void tst_FileCommands::initTestCase()
+{
+    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+}
+
+void tst_FileCommands::init()
+{
+    dirs = std::make_unique<QTemporaryDir>();
+    QVERIFY(dirs->isValid());
+    QVERIFY(QDir().mkpath(left()));
+    QVERIFY(QDir().mkpath(right()));
+    data = std::make_unique<TesselData>();
+    data->fileExt = "jpg";
+    data->leftPath = left();
+    data->rightPath = right();
+    calls = std::make_unique<FakeSystemCalls>();
+}
+
+void tst_FileCommands::cleanup()
+{
+    calls.reset();
+    data.reset();
+    if (dirs)
+        QFile::setPermissions(right(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    dirs.reset();
+    QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
+}
+
+std::unique_ptr<Browser> tst_FileCommands::makeBrowser()
+{
+    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
+}
+
+// Selects the picture, which enables the copy button, and clicks it.
+void tst_FileCommands::copySelected(Browser *view, const QString &name, ModalAnswerer &answerer,
+                                    const std::function<void()> &beforeClick)
+{
+    const QList<QTreeWidgetItem *> item = view->LeftListView->findItems(name, Qt::MatchExactly);
+    QCOMPARE(item.size(), 1);
+    view->LeftListView->setCurrentItem(item.first());
+    QVERIFY(view->LeftCopyToolButton->isEnabled());
+    if (beforeClick)
+        beforeClick();
+    view->LeftCopyToolButton->click();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!answerer.timedOut());
+}
+
+void tst_FileCommands::setupRewritesSettingsWhenAccepted_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("accepted") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void tst_FileCommands::setupRewritesSettingsWhenAccepted()
+{
+    QFETCH(bool, accept);
+    qputenv("TESSELCFG", QFile::encodeName(dirs->path()));
+    const QString cfg = dirs->path() + "/tessel.cfg";
+    QVERIFY(writeFile(cfg, "[HEADER]\nFILEEXT=jpg;\nRIGHTPATH=" + QFile::encodeName(right()) +
+                               ";\n\n##EOF\n"));
+    auto *app = new TesselApp;
+    TesselData *settings = app->settings();
+    QVERIFY(QFile::remove(cfg));
+
+    ModalAnswerer answerer;
+    QString caption;
+    answerer.answerModal([&](QWidget *w) {
+        auto *editor = qobject_cast<cfgEdit *>(w);
+        if (!editor) {
+            w->close();
+            return;
+        }
+        caption = editor->windowTitle();
+        if (!accept) {
+            editor->CancelButton->click();
+            return;
+        }
+        const QList<QTreeWidgetItem *> row = editor->ListView->findItems(
+            "fileextension", Qt::MatchExactly | Qt::MatchRecursive, 0);
+        if (!row.isEmpty()) {
+            editor->ListView->setCurrentItem(row.first());
+            editor->LineEdit->setText("png");
+        }
+        editor->OkButton->click();
+    });
+    app->browser()->SetupToolButton->click();
+    const QByteArray written = readFile(cfg);
+    const QString ext = settings->fileExt;
+    delete app;
+    delete settings;
+    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(caption, QString("ConfigEdit"));
+    QCOMPARE(ext, QString(accept ? "png" : "jpg"));
+    QCOMPARE(written.contains("\nFILEEXT=png;\n"), accept);
+    QCOMPARE(written.isEmpty(), !accept);
+}
+
+void tst_FileCommands::fullScreenShowsPreviewedPicture_data()
+{
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("nothing previewed") << "" << false;
+    QTest::newRow("preview failed") << "bad.jpg" << false;
+    QTest::newRow("picture previewed") << "a.jpg" << true;
+}
+
+void tst_FileCommands::fullScreenShowsPreviewedPicture()
+{
+    QFETCH(QString, selected);
+    QFETCH(bool, opened);
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(TestUtils::writeCorruptPicture(left() + "/bad.jpg"));
+    auto view = makeBrowser();
+    if (!selected.isEmpty()) {
+        StdoutCapture quiet;
+        view->LeftListView->setCurrentItem(
+            view->LeftListView->findItems(selected, Qt::MatchExactly).first());
+    }
+
+    ModalAnswerer answerer(200);
+    QString caption;
+    bool pictureShown = false;
+    answerer.answerModal([&](QWidget *w) {
+        caption = w->windowTitle();
+        if (auto *full = qobject_cast<FullPic *>(w))
+            pictureShown = !full->PixmapLabel->pixmap().isNull();
+        w->close();
+    });
+    QVERIFY(QMetaObject::invokeMethod(view.get(), "slotShowFullPic"));
+    if (!opened)
+        QTRY_VERIFY(answerer.timedOut());
+
+    QCOMPARE(answerer.pending(), opened ? 0 : 1);
+    QCOMPARE(pictureShown, opened);
+    QCOMPARE(caption, QString(opened ? "FullPicture" : ""));
+}
+
+void tst_FileCommands::copyAsksBeforeOverwriting_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("new file: no question") << false << Answers() << true;
+    QTest::newRow("existing file, No keeps it") << true << Answers{QMessageBox::No} << false;
+    QTest::newRow("existing file, Yes replaces it") << true << Answers{QMessageBox::Yes} << true;
+}
+
+void tst_FileCommands::copyAsksBeforeOverwriting()
+{
+    QFETCH(bool, exists);
+    QFETCH(Answers, answers);
+    QFETCH(bool, replaced);
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    const QByteArray picture = readFile(left() + "/a.jpg");
+    const QByteArray old = "old picture";
+    if (exists)
+        QVERIFY(writeFile(right() + "/a.jpg", old));
+    auto view = makeBrowser();
+    QVERIFY(writeFile(right() + "/b.jpg", "appears at the relisting"));
+
+    ModalAnswerer answerer;
+    for (QMessageBox::StandardButton answer : answers)
+        answerer.answerMessageBox(answer);
+    copySelected(view.get(), "a.jpg", answerer);
+
+    QCOMPARE(answerer.captions, QStringList(answers.size(), "copy file"));
+    QCOMPARE(answerer.texts, QStringList(answers.size(), "destination file exists!\noverwrite ?"));
+    QCOMPARE(readFile(right() + "/a.jpg"), replaced ? picture : old);
+    QCOMPARE(readFile(left() + "/a.jpg"), picture);
+    QCOMPARE(names(view->RightListView), QStringList({"a.jpg", "b.jpg"}));
+}
+
+void tst_FileCommands::copyOntoItselfRefused_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::newRow("same folder") << "same";
+    QTest::newRow("destination is a link to the source folder") << "link";
+}
+
+void tst_FileCommands::copyOntoItselfRefused()
+{
+    QFETCH(QString, destination);
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    const QByteArray picture = readFile(left() + "/a.jpg");
+    if (destination == "same") {
+        data->rightPath = left();
+    } else {
+        QVERIFY(QFile::link(left(), dirs->path() + "/link"));
+        data->rightPath = dirs->path() + "/link";
+    }
+    auto view = makeBrowser();
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    copySelected(view.get(), "a.jpg", answerer);
+
+    QCOMPARE(answerer.captions, QStringList({"copy file"}));
+    QCOMPARE(answerer.texts,
+             QStringList({"source and destination are the same file,\nnothing copied"}));
+    QCOMPARE(readFile(left() + "/a.jpg"), picture);
+    QCOMPARE(allFilesIn(left()), QStringList({"a.jpg"}));
+}
+
+void tst_FileCommands::failedCopyTold_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("source vanished: diagnostic only")
+        << "vanished" << Answers() << "\nTesselView::ReadFile - file not found (@left/a.jpg)\n";
+    QTest::newRow("read-only destination folder: box, old file kept")
+        << "read-only" << Answers{QMessageBox::Yes, QMessageBox::Ok}
+        << "\nTesselView::WriteFile - file not writeable (@right/a.jpg)\n";
+}
+
+void tst_FileCommands::failedCopyTold()
+{
+    QFETCH(QString, failure);
+    QFETCH(Answers, answers);
+    QFETCH(QString, printed);
+    printed.replace("@left", left()).replace("@right", right());
+    const QByteArray old = "old picture";
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(writeFile(right() + "/a.jpg", old));
+    auto view = makeBrowser();
+    const auto damage = [&] {
+        if (failure == "vanished")
+            QVERIFY(QFile::remove(left() + "/a.jpg"));
+        else
+            QVERIFY(QFile::setPermissions(right(), QFile::ReadOwner | QFile::ExeOwner));
+    };
+
+    ModalAnswerer answerer;
+    for (QMessageBox::StandardButton answer : answers)
+        answerer.answerMessageBox(answer);
+    QString out;
+    {
+        TestUtils::PermissionChecksOn permissions;
+        StdoutCapture capture;
+        copySelected(view.get(), "a.jpg", answerer, damage);
+        out = diagnostics(capture);
+    }
+    QFile::setPermissions(right(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QCOMPARE(out, printed);
+    if (!answers.isEmpty()) {
+        QCOMPARE(answerer.captions, QStringList({"copy file", "copy file"}));
+        QCOMPARE(answerer.texts.last(), failureText(EACCES));
+    }
+    QCOMPARE(readFile(right() + "/a.jpg"), old);
+    QCOMPARE(allFilesIn(right()), QStringList({"a.jpg"}));
+    QCOMPARE(names(view->RightListView), QStringList({"a.jpg"}));
+}
+
+void tst_FileCommands::deleteAllAsksTwice_data()
+{
+    QTest::addColumn<Answers>("answers");
+    QTest::addColumn<bool>("relisted");
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("No at the first question") << Answers{QMessageBox::No} << false << false;
+    QTest::newRow("No at the second question")
+        << Answers{QMessageBox::Yes, QMessageBox::No} << true << false;
+    QTest::newRow("Yes twice") << Answers{QMessageBox::Yes, QMessageBox::Yes} << true << true;
+}
+
+void tst_FileCommands::deleteAllAsksTwice()
+{
+    QFETCH(Answers, answers);
+    QFETCH(bool, relisted);
+    QFETCH(bool, deleted);
+    QVERIFY(writeFile(left() + "/a.jpg", "a"));
+    QVERIFY(writeFile(left() + "/b.jpg", "b"));
+    QVERIFY(writeFile(left() + "/notes.txt", "not a picture"));
+    QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
+    QVERIFY(writeFile(left() + "/_thumbnail/a.jpg.png", "thumb"));
+    auto view = makeBrowser();
+    // Not listed yet, so not among the pictures the user agreed to delete.
+    QVERIFY(writeFile(left() + "/late.jpg", "late"));
+
+    ModalAnswerer answerer;
+    for (QMessageBox::StandardButton answer : answers)
+        answerer.answerMessageBox(answer);
+    view->LeftDeleteToolButton->click();
+
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.captions, QStringList(answers.size(), "delete all files"));
+    QCOMPARE(answerer.texts.first(),
+             "You try to delete all files in the left dir\nAre you sure ?\n path is \n" + left());
+    if (answers.size() > 1)
+        QCOMPARE(answerer.texts.last(), QString("really ?"));
+    const QStringList kept = deleted ? QStringList{"_thumbnail", "late.jpg", "notes.txt"}
+                                     : QStringList{"_thumbnail", "a.jpg", "b.jpg", "late.jpg",
+                                                   "notes.txt"};
+    QCOMPARE(allFilesIn(left()), kept);
+    QVERIFY(QFile::exists(left() + "/_thumbnail/a.jpg.png"));
+    const QStringList listed = !relisted ? QStringList{"a.jpg", "b.jpg"}
+                               : deleted ? QStringList{"late.jpg"}
+                                         : QStringList{"a.jpg", "b.jpg", "late.jpg"};
+    QCOMPARE(names(view->LeftListView), listed);
+}
+
+void tst_FileCommands::deleteAllStopsThumbnailRun()
+{
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(TestUtils::writePicture(left() + "/b.jpg", QSize(64, 48)));
+    auto view = makeBrowser();
+    view->LeftThumbnailButton->click();
+    QVERIFY(QMetaObject::invokeMethod(view.get(), "slotSaveNextSrcEntry"));
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    view->LeftDeleteToolButton->click();
+    QCOMPARE(answerer.pending(), 0);
+
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
+    QVERIFY(!view->srcThumbTimer.isActive());
+    QVERIFY(view->LeftListView->isEnabled());
+    QVERIFY(!view->progress->isVisible());
+    QCOMPARE(allFilesIn(left() + "/_thumbnail"), QStringList({"a.jpg.png"}));
+}
+
+void tst_FileCommands::deleteOneDestinationPicture_data()
+{
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::newRow("Yes deletes") << QMessageBox::Yes;
+    QTest::newRow("No keeps") << QMessageBox::No;
+}
+
+void tst_FileCommands::deleteOneDestinationPicture()
+{
+    QFETCH(QMessageBox::StandardButton, answer);
+    QVERIFY(TestUtils::writePicture(right() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(TestUtils::writePicture(right() + "/b.jpg", QSize(64, 48)));
+    QVERIFY(QDir().mkpath(right() + "/_thumbnail"));
+    QVERIFY(writeFile(right() + "/_thumbnail/a.jpg.png", "thumb"));
+    auto view = makeBrowser();
+    view->RightListView->setCurrentItem(view->RightListView->topLevelItem(0));
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(answer);
+    view->RightDeleteToolButton->click();
+
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.captions, QStringList({"delete file"}));
+    QCOMPARE(answerer.texts, QStringList({right() + "/a.jpg"}));
+    const bool yes = answer == QMessageBox::Yes;
+    QCOMPARE(QFile::exists(right() + "/a.jpg"), !yes);
+    QVERIFY(QFile::exists(right() + "/_thumbnail/a.jpg.png"));
+    const QStringList listed = yes ? QStringList{"b.jpg"} : QStringList{"a.jpg", "b.jpg"};
+    QCOMPARE(names(view->RightListView), listed);
+}
+
+void tst_FileCommands::chooseFolder_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("folder");  // below the current one; empty: cancel
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("source chosen") << "LeftChdirToolButton"
+                                   << "new" << true;
+    QTest::newRow("source cancelled") << "LeftChdirToolButton"
+                                      << "" << false;
+    QTest::newRow("source with a semicolon refused") << "LeftChdirToolButton"
+                                                     << "a;b" << false;
+    QTest::newRow("destination chosen") << "RightChdirToolButton"
+                                        << "new" << true;
+    QTest::newRow("destination cancelled") << "RightChdirToolButton"
+                                           << "" << false;
+    QTest::newRow("destination with a line break refused") << "RightChdirToolButton"
+                                                           << "a\nb" << false;
+    QTest::newRow("made destination chosen") << "RightMkdirToolButton"
+                                             << "made" << true;
+    QTest::newRow("made destination cancelled") << "RightMkdirToolButton"
+                                                << "" << false;
+    QTest::newRow("made destination outside Latin-1 refused")
+        << "RightMkdirToolButton" << QString::fromUtf8("写真") << false;
+}
+
+void tst_FileCommands::chooseFolder()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, folder);
+    QFETCH(bool, accepted);
+    const bool source = button == "LeftChdirToolButton";
+    const bool make = button == "RightMkdirToolButton";
+    const QString start = source ? left() : right();
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(TestUtils::writePicture(right() + "/b.jpg", QSize(64, 48)));
+    if (!folder.isEmpty() && !make) {
+        QVERIFY(QDir(start).mkdir(folder));
+        QVERIFY(TestUtils::writePicture(start + "/" + folder + "/c.jpg", QSize(64, 48)));
+    }
+    auto view = makeBrowser();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QSignalSpy changed(view.get(), &TesselView::cfgChanged);
+
+    ModalAnswerer answerer;
+    answerer.answerModal([&](QWidget *w) {
+        auto *dlg = qobject_cast<KwQtFileEditDlg *>(w);
+        if (!dlg || folder.isEmpty()) {
+            w->close();
+            return;
+        }
+        if (make) {
+            dlg->FNameLineEdit->setText(folder);
+            dlg->MkDirButton->click();
+        }
+        enterAndTake(dlg, folder);
+    });
+    const bool refused = !folder.isEmpty() && !accepted;
+    if (refused)
+        answerer.answerMessageBox(QMessageBox::Ok);
+    view->findChild<QToolButton *>(button)->click();
+
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!answerer.timedOut());
+    QCOMPARE(answerer.captions, refused ? QStringList{"change directory"} : QStringList());
+    const QString setting = source ? data->leftPath : data->rightPath;
+    QCOMPARE(setting, accepted ? start + "/" + folder : start);
+    QCOMPARE(changed.count(), accepted ? 1 : 0);
+    // A made folder is shown only at the next destination listing.
+    const bool showsNew = accepted && !make;
+    QCOMPARE(names(source ? view->LeftListView : view->RightListView),
+             QStringList{showsNew ? "c.jpg" : source ? "a.jpg" : "b.jpg"});
+    if (source)
+        QCOMPARE(view->LeftCopyToolButton->isEnabled(), !accepted);
+    else
+        QCOMPARE(view->RightListView->headerItem()->text(0), showsNew ? setting : right());
+}
+
+QTEST_MAIN(tst_FileCommands)
+#include "tst_filecommands.moc"
