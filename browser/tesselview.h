@@ -36,11 +36,14 @@ public:
     QString thumbDir(const QString &dir) const;
     QString thumbName(const QString &dir, const QString &name) const;
 
+    // Starts a pane's run, or makes the thumbnail of its next picture;
+    // false once the run has ended.
     bool stepSrcThumbs(bool start);
     bool stepDestThumbs(bool start);
     void saveThumbToSrc(QTreeWidgetItem *item, QPixmap *picture);
     void saveThumbToDest(QTreeWidgetItem *item, QPixmap *picture);
 
+    // Copies the selected source picture into the destination folder.
     void copyFile();
 
     bool initMountState();
