@@ -26,6 +26,7 @@
 #include "browser/pictureloader.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
+#include "config/tesseliocfg.h"
 #include "filedialog/kwqtfileedit.h"
 #include "fullpic/fullpic.h"
 #include "platform/systemcalls.h"
@@ -55,17 +56,6 @@ const int thumbTickMs = 100;
 
 // Bytes handed to the copy per block; the buffer has one byte more.
 const std::size_t copyBlockSize = 4096;
-
-// The settings file keeps one value per line, ends it at ";" and is
-// Latin-1: a path with anything else would come back cut or garbled.
-bool fitsSettingsFile(const QString &value)
-{
-    for (QChar c : value) {
-        if (c == '\n' || c == '\r' || c == ';' || c.unicode() > 0xff)
-            return false;
-    }
-    return true;
-}
 
 QString failureText(const QString &systemText, int err)
 {
@@ -487,7 +477,7 @@ bool TesselView::stepThumbs(const ThumbRun &run, bool start, const char *caption
 
     QTreeWidgetItem *item = *run.item;
     if (!item) {
-        progress->hide();
+        hideProgressUnlessRunning(run.timer == &srcThumbTimer ? destThumbTimer : srcThumbTimer);
         run.list->setEnabled(true);
         return false;
     }
@@ -513,9 +503,14 @@ void TesselView::stopRunOf(QTreeWidget *list)
         return;
     timer.stop();
     list->setEnabled(true);
-    // The window is shared: it stays while the other pane's run goes on.
-    const QTimer &otherTimer = source ? destThumbTimer : srcThumbTimer;
-    if (progress && !otherTimer.isActive())
+    hideProgressUnlessRunning(source ? destThumbTimer : srcThumbTimer);
+}
+
+void TesselView::hideProgressUnlessRunning(const QTimer &otherRun)
+{
+    // The window is shared: it stays while the other pane's run goes on, so
+    // that run can still be followed and cancelled.
+    if (progress && !otherRun.isActive())
         progress->hide();
 }
 
@@ -674,7 +669,7 @@ void TesselView::slotDeleteRight()
 // unchanged at the next start.
 bool TesselView::acceptDirectory(const QString &dir)
 {
-    if (fitsSettingsFile(dir))
+    if (TesselIOCfg::isStorable(dir))
         return true;
     QMessageBox::information(this, tr("change directory"),
                              tr("The path\n%1\ncontains a line break, \";\" or a character "

@@ -127,6 +127,7 @@ private:
     bool stepThumbs(const ThumbRun &run, bool start, const char *caption,
                     void (TesselView::*save)(QTreeWidgetItem *, QPixmap *));
     void stopRunOf(QTreeWidget *list);
+    void hideProgressUnlessRunning(const QTimer &otherRun);
     bool saveThumb(const QString &dir, QTreeWidgetItem *item, const QPixmap *picture);
     void reportUnsaved(const char *who, const QString &path, const QString &name);
 

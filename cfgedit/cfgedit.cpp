@@ -5,22 +5,14 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "config/tesseldata.h"
+#include "config/tesseliocfg.h"
 #include "filedialog/kwqtfileedit.h"
 
 namespace {
-
-// The settings file holds one value per line and ends a value at ";", in
-// Latin-1: anything else would be cut short or break the file.
-bool fitsTheSettingsFile(const QString &value)
-{
-    static const QRegularExpression unstorable(QStringLiteral("[\\n\\r;]|[^\\x{0}-\\x{ff}]"));
-    return !value.contains(unstorable);
-}
 
 // A row's text as a number: a null text keeps the old value, anything
 // that is not a decimal integer counts as 0.
@@ -199,7 +191,7 @@ void cfgEdit::setControls(Controls controls)
 bool cfgEdit::storeWorkCopy()
 {
     for (const Entry &entry : entries) {
-        if (entry.text && !fitsTheSettingsFile(workCopy.*entry.text)) {
+        if (entry.text && !TesselIOCfg::isStorable(workCopy.*entry.text)) {
             QMessageBox::information(
                 this, tr("Configuration"),
                 tr("The entry \"%1\" contains a line break, \";\" or a character the "

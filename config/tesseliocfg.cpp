@@ -50,17 +50,6 @@ bool buildPath(const QString &dir, const QString &fileName, QString *path)
     return true;
 }
 
-// A value the file can hold: one line, no ";" (it would end the value early),
-// and only characters that Latin-1 can carry.
-bool storable(const QString &value)
-{
-    for (QChar c : value) {
-        if (c == '\n' || c == '\r' || c == ';' || c.unicode() > 0xff)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 TesselIOCfg::TesselIOCfg(TesselData *settings)
@@ -190,10 +179,19 @@ int TesselIOCfg::toIntValue(const QString &text)
     return ok ? value : 0;
 }
 
+bool TesselIOCfg::isStorable(const QString &value)
+{
+    for (QChar c : value) {
+        if (c == '\n' || c == '\r' || c == ';' || c.unicode() > 0xff)
+            return false;
+    }
+    return true;
+}
+
 QString TesselIOCfg::unstorableEntry() const
 {
     for (const StringKey &k : stringKeys) {
-        if (!storable(data->*k.field))
+        if (!isStorable(data->*k.field))
             return k.key;
     }
     return QString();

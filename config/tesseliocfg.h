@@ -23,6 +23,10 @@ public:
     int writeStringEntry(QTextStream &stream, const QString &key, const QString &value);
     int writeIntEntry(QTextStream &stream, const QString &key, int value, const QString &format);
 
+    // Whether the file can hold a string value: one line, no ";" (it ends
+    // a value early) and only characters that Latin-1 can carry.
+    static bool isStorable(const QString &value);
+
     QString entryKey;
     QString entrySeparator;
     QString entryValue;

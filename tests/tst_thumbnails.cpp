@@ -89,6 +89,7 @@ private slots:
     void undecodablePictureSkipped_data();
     void undecodablePictureSkipped();
     void timerDrivesRunUntilClosed();
+    void sharedWindowStaysWhileOtherRunGoesOn();
     void refillStopsThatPanesRun_data();
     void refillStopsThatPanesRun();
     void failedSaveReportedAndRemoved_data();
@@ -264,6 +265,30 @@ void tst_Thumbnails::timerDrivesRunUntilClosed()
     QVERIFY(written.contains("a.jpg.png"));
     QVERIFY(written.size() < 3);
     QCOMPARE(QImage(left() + "/_thumbnail/a.jpg.png").size(), QSize(60, 40));
+}
+
+void tst_Thumbnails::sharedWindowStaysWhileOtherRunGoesOn()
+{
+    addPictures(left(), {"a.jpg"});
+    addPictures(right(), {"c.jpg", "d.jpg", "e.jpg"});
+    auto view = makeBrowser();
+    const Pane source = pane(view.get(), "source");
+    const Pane destination = pane(view.get(), "destination");
+    source.button->click();
+    destination.button->click();
+
+    // The source run ends first; the destination run can still be cancelled.
+    tick(view.get(), source);
+    tick(view.get(), source);
+    QVERIFY(!source.timer->isActive());
+    QVERIFY(source.list->isEnabled());
+    QVERIFY(view->progress->isVisible());
+
+    for (int i = 0; i < 4; ++i)
+        tick(view.get(), destination);
+    QVERIFY(!destination.timer->isActive());
+    QVERIFY(!view->progress->isVisible());
+    QCOMPARE(filesIn(right() + "/_thumbnail").size(), 3);
 }
 
 void tst_Thumbnails::refillStopsThatPanesRun_data()
