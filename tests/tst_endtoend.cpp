@@ -109,6 +109,7 @@ private slots:
 
     void previewAndCopy();
     void sourceThumbnails();
+    void copyDuringDestinationThumbnails();
     void fullScreenView();
     void changeDestination();
     void createDestinationFolder();
@@ -304,6 +305,21 @@ void tst_EndToEnd::sourceThumbnails()
     const QImage shown = app->browser()->PixmapLabel->pixmap().toImage();
     QCOMPARE(shown.size(), previewSize);
     QCOMPARE(shown.pixelColor(50, 37), QColor(Qt::magenta));
+}
+
+// The copy refills the pane whose thumbnails are being made; the run must
+// never reach the items that refill deleted, and must still come to an end.
+void tst_EndToEnd::copyDuringDestinationThumbnails()
+{
+    button("RightThumbnailButton")->click();
+    QVERIFY(progressWindow()->isVisible());
+    QVERIFY(!list("RightListView")->isEnabled());
+
+    QVERIFY(select(list("LeftListView"), "city.jpg"));
+    button("LeftCopyToolButton")->click();
+    QCOMPARE(names(list("RightListView")), (QStringList{"city.jpg", "kept.jpg", "old.jpg"}));
+    QTRY_VERIFY_WITH_TIMEOUT(!progressWindow()->isVisible(), 10000);
+    QVERIFY(list("RightListView")->isEnabled());
 }
 
 void tst_EndToEnd::fullScreenView()
