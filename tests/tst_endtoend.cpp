@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -188,14 +187,16 @@ QString tst_EndToEnd::cfgLine(const QString &key) const
 QToolButton *tst_EndToEnd::button(const char *name) const
 {
     auto *b = app->findChild<QToolButton *>(name);
-    Q_ASSERT(b);
+    if (!b)
+        qFatal("the main screen has no tool button %s", name);
     return b;
 }
 
 QTreeWidget *tst_EndToEnd::list(const char *name) const
 {
     auto *l = app->findChild<QTreeWidget *>(name);
-    Q_ASSERT(l);
+    if (!l)
+        qFatal("the main screen has no list %s", name);
     return l;
 }
 
