@@ -705,7 +705,10 @@ void TesselView::slotMkdirRight()
     const QString dir = KwQtFileEdit::chooseDirMkDir(this, "", data->rightPath, "*");
     if (dir.isEmpty() || !acceptDirectory(dir))
         return;
-    // The pane shows the new folder at its next listing.
     data->rightPath = dir;
+    // Shown at once: a pane still listing the old folder would offer its
+    // names for copies and deletes that now act on the new one.
+    if (!listRight())
+        RightDeleteToolButton->setEnabled(false);
     emit cfgChanged();
 }

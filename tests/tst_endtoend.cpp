@@ -374,6 +374,9 @@ void tst_EndToEnd::createDestinationFolder()
     QVERIFY(QFileInfo(dest() + "/holiday").isDir());
     QCOMPARE(cfgLine("RIGHTPATH"), "RIGHTPATH=" + dest() + "/holiday;");
     QCOMPARE(app->settings()->rightPath, dest() + "/holiday");
+    // The pane follows at once, so no old name can be deleted in the new folder.
+    QVERIFY(names(list("RightListView")).isEmpty());
+    QVERIFY(!button("RightDeleteToolButton")->isEnabled());
 }
 
 void tst_EndToEnd::deleteOneDestinationPicture()
