@@ -2,14 +2,575 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>CfgDlg</name>
+    <message>
+        <source>Configuration</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>confirms the changes and closes the form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OKButton</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancels the changes and closes the form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CancelButton</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>clear the content line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ClearButton</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>EditorLine for selected entries</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>EditLine</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fileselector Button</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>item</source>
+        <translation>Eintrag</translation>
+    </message>
+    <message>
+        <source>content</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>select an item to edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ListView with TipData</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>FullPicDlg</name>
+    <message>
+        <source>FullScreen</source>
+        <translation>Vollbild</translation>
+    </message>
+</context>
+<context>
+    <name>KwQtFileDlg</name>
+    <message>
+        <source>FileDlg</source>
+        <translation>Dateiauswahl</translation>
+    </message>
+    <message>
+        <source>file type filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ComboBox FileTypeFilter
+
+edit or select the filter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>confirms the selection and closes the form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OKButton</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cancels the selection and closes the form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CancelButton</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>shows the selected filename</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filename LineEdit
+
+shows the selected file
+and allows the direct filename
+edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>creates a directory with the given name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MkDirButton
+
+creates a directory with the name
+from the filename field
+in the current directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ComboBox Directory 
+edit or select the directories name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>type</source>
+        <translation>Typ</translation>
+    </message>
+    <message>
+        <source>directory listview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Directory ListView
+
+shows the list of dirs and files</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>KwQtFileEditDlg</name>
+    <message>
+        <source>dir</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>link</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>MainDlg</name>
+    <message>
+        <source>Vandro</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>mount device</source>
+        <translation>Karte einbinden</translation>
+    </message>
+    <message>
+        <source>mount / umounts flashdisk</source>
+        <translation>bindet die Speicherkarte ein / aus</translation>
+    </message>
+    <message>
+        <source>Press this button, to mount or
+umount the disk. If color is green,
+the disk is mounted, if red
+the disk is not.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>shows the free disk space</source>
+        <translation>zeigt den freien Speicherplatz</translation>
+    </message>
+    <message>
+        <source>This Number shows the free
+disk space for the destination
+dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>K</source>
+        <translation type="unfinished"></translation>
+    </message>
     <message>
         <source>Setup</source>
         <translation>Setup</translation>
     </message>
     <message>
+        <source>Opens to the config dialog</source>
+        <translation>öffnet den Einstellungsdialog</translation>
+    </message>
+    <message>
+        <source>Opens the config dialog.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Full</source>
         <translation>Voll</translation>
+    </message>
+    <message>
+        <source>pixmap inf fullscreen mode</source>
+        <translation>Bild im Vollbild</translation>
+    </message>
+    <message>
+        <source>Shows the selected pixmap in
+fullscreenmode (270 ° rotated)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>preview pixmap</source>
+        <translation>Vorschaubild</translation>
+    </message>
+    <message>
+        <source>Shows a preview preview 
+of the selected pixmap</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>delete all source dirs images</source>
+        <translation>alle Bilder des Quellordners löschen</translation>
+    </message>
+    <message>
+        <source>This button deletes all source dirs
+images (to get more space on the disk).
+You have to confirm the action twice.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Change source dir</source>
+        <translation>Quellordner wechseln</translation>
+    </message>
+    <message>
+        <source>This Button opens a filedialog, 
+to change the source dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>create thumbnails for actual dir</source>
+        <translation>Vorschaubilder für diesen Ordner erzeugen</translation>
+    </message>
+    <message>
+        <source>This button creates the thumbnails for
+the left dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy the selected source to dest.</source>
+        <translation>gewähltes Bild in den Zielordner kopieren</translation>
+    </message>
+    <message>
+        <source>This button copies the selected source
+image to the destination dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fromfile</source>
+        <translation>Quelldatei</translation>
+    </message>
+    <message>
+        <source>size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>source image list</source>
+        <translation>Bilder des Quellordners</translation>
+    </message>
+    <message>
+        <source>This listview shows the source
+dirs image files.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete selected image</source>
+        <translation>gewähltes Bild löschen</translation>
+    </message>
+    <message>
+        <source>This button deletes the selected 
+image. You have to configrm the 
+action.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>create Thumbnails</source>
+        <translation>Vorschaubilder erzeugen</translation>
+    </message>
+    <message>
+        <source>This button creates the thumbnails for
+the right dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Change destination dir</source>
+        <translation>Zielordner wechseln</translation>
+    </message>
+    <message>
+        <source>This Button opens a filedialog,
+to change the actual dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Creates a directory</source>
+        <translation>legt einen Ordner an</translation>
+    </message>
+    <message>
+        <source>This toolbuttoncreates a directory
+in the destination dir. A filedialog
+leads you to the dir.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tofile</source>
+        <translation>Zieldatei</translation>
+    </message>
+    <message>
+        <source>destination image list</source>
+        <translation>Bilder des Zielordners</translation>
+    </message>
+    <message>
+        <source>This listview shows the actual 
+destination dirs image files.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ProgressDlg</name>
+    <message>
+        <source>Form1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TextLabel1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>not found</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TesselApp</name>
+    <message>
+        <source>Quit ... </source>
+        <translation>Beenden ... </translation>
+    </message>
+    <message>
+        <source>You have modified the data!
+Do you want to save the changes ?</source>
+        <translation>Sie haben die Einstellungen geändert!
+Sollen die Änderungen gespeichert werden?</translation>
+    </message>
+    <message>
+        <source>Quit...</source>
+        <translation>Beenden...</translation>
+    </message>
+    <message>
+        <source>flashdisk is still mounted
+unmount it</source>
+        <translation>Die Speicherkarte ist noch eingebunden.
+Ausbinden?</translation>
+    </message>
+</context>
+<context>
+    <name>TesselView</name>
+    <message>
+        <source>no success</source>
+        <translation>kein Erfolg</translation>
+    </message>
+    <message>
+        <source>FullPicture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ConfigEdit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>unmount disk</source>
+        <translation>Karte ausbinden</translation>
+    </message>
+    <message>
+        <source>mount disk</source>
+        <translation>Karte einbinden</translation>
+    </message>
+    <message>
+        <source>mount flashdisk</source>
+        <translation>Karte einbinden</translation>
+    </message>
+    <message>
+        <source>device or mount point is longer than %1 characters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unmount flashdisk</source>
+        <translation>Karte ausbinden</translation>
+    </message>
+    <message>
+        <source>statfs call</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>copy file</source>
+        <translation>Datei kopieren</translation>
+    </message>
+    <message>
+        <source>source and destination are the same file,
+nothing copied</source>
+        <translation>Quelle und Ziel sind dieselbe Datei,
+nichts kopiert</translation>
+    </message>
+    <message>
+        <source>destination file exists!
+overwrite ?</source>
+        <translation>Die Zieldatei existiert schon!
+Überschreiben?</translation>
+    </message>
+    <message>
+        <source>You try to delete all files in the left dir
+Are you sure ?</source>
+        <translation>Sie wollen alle Bilder im linken Ordner löschen.
+Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>delete all files</source>
+        <translation>alle Bilder löschen</translation>
+    </message>
+    <message>
+        <source>really ?</source>
+        <translation>wirklich?</translation>
+    </message>
+    <message>
+        <source>delete file</source>
+        <translation>Datei löschen</translation>
+    </message>
+    <message>
+        <source>change directory</source>
+        <translation>Ordner wechseln</translation>
+    </message>
+    <message>
+        <source>The path
+%1
+contains a line break, &quot;;&quot; or a character the settings file cannot hold.
+The directory stays as it was.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cfgEdit</name>
+    <message>
+        <source>common</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>data path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fileextension</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>mount</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>path on flash</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>mountpoint</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>screensize</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>preview width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>preview height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fullscreen width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fullscreen height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>fscreen rotation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>display width</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>display height</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>help file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>helpprog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Configuration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; contains a line break, &quot;;&quot; or a character the settings file cannot hold.
+Please correct it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>You have modified the data!
+Do you want to save the changes ?</source>
+        <translation>Sie haben die Einstellungen geändert!
+Sollen die Änderungen gespeichert werden?</translation>
+    </message>
+    <message>
+        <source>The folder %1 is not on the card mounted at &quot;%2&quot;.
+The path on flash must lie below the mount point.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
