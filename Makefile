@@ -30,7 +30,9 @@ test-asan: deps
 
 bench: build
 	@scripts/install-deps.sh libjpeg-turbo-progs libvips-tools
-	cd $(BUILD) && for b in bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	cd $(BUILD) && for b in bench/bench_*; do \
+	    if [ -f "$$b" ] && [ -x "$$b" ]; then QT_QPA_PLATFORM=offscreen "$$b" || exit 1; fi; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
