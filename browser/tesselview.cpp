@@ -18,7 +18,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -39,17 +38,6 @@ const QColor unmountedColour(80, 255, 80);
 
 // Mount flags: the old magic number in the upper half, no options.
 const unsigned long mountMagic = 0xC0ED0000UL;
-
-// Existence and permission bits are not enough: root may see a directory
-// as readable that its dropped capabilities no longer let it open.
-bool directoryReadable(const QString &path)
-{
-    DIR *dir = ::opendir(QFile::encodeName(path).constData());
-    if (!dir)
-        return false;
-    ::closedir(dir);
-    return true;
-}
 
 // One picture per tick keeps the screen responsive on the handheld.
 const int thumbTickMs = 100;
@@ -148,7 +136,7 @@ void TesselView::emptyPane(QTreeWidget *list)
 
 TesselView::ListFill TesselView::refillPane(QTreeWidget *list, const QString &dirPath)
 {
-    if (!exists() || !directoryReadable(dirPath))
+    if (!exists() || !SystemCalls::canOpenDirectory(dirPath))
         return FillUnreadable;
     const QFileInfoList entries = entryInfoList();
     emptyPane(list);

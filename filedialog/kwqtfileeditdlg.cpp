@@ -8,7 +8,8 @@
 #include <QTreeWidget>
 
 #include <cstdio>
-#include <dirent.h>
+
+#include "platform/systemcalls.h"
 
 #include "images/diricon.xpm"
 #include "images/fileicon.xpm"
@@ -27,18 +28,6 @@ QString joinPath(const QString &dir, const QString &name)
     while (path.startsWith(QLatin1String("/..")) && (path.size() == 3 || path.at(3) == '/'))
         path = path.size() == 3 ? QStringLiteral("/") : path.mid(3);
     return path;
-}
-
-// The permission bits alone do not tell whether a directory can be read
-// (an administrator passes access() checks that opendir() then refuses),
-// so ask the call that the read itself makes.
-bool canOpenDir(const QString &path)
-{
-    DIR *dir = ::opendir(QFile::encodeName(path).constData());
-    if (!dir)
-        return false;
-    ::closedir(dir);
-    return true;
 }
 
 } // namespace
@@ -124,7 +113,7 @@ const QFileInfoList *KwQtFileEditDlg::readDir(const QString &path, const QString
     setPath(directory);
 
     const QFileInfoList *entries = nullptr;
-    if (exists() && isReadable() && canOpenDir(directory)) {
+    if (exists() && isReadable() && SystemCalls::canOpenDirectory(directory)) {
         lastRead = entryInfoList();
         entries = &lastRead;
     }

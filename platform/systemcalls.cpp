@@ -1,5 +1,8 @@
 #include "platform/systemcalls.h"
 
+#include <QFile>
+
+#include <dirent.h>
 #include <sys/mount.h>
 #include <sys/vfs.h>
 
@@ -24,6 +27,15 @@ int SystemCalls::umount(const char *target)
 int SystemCalls::statfs(const char *path, struct statfs *buf)
 {
     return ::statfs(path, buf);
+}
+
+bool SystemCalls::canOpenDirectory(const QString &path)
+{
+    DIR *dir = ::opendir(QFile::encodeName(path).constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
 }
 
 SystemCalls *SystemCalls::instance()

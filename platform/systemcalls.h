@@ -1,6 +1,8 @@
 #ifndef SYSTEMCALLS_H
 #define SYSTEMCALLS_H
 
+#include <QString>
+
 struct statfs;
 
 // The Linux calls that touch the flash card. The default instance calls the
@@ -15,6 +17,11 @@ public:
                       unsigned long flags, const void *data);
     virtual int umount(const char *target);
     virtual int statfs(const char *path, struct statfs *buf);
+
+    // Whether the directory can really be opened for reading. Existence and
+    // permission bits do not tell: root passes access() checks that a
+    // directory it may not read then refuses. Always the real call.
+    static bool canOpenDirectory(const QString &path);
 
     static SystemCalls *instance();
     // Not owned; nullptr restores the kernel calls.
