@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <cstdio>
@@ -166,6 +167,47 @@ QStringList visibleTopLevels()
             names << QString("%1(%2)").arg(w->metaObject()->className(), w->objectName());
     }
     return names;
+}
+
+bool writeHugePicture(const QString &path)
+{
+    if (!writePicture(path, QSize(64, 48)))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const int sof = bytes.indexOf("\xff\xc0");
+    if (sof < 0)
+        return false;
+    // Height and width, big-endian, after the marker, length and precision.
+    bytes.replace(sof + 5, 4, QByteArray("\x9c\x40\x9c\x40", 4));
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool touch(const QString &path, int bytes)
+{
+    return writeFile(path, QByteArray(bytes, 'x'));
+}
+
+QStringList names(const QTreeWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        result << list->topLevelItem(i)->text(0);
+    return result;
 }
 
 } // namespace TestUtils

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class QTreeWidget;
+
 #include <functional>
 #include <queue>
 
@@ -91,6 +93,22 @@ bool writeCorruptPicture(const QString &path);
 
 // Names of the visible top-level widgets, for cleanup() checks.
 QStringList visibleTopLevels();
+
+// A JPEG whose header claims 40000 x 40000 pixels: small on disk, far too
+// big to decode.
+bool writeHugePicture(const QString &path);
+
+// The whole file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+
+// Creates or truncates the file and writes the bytes. True when all went in.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// Creates or truncates the file with `bytes` filler bytes.
+bool touch(const QString &path, int bytes = 0);
+
+// The first-column texts of the list's top-level rows, in order.
+QStringList names(const QTreeWidget *list);
 
 } // namespace TestUtils
 

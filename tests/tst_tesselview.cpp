@@ -3,72 +3,26 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <memory>
 
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
-#include "fakesystemcalls.h"
+#include "browserfixture.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;
+using TestUtils::names;
+using TestUtils::touch;
+using TestUtils::writeHugePicture;
 
 namespace {
-
-// Opens the browser's state to the test.
-class Browser : public TesselView
-{
-public:
-    using TesselView::TesselView;
-    using TesselView::activeSide;
-    using TesselView::currentPicture;
-    using TesselView::mounted;
-};
-
-QStringList names(QTreeWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
-    return result;
-}
-
-bool touch(const QString &path, int bytes = 0)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(bytes, 'x')) == bytes;
-}
-
-// A JPEG whose header claims a picture far beyond any camera.
-bool writeHugePicture(const QString &path)
-{
-    if (!TestUtils::writePicture(path, QSize(64, 48)))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = file.readAll();
-    const int sof = bytes.indexOf("\xff\xc0");
-    if (sof < 0)
-        return false;
-    const int side = 40000;
-    bytes[sof + 5] = char(side >> 8);
-    bytes[sof + 6] = char(side & 0xff);
-    bytes[sof + 7] = char(side >> 8);
-    bytes[sof + 8] = char(side & 0xff);
-    file.seek(0);
-    return file.write(bytes) == bytes.size();
-}
 
 const QString loadFailed = "\ntesselview::loadSmallPic(%1) - load didnt work";
 
 } // namespace
 
-class tst_TesselView : public QObject
+class tst_TesselView : public QObject, public BrowserFixture
 {
     Q_OBJECT
 private slots:
@@ -91,46 +45,22 @@ private slots:
     void failedPreviewKeepsOldPicture_data();
     void failedPreviewKeepsOldPicture();
     void smallPicturePointerValidUntilNextCall();
-
-private:
-    std::unique_ptr<Browser> makeBrowser();
-    QString left() const { return dirs->path() + "/left"; }
-    QString right() const { return dirs->path() + "/right"; }
-
-    std::unique_ptr<QTemporaryDir> dirs;
-    std::unique_ptr<TesselData> data;
-    std::unique_ptr<FakeSystemCalls> calls;
 };
 
 void tst_TesselView::initTestCase()
 {
-    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+    qputenv("TESSELCFG", noSettingsFile);
 }
 
 void tst_TesselView::init()
 {
-    dirs = std::make_unique<QTemporaryDir>();
-    QVERIFY(dirs->isValid());
-    QVERIFY(QDir().mkpath(left()));
-    QVERIFY(QDir().mkpath(right()));
-    data = std::make_unique<TesselData>();
-    data->fileExt = "jpg";
-    data->leftPath = left();
-    data->rightPath = right();
-    calls = std::make_unique<FakeSystemCalls>();
+    setUpBrowserFixture();
 }
 
 void tst_TesselView::cleanup()
 {
-    calls.reset();
-    data.reset();
-    dirs.reset();
+    tearDownBrowserFixture();
     QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
-}
-
-std::unique_ptr<Browser> tst_TesselView::makeBrowser()
-{
-    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
 }
 
 void tst_TesselView::construction()
