@@ -5,45 +5,21 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
-#include "fakesystemcalls.h"
+#include "browserfixture.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
 using TestUtils::StdoutCapture;
+using TestUtils::touch;
 
 namespace {
-
-class Browser : public TesselView
-{
-public:
-    using TesselView::TesselView;
-    using TesselView::dirTimer;
-    using TesselView::freeText;
-    using TesselView::freeUnit;
-    using TesselView::mounted;
-};
-
-bool touch(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly);
-}
-
-QString failureText(int err)
-{
-    return QString("no success\n%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err);
-}
 
 // What the browser printed, without the lines the test log itself writes to
 // standard output while a message box is up.
@@ -76,7 +52,7 @@ bool looksUnmounted(TesselView *view)
 
 } // namespace
 
-class tst_TesselViewMount : public QObject
+class tst_TesselViewMount : public QObject, public BrowserFixture
 {
     Q_OBJECT
 private slots:
@@ -100,48 +76,30 @@ private slots:
     void freeSpaceUntouchedWhileUnmounted();
 
 private:
-    std::unique_ptr<Browser> makeBrowser();
+    // The card is mounted at mnt; its pictures are the source pane's folder.
     QString mountPoint() const { return dirs->path() + "/mnt"; }
-    QString pictures() const { return mountPoint() + "/dcim"; }
-    QString right() const { return dirs->path() + "/right"; }
-
-    std::unique_ptr<QTemporaryDir> dirs;
-    std::unique_ptr<TesselData> data;
-    std::unique_ptr<FakeSystemCalls> calls;
+    QString pictures() const { return left(); }
 };
 
 void tst_TesselViewMount::initTestCase()
 {
-    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+    qputenv("TESSELCFG", noSettingsFile);
 }
 
 void tst_TesselViewMount::init()
 {
-    dirs = std::make_unique<QTemporaryDir>();
-    QVERIFY(dirs->isValid());
-    QVERIFY(QDir().mkpath(pictures()));
-    QVERIFY(QDir().mkpath(right()));
-    data = std::make_unique<TesselData>();
-    data->fileExt = "jpg";
+    setUpBrowserFixture("mnt/dcim");
+    if (QTest::currentTestFailed())
+        return;
     data->device = "/dev/tessel-card";
     data->mountPoint = mountPoint();
     data->flashPath = "dcim";
-    data->leftPath = pictures();
-    data->rightPath = right();
-    calls = std::make_unique<FakeSystemCalls>();
 }
 
 void tst_TesselViewMount::cleanup()
 {
-    calls.reset();
-    data.reset();
-    dirs.reset();
+    tearDownBrowserFixture();
     QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
-}
-
-std::unique_ptr<Browser> tst_TesselViewMount::makeBrowser()
-{
-    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
 }
 
 void tst_TesselViewMount::startState_data()

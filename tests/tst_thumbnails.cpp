@@ -6,31 +6,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <memory>
-
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
-#include "fakesystemcalls.h"
+#include "browserfixture.h"
 #include "progress/progressedit.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;
+using TestUtils::readFile;
+using TestUtils::writeHugePicture;
 
 namespace {
-
-class Browser : public TesselView
-{
-public:
-    using TesselView::TesselView;
-    using TesselView::destThumbTimer;
-    using TesselView::progress;
-    using TesselView::srcThumbTimer;
-};
 
 // One pane as a thumbnail run sees it.
 struct Pane
@@ -42,31 +30,9 @@ struct Pane
     QString dir;
 };
 
-// A JPEG whose header claims 40000 x 40000 pixels.
-bool writeHugePicture(const QString &path)
-{
-    if (!TestUtils::writePicture(path, QSize(64, 48)))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = file.readAll();
-    const int sof = bytes.indexOf("\xff\xc0");
-    if (sof < 0)
-        return false;
-    bytes.replace(sof + 5, 4, QByteArray("\x9c\x40\x9c\x40", 4));
-    return file.seek(0) && file.write(bytes) == bytes.size();
-}
-
 QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString diagnostics(const StdoutCapture &out)
@@ -76,7 +42,7 @@ QString diagnostics(const StdoutCapture &out)
 
 } // namespace
 
-class tst_Thumbnails : public QObject
+class tst_Thumbnails : public QObject, public BrowserFixture
 {
     Q_OBJECT
 private slots:
@@ -96,49 +62,29 @@ private slots:
     void failedSaveReportedAndRemoved();
 
 private:
-    std::unique_ptr<Browser> makeBrowser();
     Pane pane(Browser *view, const QString &side) const;
     static void tick(Browser *view, const Pane &p);
-    QString left() const { return dirs->path() + "/left"; }
-    QString right() const { return dirs->path() + "/right"; }
     void addPictures(const QString &dir, const QStringList &names);
-
-    std::unique_ptr<QTemporaryDir> dirs;
-    std::unique_ptr<TesselData> data;
-    std::unique_ptr<FakeSystemCalls> calls;
 };
 
 void tst_Thumbnails::initTestCase()
 {
-    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+    qputenv("TESSELCFG", noSettingsFile);
 }
 
 void tst_Thumbnails::init()
 {
-    dirs = std::make_unique<QTemporaryDir>();
-    QVERIFY(dirs->isValid());
-    QVERIFY(QDir().mkpath(left()));
-    QVERIFY(QDir().mkpath(right()));
-    data = std::make_unique<TesselData>();
-    data->fileExt = "jpg";
-    data->leftPath = left();
-    data->rightPath = right();
+    setUpBrowserFixture();
+    if (QTest::currentTestFailed())
+        return;
     data->previewWidth = 60;
     data->previewHeight = 40;
-    calls = std::make_unique<FakeSystemCalls>();
 }
 
 void tst_Thumbnails::cleanup()
 {
-    calls.reset();
-    data.reset();
-    dirs.reset();
+    tearDownBrowserFixture();
     QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
-}
-
-std::unique_ptr<Browser> tst_Thumbnails::makeBrowser()
-{
-    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
 }
 
 Pane tst_Thumbnails::pane(Browser *view, const QString &side) const
