@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -14,13 +13,10 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <memory>
 
 #include "app/tesselapp.h"
-#include "browser/tesselview.h"
+#include "browserfixture.h"
 #include "cfgedit/cfgedit.h"
-#include "config/tesseldata.h"
-#include "fakesystemcalls.h"
 #include "filedialog/kwqtfileeditdlg.h"
 #include "fullpic/fullpic.h"
 #include "progress/progressedit.h"
@@ -28,38 +24,12 @@
 
 using TestUtils::ModalAnswerer;
 using TestUtils::StdoutCapture;
+using TestUtils::names;
+using TestUtils::readFile;
+using TestUtils::writeFile;
 using Answers = QList<QMessageBox::StandardButton>;
 
 namespace {
-
-class Browser : public TesselView
-{
-public:
-    using TesselView::TesselView;
-    using TesselView::currentPicture;
-    using TesselView::progress;
-    using TesselView::srcThumbTimer;
-};
-
-QStringList names(QTreeWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
-    return result;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList allFilesIn(const QString &dir)
 {
@@ -69,11 +39,6 @@ QStringList allFilesIn(const QString &dir)
 QString diagnostics(const StdoutCapture &out)
 {
     return out.text().remove(QRegularExpression("(QWARN|QDEBUG|QINFO)  : [^\n]*\n"));
-}
-
-QString failureText(int err)
-{
-    return QString("no success\n%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err);
 }
 
 // Enters the folder `name` of the file dialog's list and takes it.
@@ -95,7 +60,7 @@ void enterAndTake(KwQtFileEditDlg *dlg, const QString &name)
 
 } // namespace
 
-class tst_FileCommands : public QObject
+class tst_FileCommands : public QObject, public BrowserFixture
 {
     Q_OBJECT
 private slots:
@@ -122,48 +87,27 @@ private slots:
     void chooseFolder();
 
 private:
-    std::unique_ptr<Browser> makeBrowser();
-    QString left() const { return dirs->path() + "/left"; }
-    QString right() const { return dirs->path() + "/right"; }
     void copySelected(Browser *view, const QString &name, ModalAnswerer &answerer,
                       const std::function<void()> &beforeClick = {});
-
-    std::unique_ptr<QTemporaryDir> dirs;
-    std::unique_ptr<TesselData> data;
-    std::unique_ptr<FakeSystemCalls> calls;
 };
 
 void tst_FileCommands::initTestCase()
 {
-    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+    qputenv("TESSELCFG", noSettingsFile);
 }
 
 void tst_FileCommands::init()
 {
-    dirs = std::make_unique<QTemporaryDir>();
-    QVERIFY(dirs->isValid());
-    QVERIFY(QDir().mkpath(left()));
-    QVERIFY(QDir().mkpath(right()));
-    data = std::make_unique<TesselData>();
-    data->fileExt = "jpg";
-    data->leftPath = left();
-    data->rightPath = right();
-    calls = std::make_unique<FakeSystemCalls>();
+    setUpBrowserFixture();
 }
 
 void tst_FileCommands::cleanup()
 {
-    calls.reset();
-    data.reset();
+    // A test may leave the destination read-only; the folder must still go.
     if (dirs)
         QFile::setPermissions(right(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    dirs.reset();
+    tearDownBrowserFixture();
     QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
-}
-
-std::unique_ptr<Browser> tst_FileCommands::makeBrowser()
-{
-    return std::make_unique<Browser>(nullptr, data.get(), data->flashPath, data->fileExt);
 }
 
 // Selects the picture, which enables the copy button, and clicks it.
@@ -225,7 +169,7 @@ void tst_FileCommands::setupRewritesSettingsWhenAccepted()
     const QString ext = settings->fileExt;
     delete app;
     delete settings;
-    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+    qputenv("TESSELCFG", noSettingsFile);
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(caption, QString("ConfigEdit"));
