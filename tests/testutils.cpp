@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -208,6 +209,14 @@ QStringList names(const QTreeWidget *list)
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         result << list->topLevelItem(i)->text(0);
     return result;
+}
+
+QString diagnostics(const StdoutCapture &out)
+{
+    // The program's lines start with a line break, so a log line may follow
+    // its text on the same line.
+    static const QRegularExpression logLine("(QWARN|QDEBUG|QINFO)  : [^\n]*\n");
+    return out.text().remove(logLine);
 }
 
 } // namespace TestUtils

@@ -110,6 +110,10 @@ bool touch(const QString &path, int bytes = 0);
 // The first-column texts of the list's top-level rows, in order.
 QStringList names(const QTreeWidget *list);
 
+// What the program printed, without the log lines the test itself writes to
+// the same descriptor meanwhile (a warning while a window is up, say).
+QString diagnostics(const StdoutCapture &out);
+
 } // namespace TestUtils
 
 #endif

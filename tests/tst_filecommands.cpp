@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -24,6 +23,7 @@
 
 using TestUtils::ModalAnswerer;
 using TestUtils::StdoutCapture;
+using TestUtils::diagnostics;
 using TestUtils::names;
 using TestUtils::readFile;
 using TestUtils::writeFile;
@@ -34,11 +34,6 @@ namespace {
 QStringList allFilesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QString diagnostics(const StdoutCapture &out)
-{
-    return out.text().remove(QRegularExpression("(QWARN|QDEBUG|QINFO)  : [^\n]*\n"));
 }
 
 // Enters the folder `name` of the file dialog's list and takes it.

@@ -21,6 +21,7 @@
 using TestUtils::ModalAnswerer;
 using TestUtils::PermissionChecksOn;
 using TestUtils::StdoutCapture;
+using TestUtils::diagnostics;
 
 namespace {
 
@@ -85,17 +86,6 @@ void confirmInCombo(QComboBox *box, const QString &text)
 void typeName(KwQtFileEditDlg *dlg, const QString &name)
 {
     dlg->FNameLineEdit->setText(name);
-}
-
-// What the program wrote, without the test framework's own log lines that
-// land on the same descriptor while a window is shown.
-QString diagnostics(const StdoutCapture &out)
-{
-    QStringList lines = out.text().split('\n');
-    lines.removeIf([](const QString &line) {
-        return line.startsWith("QWARN") || line.startsWith("QDEBUG") || line.startsWith("QINFO");
-    });
-    return lines.join('\n');
 }
 
 bool makeDirs(const QString &root, const QStringList &dirs)

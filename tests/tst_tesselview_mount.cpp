@@ -17,16 +17,10 @@
 
 using TestUtils::ModalAnswerer;
 using TestUtils::StdoutCapture;
+using TestUtils::diagnostics;
 using TestUtils::touch;
 
 namespace {
-
-// What the browser printed, without the lines the test log itself writes to
-// standard output while a message box is up.
-QString diagnostics(const StdoutCapture &out)
-{
-    return out.text().remove(QRegularExpression("(QWARN|QDEBUG|QINFO)  : [^\n]*\n"));
-}
 
 void showDir(TesselView *view)
 {

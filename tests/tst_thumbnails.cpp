@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -15,6 +14,7 @@
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;
+using TestUtils::diagnostics;
 using TestUtils::readFile;
 using TestUtils::writeHugePicture;
 
@@ -33,11 +33,6 @@ struct Pane
 QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QString diagnostics(const StdoutCapture &out)
-{
-    return out.text().remove(QRegularExpression("(QWARN|QDEBUG|QINFO)  : [^\n]*\n"));
 }
 
 } // namespace
