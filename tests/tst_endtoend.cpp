@@ -20,7 +20,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/tesselapp.h"
+#include "appfixture.h"
 #include "browser/tesselview.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
@@ -31,53 +31,15 @@
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
+using TestUtils::names;
+using TestUtils::readFile;
+using TestUtils::writeFile;
 
 namespace {
 
 const QSize previewSize(100, 75);
 const QSize fullScreenSize(200, 280);
 const QStringList cardPictures = {"beach.jpg", "city.jpg", "forest.jpg"};
-
-// Counts the requests to end the program instead of ending the test.
-class QuitCounter : public TesselApp
-{
-public:
-    int quits = 0;
-
-protected:
-    void quitApplication() override { ++quits; }
-};
-
-struct AppDeleter
-{
-    void operator()(TesselApp *app) const
-    {
-        // The settings outlive the window in the program; here they go too.
-        TesselData *settings = app->settings();
-        delete app;
-        delete settings;
-    }
-};
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList names(const QTreeWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
-    return result;
-}
 
 QTreeWidgetItem *child(QTreeWidgetItem *parent, const QString &label)
 {
@@ -131,7 +93,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> dirs;
     std::unique_ptr<FakeSystemCalls> calls;
-    std::unique_ptr<QuitCounter, AppDeleter> app;
+    AppPtr<QuitCounter> app;
     QStringList failures;
 };
 

@@ -8,53 +8,15 @@
 #include <cerrno>
 #include <memory>
 
-#include "app/tesselapp.h"
+#include "appfixture.h"
 #include "browser/tesselview.h"
 #include "config/tesseldata.h"
 #include "fakesystemcalls.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
-
-namespace {
-
-// Counts the requests to end the program instead of ending the test.
-class QuitCounter : public TesselApp
-{
-public:
-    int quits = 0;
-
-protected:
-    void quitApplication() override { ++quits; }
-};
-
-struct AppDeleter
-{
-    void operator()(TesselApp *app) const
-    {
-        // The settings outlive the window in the program; here they go too.
-        TesselData *settings = app->settings();
-        delete app;
-        delete settings;
-    }
-};
-
-template <typename App>
-using AppPtr = std::unique_ptr<App, AppDeleter>;
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using TestUtils::readFile;
+using TestUtils::writeFile;
 
 class tst_TesselApp : public QObject
 {
