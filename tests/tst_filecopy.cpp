@@ -10,6 +10,8 @@
 #include "browser/filecopy.h"
 #include "testutils.h"
 
+using TestUtils::writeFile;
+
 namespace {
 
 QByteArray pattern(int size)
@@ -20,12 +22,8 @@ QByteArray pattern(int size)
     return bytes;
 }
 
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
+// Not the shared readFile: an unreadable copy must never compare equal to
+// an empty original.
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -88,7 +86,7 @@ void tst_FileCopy::copiesEveryByte()
 {
     QFETCH(int, size);
     const QByteArray bytes = pattern(size);
-    QVERIFY(writeAll(src.filePath("a.jpg"), bytes));
+    QVERIFY(writeFile(src.filePath("a.jpg"), bytes));
 
     FileCopy copy(buffer, 4096);
     QCOMPARE(copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg")), FileCopy::Copied);
@@ -99,8 +97,8 @@ void tst_FileCopy::copiesEveryByte()
 
 void tst_FileCopy::replacesExistingDestination()
 {
-    QVERIFY(writeAll(src.filePath("a.jpg"), pattern(5000)));
-    QVERIFY(writeAll(dst.filePath("a.jpg"), QByteArray(20000, 'o')));
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(5000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), QByteArray(20000, 'o')));
     FileCopy copy(buffer, 4096);
     QCOMPARE(copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg")), FileCopy::Copied);
     QCOMPARE(readAll(dst.filePath("a.jpg")), pattern(5000));
@@ -108,7 +106,7 @@ void tst_FileCopy::replacesExistingDestination()
 
 void tst_FileCopy::newFileGetsTheUsualMode()
 {
-    QVERIFY(writeAll(src.filePath("a.jpg"), pattern(10)));
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(10)));
     const mode_t old = umask(022);
     FileCopy copy(buffer, 4096);
     const FileCopy::Status status = copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg"));
@@ -132,7 +130,7 @@ void tst_FileCopy::refusesTheSameFile()
     QFETCH(QString, link);
     const QByteArray bytes = pattern(9000);
     const QString source = src.filePath("a.jpg");
-    QVERIFY(writeAll(source, bytes));
+    QVERIFY(writeFile(source, bytes));
     QString destination = source;
     if (link == "hard") {
         destination = dst.filePath("a.jpg");
@@ -162,7 +160,7 @@ void tst_FileCopy::readErrorKeepsDestination()
 {
     // A directory opens for reading but every read fails.
     QVERIFY(QDir(src.path()).mkdir("folder.jpg"));
-    QVERIFY(writeAll(dst.filePath("folder.jpg"), "old"));
+    QVERIFY(writeFile(dst.filePath("folder.jpg"), "old"));
     FileCopy copy(buffer, 4096);
     QCOMPARE(copy.copy(src.filePath("folder.jpg"), dst.filePath("folder.jpg")),
              FileCopy::ReadFailed);
@@ -173,8 +171,8 @@ void tst_FileCopy::readErrorKeepsDestination()
 
 void tst_FileCopy::fullDiskKeepsDestination()
 {
-    QVERIFY(writeAll(src.filePath("a.jpg"), pattern(100000)));
-    QVERIFY(writeAll(dst.filePath("a.jpg"), "old picture"));
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(100000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
 
     // A file size limit fails the writes part-way, as a full card would.
     signal(SIGXFSZ, SIG_IGN);
@@ -195,8 +193,8 @@ void tst_FileCopy::fullDiskKeepsDestination()
 
 void tst_FileCopy::readOnlyFolderKeepsDestination()
 {
-    QVERIFY(writeAll(src.filePath("a.jpg"), pattern(5000)));
-    QVERIFY(writeAll(dst.filePath("a.jpg"), "old picture"));
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(5000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
     QFile::setPermissions(dst.path(), QFile::ReadOwner | QFile::ExeOwner);
     FileCopy::Status status;
     int err;

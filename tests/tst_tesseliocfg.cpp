@@ -11,22 +11,12 @@
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;
+using TestUtils::readFile;
+using TestUtils::writeFile;
 
 namespace {
 
 const QString cfgName = "tessel.cfg";
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // A file with the written header and the given entry lines after [HEADER].
 QByteArray fileWith(const QByteArray &entries)
@@ -149,7 +139,7 @@ void tst_TesselIOCfg::writtenFileLineByLine()
     TesselIOCfg io(&d);
     QCOMPARE(io.WriteFile(dir.path(), cfgName), 0);
 
-    const QByteArray bytes = readAll(dir.filePath(cfgName));
+    const QByteArray bytes = readFile(dir.filePath(cfgName));
     QVERIFY(bytes.endsWith("\n"));
     QVERIFY(!bytes.contains('\r'));
     const QList<QByteArray> lines = bytes.chopped(1).split('\n');
@@ -194,7 +184,7 @@ void tst_TesselIOCfg::roundTripOfEverySetting()
     TesselIOCfg writer(&written);
     QCOMPARE(writer.WriteFile(dir.path(), cfgName), 0);
     // Latin-1 on disk, byte for byte.
-    QVERIFY(readAll(dir.filePath(cfgName)).contains("HELPFILE=/usr/doc/h\xe9lp.html;\n"));
+    QVERIFY(readFile(dir.filePath(cfgName)).contains("HELPFILE=/usr/doc/h\xe9lp.html;\n"));
 
     TesselData read;
     TesselIOCfg reader(&read);
@@ -280,7 +270,7 @@ void tst_TesselIOCfg::readerCases()
     QFETCH(int, rotation);
     QFETCH(int, screenWidth);
 
-    QVERIFY(writeAll(dir.filePath(cfgName), content));
+    QVERIFY(writeFile(dir.filePath(cfgName), content));
     TesselData d;
     TesselIOCfg io(&d);
     StdoutCapture capture;
@@ -316,7 +306,7 @@ void tst_TesselIOCfg::readerMessages()
     QFETCH(int, result);
     QFETCH(QString, output);
 
-    QVERIFY(writeAll(dir.filePath(cfgName), content));
+    QVERIFY(writeFile(dir.filePath(cfgName), content));
     TesselData d;
     TesselIOCfg io(&d);
     StdoutCapture capture;
@@ -401,13 +391,13 @@ void tst_TesselIOCfg::valueTheFileCannotHoldIsRefused()
     TesselData d;
     TesselIOCfg io(&d);
     QCOMPARE(io.WriteFile(dir.path(), cfgName), 0);
-    const QByteArray before = readAll(dir.filePath(cfgName));
+    const QByteArray before = readFile(dir.filePath(cfgName));
 
     d.rightPath = value;
     StdoutCapture capture;
     QCOMPARE(io.WriteFile(dir.path(), cfgName), -1);
     QVERIFY2(capture.text().contains("RIGHTPATH cannot be stored"), qPrintable(capture.text()));
-    QCOMPARE(readAll(dir.filePath(cfgName)), before);
+    QCOMPARE(readFile(dir.filePath(cfgName)), before);
 }
 
 void tst_TesselIOCfg::readOnlyDirectoryKeepsOldFile()
@@ -415,7 +405,7 @@ void tst_TesselIOCfg::readOnlyDirectoryKeepsOldFile()
     TesselData d;
     TesselIOCfg io(&d);
     QCOMPARE(io.WriteFile(dir.path(), cfgName), 0);
-    const QByteArray before = readAll(dir.filePath(cfgName));
+    const QByteArray before = readFile(dir.filePath(cfgName));
 
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     d.screenWidth = 999;
@@ -431,7 +421,7 @@ void tst_TesselIOCfg::readOnlyDirectoryKeepsOldFile()
 
     QCOMPARE(result, -1);
     QCOMPARE(output, "\nTesselIOCfg::WriteFile(" + dir.filePath(cfgName) + ") : file not open\n");
-    QCOMPARE(readAll(dir.filePath(cfgName)), before);
+    QCOMPARE(readFile(dir.filePath(cfgName)), before);
 }
 
 void tst_TesselIOCfg::failedWriteKeepsOldFile()
@@ -439,7 +429,7 @@ void tst_TesselIOCfg::failedWriteKeepsOldFile()
     TesselData d;
     TesselIOCfg io(&d);
     QCOMPARE(io.WriteFile(dir.path(), cfgName), 0);
-    const QByteArray before = readAll(dir.filePath(cfgName));
+    const QByteArray before = readFile(dir.filePath(cfgName));
 
     // A file size limit makes the writes fail after the file was opened,
     // as a full disk would.
@@ -462,7 +452,7 @@ void tst_TesselIOCfg::failedWriteKeepsOldFile()
     QCOMPARE(result, -1);
     QVERIFY2(output.startsWith("\nTesselIOCfg::WriteFile(" + dir.filePath(cfgName) + ") : write failed"),
              qPrintable(output));
-    QCOMPARE(readAll(dir.filePath(cfgName)), before);
+    QCOMPARE(readFile(dir.filePath(cfgName)), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{cfgName});
 }
 
