@@ -22,6 +22,7 @@ using TestUtils::ModalAnswerer;
 using TestUtils::PermissionChecksOn;
 using TestUtils::StdoutCapture;
 using TestUtils::diagnostics;
+using TestUtils::writeFile;
 
 namespace {
 
@@ -97,12 +98,6 @@ bool makeDirs(const QString &root, const QStringList &dirs)
     return true;
 }
 
-bool makeFile(const QString &path, const QByteArray &bytes = "data")
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 class tst_KwQtFileEdit : public QObject
@@ -159,9 +154,9 @@ void tst_KwQtFileEdit::init()
     root = QDir::cleanPath(tmp->path());
     failures.clear();
     QVERIFY(makeDirs(root, {"alpha", "beta/inner"}));
-    QVERIFY(makeFile(root + "/notes.txt", "12345"));
-    QVERIFY(makeFile(root + "/index.html"));
-    QVERIFY(makeFile(root + "/Zeta.html"));
+    QVERIFY(writeFile(root + "/notes.txt", "12345"));
+    QVERIFY(writeFile(root + "/index.html", "data"));
+    QVERIFY(writeFile(root + "/Zeta.html", "data"));
 }
 
 void tst_KwQtFileEdit::cleanup()
@@ -705,7 +700,7 @@ void tst_KwQtFileEdit::oddNames()
     QFETCH(QString, name);
     // A directory and, inside it, a file of the same name.
     QVERIFY(QDir(root).mkdir(name));
-    QVERIFY(makeFile(root + "/" + name + "/" + name));
+    QVERIFY(writeFile(root + "/" + name + "/" + name, "data"));
 
     bool listedAtStart = false;
     auto *out = new StdoutCapture;
@@ -784,7 +779,7 @@ void tst_KwQtFileEdit::largeDirectory()
     const int count = 10000;
     QVERIFY(QDir(root).mkdir("many"));
     for (int i = 0; i < count; ++i)
-        QVERIFY(makeFile(QString("%1/many/file%2.jpg").arg(root).arg(i, 5, 10, QChar('0')), ""));
+        QVERIFY(writeFile(QString("%1/many/file%2.jpg").arg(root).arg(i, 5, 10, QChar('0')), ""));
     int rows = 0;
     QString first;
     QString last;

@@ -20,6 +20,8 @@
 #include "fakesystemcalls.h"
 #include "testutils.h"
 
+using TestUtils::writeFile;
+
 namespace {
 
 struct Scene
@@ -57,12 +59,6 @@ bool writeScene(const QString &path, const Scene &scene)
     painter.drawRect(0, 420, 640, 60);
     painter.end();
     return image.save(path, "JPEG", 90);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
