@@ -10,9 +10,11 @@
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -133,6 +135,28 @@ PermissionChecksOn::~PermissionChecksOn()
     if (capabilities(caps, false)) {
         caps[0].effective = savedEffective;
         capabilities(caps, true);
+    }
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return;
+    savedCurrent = limit.rlim_cur;
+    limit.rlim_cur = bytes;
+    changed = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    if (!changed)
+        return;
+    rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        limit.rlim_cur = savedCurrent;
+        setrlimit(RLIMIT_FSIZE, &limit);
     }
 }
 

@@ -84,6 +84,22 @@ private:
     bool changed = false;
 };
 
+// While alive, no file of this process may grow past `bytes`: writes
+// beyond fail with EFBIG (SIGXFSZ is ignored for good), as on a full disk.
+// The old limit comes back on destruction.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    unsigned long long savedCurrent = 0;
+    bool changed = false;
+};
+
 // Writes a picture of the given size and format ("JPEG", "PNG") with a
 // colour gradient, so that scaling changes its pixels. True on success.
 bool writePicture(const QString &path, const QSize &size, const char *format = "JPEG");

@@ -3,9 +3,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "browser/filecopy.h"
 #include "testutils.h"
@@ -174,16 +173,13 @@ void tst_FileCopy::fullDiskKeepsDestination()
     QVERIFY(writeFile(src.filePath("a.jpg"), pattern(100000)));
     QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
 
-    // A file size limit fails the writes part-way, as a full card would.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 10000;
-    setrlimit(RLIMIT_FSIZE, &tiny);
     FileCopy copy(buffer, 4096);
-    const FileCopy::Status status = copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg"));
-    setrlimit(RLIMIT_FSIZE, &saved);
+    FileCopy::Status status;
+    {
+        // A file size limit fails the writes part-way, as a full card would.
+        TestUtils::FileSizeLimit fullCard(10000);
+        status = copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg"));
+    }
 
     QCOMPARE(status, FileCopy::WriteFailed);
     QCOMPARE(copy.error(), EFBIG);

@@ -3,9 +3,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
 #include "testutils.h"
@@ -431,23 +428,17 @@ void tst_TesselIOCfg::failedWriteKeepsOldFile()
     QCOMPARE(io.WriteFile(dir.path(), cfgName), 0);
     const QByteArray before = readFile(dir.filePath(cfgName));
 
-    // A file size limit makes the writes fail after the file was opened,
-    // as a full disk would.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &tiny);
     d.screenWidth = 999;
     int result;
     QString output;
     {
+        // A file size limit makes the writes fail after the file was opened,
+        // as a full disk would.
+        TestUtils::FileSizeLimit fullDisk(100);
         StdoutCapture capture;
         result = io.WriteFile(dir.path(), cfgName);
         output = capture.text();
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
 
     QCOMPARE(result, -1);
     QVERIFY2(output.startsWith("\nTesselIOCfg::WriteFile(" + dir.filePath(cfgName) + ") : write failed"),
