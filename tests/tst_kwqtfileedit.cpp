@@ -31,10 +31,7 @@ using Steps = std::function<void(KwQtFileEditDlg *)>;
 
 QStringList listed(KwQtFileEditDlg *dlg)
 {
-    QStringList names;
-    for (int i = 0; i < dlg->ListView->topLevelItemCount(); ++i)
-        names << dlg->ListView->topLevelItem(i)->text(0);
-    return names;
+    return TestUtils::names(dlg->ListView);
 }
 
 QTreeWidgetItem *entry(KwQtFileEditDlg *dlg, const QString &name)
