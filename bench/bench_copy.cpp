@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "bench/benchutils.h"
-#include "browser/filecopy.h"
+#include "platform/filecopy.h"
 
 namespace {
 

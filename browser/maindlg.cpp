@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "widgets/formtools.h"
+
 #include "images/copy.xpm"
 #include "images/delete.xpm"
 #include "images/deleteall.xpm"
@@ -22,15 +24,6 @@
 #include "images/thumbnail.xpm"
 
 namespace {
-
-template <typename Layout>
-Layout *innerLayout()
-{
-    auto *layout = new Layout();
-    layout->setSpacing(6);
-    layout->setContentsMargins(0, 0, 0, 0);
-    return layout;
-}
 
 // Qt tells only windows about a new application font, but the form mostly
 // lives inside the main window: hand the application's news on to it.
@@ -81,9 +74,9 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     mainLayout->setSpacing(3);
     mainLayout->setContentsMargins(4, 4, 4, 4);
 
-    bodyLayout = innerLayout<QVBoxLayout>();
-    topRowLayout = innerLayout<QHBoxLayout>();
-    controlsLayout = innerLayout<QVBoxLayout>();
+    bodyLayout = FormTools::noMarginLayout<QVBoxLayout>();
+    topRowLayout = FormTools::noMarginLayout<QHBoxLayout>();
+    controlsLayout = FormTools::noMarginLayout<QVBoxLayout>();
 
     MountPushButton = new QPushButton(this);
     MountPushButton->setObjectName("MountPushButton");
@@ -94,7 +87,7 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
                                      "green,\nthe disk is mounted, if red\nthe disk is not."));
     controlsLayout->addWidget(MountPushButton);
 
-    freeSpaceLayout = innerLayout<QHBoxLayout>();
+    freeSpaceLayout = FormTools::noMarginLayout<QHBoxLayout>();
 
     AvailMemLCDNumber = new QLCDNumber(this);
     AvailMemLCDNumber->setObjectName("AvailMemLCDNumber");
@@ -118,7 +111,7 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     freeSpaceLayout->addWidget(MTextLabel);
     controlsLayout->addLayout(freeSpaceLayout);
 
-    setupRowLayout = innerLayout<QHBoxLayout>();
+    setupRowLayout = FormTools::noMarginLayout<QHBoxLayout>();
 
     SetupToolButton = new QToolButton(this);
     SetupToolButton->setObjectName("SetupToolButton");
@@ -138,7 +131,7 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     controlsLayout->addLayout(setupRowLayout);
     topRowLayout->addLayout(controlsLayout);
 
-    previewLayout = innerLayout<QVBoxLayout>();
+    previewLayout = FormTools::noMarginLayout<QVBoxLayout>();
 
     PixmapLabel = new QLabel(this);
     PixmapLabel->setObjectName("PixmapLabel");
@@ -161,9 +154,9 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     topRowLayout->addLayout(previewLayout);
     bodyLayout->addLayout(topRowLayout);
 
-    panesLayout = innerLayout<QHBoxLayout>();
-    leftPaneLayout = innerLayout<QVBoxLayout>();
-    leftButtonsLayout = innerLayout<QHBoxLayout>();
+    panesLayout = FormTools::noMarginLayout<QHBoxLayout>();
+    leftPaneLayout = FormTools::noMarginLayout<QVBoxLayout>();
+    leftButtonsLayout = FormTools::noMarginLayout<QHBoxLayout>();
 
     auto iconButton = [this](QHBoxLayout *row, const char *objectName, const QPixmap &icon,
                              const QString &toolTip, const QString &whatsThis) {
@@ -213,8 +206,8 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
                                tr("This listview shows the source\ndirs image files."));
     panesLayout->addLayout(leftPaneLayout);
 
-    rightPaneLayout = innerLayout<QVBoxLayout>();
-    rightButtonsLayout = innerLayout<QHBoxLayout>();
+    rightPaneLayout = FormTools::noMarginLayout<QVBoxLayout>();
+    rightButtonsLayout = FormTools::noMarginLayout<QHBoxLayout>();
 
     RightDeleteToolButton = iconButton(
         rightButtonsLayout, "RightDeleteToolButton", deleteIcon, tr("Delete selected image"),

@@ -21,8 +21,8 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include "browser/filecopy.h"
-#include "browser/pictureloader.h"
+#include "platform/filecopy.h"
+#include "imaging/pictureloader.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"

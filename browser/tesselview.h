@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "browser/maindlg.h"
-#include "browser/widgettools.h"
+#include "widgets/widgettools.h"
 
 class FullPic;
 class TesselData;

@@ -10,29 +10,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "widgets/formtools.h"
+
 #include "images/clearleft.xpm"
 #include "images/cross.xpm"
 #include "images/returnarrow.xpm"
 
-namespace {
-
-QToolButton *iconButton(QWidget *parent, const char *name, const char *const *xpm)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(QString());
-    button->setIcon(QIcon(QPixmap(xpm)));
-    button->setIconSize(QSize(24, 16));
-    return button;
-}
-
-void withoutMargin(QBoxLayout *layout)
-{
-    layout->setSpacing(6);
-    layout->setContentsMargins(0, 0, 0, 0);
-}
-
-} // namespace
 
 CfgDlg::CfgDlg(QWidget *parent, const char *name, bool modal, Qt::WindowFlags fl)
     : QDialog(parent, fl)
@@ -47,27 +30,27 @@ CfgDlg::CfgDlg(QWidget *parent, const char *name, bool modal, Qt::WindowFlags fl
     CfgDlgLayout->setContentsMargins(11, 11, 11, 11);
 
     ColumnLayout = new QVBoxLayout;
-    withoutMargin(ColumnLayout);
+    FormTools::withoutMargin(ColumnLayout);
 
     ButtonLayout = new QHBoxLayout;
-    withoutMargin(ButtonLayout);
+    FormTools::withoutMargin(ButtonLayout);
     ButtonLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
 
-    OkButton = iconButton(this, "OkButton", returnarrow_xpm);
+    OkButton = FormTools::iconButton(this, "OkButton", returnarrow_xpm, QSize(24, 16));
     OkButton->setToolTip(tr("confirms the changes and closes the form"));
     OkButton->setWhatsThis(tr("OKButton"));
     ButtonLayout->addWidget(OkButton, 0, Qt::Alignment());
 
-    CancelButton = iconButton(this, "CancelButton", cross_xpm);
+    CancelButton = FormTools::iconButton(this, "CancelButton", cross_xpm, QSize(24, 16));
     CancelButton->setToolTip(tr("cancels the changes and closes the form"));
     CancelButton->setWhatsThis(tr("CancelButton"));
     ButtonLayout->addWidget(CancelButton, 0, Qt::Alignment());
     ColumnLayout->addLayout(ButtonLayout);
 
     EditLayout = new QHBoxLayout;
-    withoutMargin(EditLayout);
+    FormTools::withoutMargin(EditLayout);
 
-    ClearButton = iconButton(this, "ClearButton", clearleft_xpm);
+    ClearButton = FormTools::iconButton(this, "ClearButton", clearleft_xpm, QSize(24, 16));
     ClearButton->setToolTip(tr("clear the content line"));
     ClearButton->setWhatsThis(tr("ClearButton"));
     EditLayout->addWidget(ClearButton, 0, Qt::Alignment());

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-#include "browser/widgettools.h"
+#include "widgets/widgettools.h"
 #include "cfgedit/cfgdlg.h"
 #include "config/tesselsettings.h"
 

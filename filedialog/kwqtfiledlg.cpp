@@ -12,23 +12,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "widgets/formtools.h"
+
 #include "images/cross.xpm"
 #include "images/fdnewfolder.xpm"
 #include "images/returnarrow.xpm"
 
 namespace {
-
-// A tool button that shows its picture at the picture's own size.
-QToolButton *iconButton(QWidget *parent, const char *name, const char *const *xpm)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(QString());
-    const QPixmap pixmap(xpm);
-    button->setIcon(pixmap);
-    button->setIconSize(pixmap.size());
-    return button;
-}
 
 // An editable combo box without inline completion: completion would turn a
 // typed path or pattern into a history entry that merely starts like it,
@@ -41,16 +31,6 @@ QComboBox *historyComboBox(QWidget *parent, const char *name)
     box->setCompleter(nullptr);
     box->setDuplicatesEnabled(false);
     return box;
-}
-
-template <class Layout>
-Layout *noMarginLayout(const char *name)
-{
-    auto *layout = new Layout;
-    layout->setObjectName(name);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    return layout;
 }
 
 } // namespace
@@ -67,10 +47,10 @@ KwQtFileDlg::KwQtFileDlg(QWidget *parent, const char *name, bool modal, Qt::Wind
     KwQtFileDlgLayout->setObjectName("KwQtFileDlgLayout");
     KwQtFileDlgLayout->setContentsMargins(11, 11, 11, 11);
     KwQtFileDlgLayout->setSpacing(6);
-    Layout4 = noMarginLayout<QVBoxLayout>("Layout4");
-    Layout3 = noMarginLayout<QVBoxLayout>("Layout3");
-    Layout1 = noMarginLayout<QHBoxLayout>("Layout1");
-    Layout2 = noMarginLayout<QHBoxLayout>("Layout2");
+    Layout4 = FormTools::noMarginLayout<QVBoxLayout>("Layout4");
+    Layout3 = FormTools::noMarginLayout<QVBoxLayout>("Layout3");
+    Layout1 = FormTools::noMarginLayout<QHBoxLayout>("Layout1");
+    Layout2 = FormTools::noMarginLayout<QHBoxLayout>("Layout2");
 
     TypeComboBox = historyComboBox(this, "TypeComboBox");
     TypeComboBox->setInsertPolicy(QComboBox::InsertAtBottom);
@@ -79,12 +59,12 @@ KwQtFileDlg::KwQtFileDlg(QWidget *parent, const char *name, bool modal, Qt::Wind
     Layout1->addWidget(TypeComboBox);
     Layout1->addItem(new QSpacerItem(20, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
 
-    OkButton = iconButton(this, "OkButton", returnarrow_xpm);
+    OkButton = FormTools::iconButton(this, "OkButton", returnarrow_xpm);
     OkButton->setToolTip(tr("confirms the selection and closes the form"));
     OkButton->setWhatsThis(tr("OKButton"));
     Layout1->addWidget(OkButton);
 
-    CancelButton = iconButton(this, "CancelButton", cross_xpm);
+    CancelButton = FormTools::iconButton(this, "CancelButton", cross_xpm);
     CancelButton->setToolTip(tr("cancels the selection and closes the form"));
     CancelButton->setWhatsThis(tr("CancelButton"));
     Layout1->addWidget(CancelButton);
@@ -97,7 +77,7 @@ KwQtFileDlg::KwQtFileDlg(QWidget *parent, const char *name, bool modal, Qt::Wind
         tr("Filename LineEdit\n\nshows the selected file\nand allows the direct filename\nedit"));
     Layout2->addWidget(FNameLineEdit);
 
-    MkDirButton = iconButton(this, "MkDirButton", fdnewfolder_xpm);
+    MkDirButton = FormTools::iconButton(this, "MkDirButton", fdnewfolder_xpm);
     MkDirButton->setToolTip(tr("creates a directory with the given name"));
     MkDirButton->setWhatsThis(
         tr("MkDirButton\n\ncreates a directory with the name\nfrom the filename field\nin the "

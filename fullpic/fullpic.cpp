@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QTransform>
 
-#include "browser/pictureloader.h"
+#include "imaging/pictureloader.h"
 #include "config/tesseldata.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "browser/filecopy.h"
+#include "platform/filecopy.h"
 #include "testutils.h"
 
 using TestUtils::writeFile;

@@ -1,4 +1,4 @@
-#include "browser/pictureloader.h"
+#include "imaging/pictureloader.h"
 
 #include <QImageReader>
 

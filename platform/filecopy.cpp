@@ -1,4 +1,4 @@
-#include "browser/filecopy.h"
+#include "platform/filecopy.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "browser/widgettools.h"
+#include "widgets/widgettools.h"
 
 #include <QApplication>
 #include <QFont>
