@@ -15,6 +15,7 @@ class QIODevice;
 class EmbeddedThumbnail
 {
 public:
+    EmbeddedThumbnail() = default;
     // Reads the EXIF block at the start of `device` (left at position 0).
     explicit EmbeddedThumbnail(QIODevice &device);
 

@@ -81,20 +81,16 @@ QSize PictureLoader::boundedSize(const QSize &size)
 
 QImage PictureLoader::loadScaled(const QString &path, const QSize &size, const QByteArray &format)
 {
-    const QSize target = boundedSize(size);
-    if (!target.isValid())
-        return QImage();
-    keepDecodersToBudget();
-    RegularFile file(path);
-    if (!file.isOpen())
-        return QImage();
-    QImageReader reader(&file, format);
-    if (!decodableSize(reader, format).isValid())
-        return QImage();
-    return decodeUpright(reader, target);
+    return load(path, size, format, false);
 }
 
 QImage PictureLoader::loadPreview(const QString &path, const QSize &size)
+{
+    return load(path, size, QByteArray(), true);
+}
+
+QImage PictureLoader::load(const QString &path, const QSize &size, const QByteArray &format,
+                           bool asPreview)
 {
     const QSize target = boundedSize(size);
     if (!target.isValid())
@@ -103,16 +99,18 @@ QImage PictureLoader::loadPreview(const QString &path, const QSize &size)
     RegularFile file(path);
     if (!file.isOpen())
         return QImage();
-    const EmbeddedThumbnail thumbnail(file);
-    QImageReader reader(&file);
-    const QSize stored = decodableSize(reader, QByteArray());
+    const EmbeddedThumbnail thumbnail = asPreview ? EmbeddedThumbnail(file) : EmbeddedThumbnail();
+    QImageReader reader(&file, format);
+    const QSize stored = decodableSize(reader, format);
     if (!stored.isValid())
         return QImage();
+    if (!asPreview)
+        return decodeUpright(reader, target);
+
     const QSize upright = turnsQuarter(reader) ? stored.transposed() : stored;
     const QSize shown = isPortrait(upright)
                             ? upright.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1))
                             : target;
-
     QImage image = thumbnail.standIn(stored, reader.transformation(), shown);
     if (image.isNull())
         image = decodeUpright(reader, shown);

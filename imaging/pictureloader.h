@@ -44,6 +44,10 @@ public:
     {
         return uprightSize.height() > uprightSize.width();
     }
+
+private:
+    static QImage load(const QString &path, const QSize &size, const QByteArray &format,
+                       bool asPreview);
 };
 
 #endif
