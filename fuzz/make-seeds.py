@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """Writes the picture seeds in corpus/pictures: tiny real JPEG, PNG and GIF
 files covering the paths the loader takes (baseline, progressive and
-EXIF-turned JPEG; RGB, palette and 16-bit grey PNG; still and animated GIF).
+EXIF-turned JPEG; RGB, palette and 16-bit grey PNG; still and animated GIF),
+and in reproducers/ a few hundred bytes of progressive JPEG that claim
+16384 x 16384 pixels: without a limit of its own the decoder takes about
+800 MB for it, even when asked for a preview.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
 import os
@@ -10,7 +13,9 @@ import subprocess
 import zlib
 
 WIDTH, HEIGHT = 16, 12
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "pictures")
+HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = os.path.join(HERE, "corpus", "pictures")
+REPRODUCERS = os.path.join(HERE, "reproducers")
 
 
 def colour(x, y):
@@ -32,6 +37,12 @@ def with_exif_orientation(data, orientation):
     tiff = b"II*\x00" + struct.pack("<I", 8) + ifd + struct.pack("<I", 0)
     body = b"Exif\x00\x00" + tiff
     return data[:2] + b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body + data[2:]
+
+
+def with_claimed_size(data, width, height):
+    frame = data.index(b"\xff\xc2")  # the progressive frame header
+    size = struct.pack(">HH", height, width)
+    return data[:frame + 5] + size + data[frame + 9:]
 
 
 def png_chunk(kind, body):
@@ -93,11 +104,11 @@ def gif(frames):
 
 
 def main():
-    os.makedirs(OUT, exist_ok=True)
     baseline = jpeg()
+    progressive = jpeg("-progressive")
     seeds = {
         "baseline.jpg": baseline,
-        "progressive.jpg": jpeg("-progressive"),
+        "progressive.jpg": progressive,
         "exif-turned.jpg": with_exif_orientation(baseline, 6),
         "rgb.png": png_rgb(),
         "palette-alpha.png": png_palette(),
@@ -105,9 +116,12 @@ def main():
         "still.gif": gif(1),
         "animated.gif": gif(2),
     }
-    for name, data in seeds.items():
-        with open(os.path.join(OUT, name), "wb") as f:
-            f.write(data)
+    reproducers = {"progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384)}
+    for folder, files in ((OUT, seeds), (REPRODUCERS, reproducers)):
+        os.makedirs(folder, exist_ok=True)
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
 
 
 if __name__ == "__main__":
