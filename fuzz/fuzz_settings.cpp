@@ -2,25 +2,21 @@
 // back unchanged after a write and a second read, and a write the writer
 // refuses must leave the file exactly as it was.
 
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <iterator>
 
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
+#include "fuzz/fuzzutils.h"
+
+using FuzzUtils::fail;
 
 namespace {
 
-QTemporaryDir *dir = nullptr;
 const QString fileName = "tessel.cfg";
 
 QString cfgPath()
 {
-    return dir->path() + "/" + fileName;
+    return FuzzUtils::scratchDir() + "/" + fileName;
 }
 
 // The values the file holds; the rest of the settings never reach it.
@@ -49,12 +45,6 @@ bool sameValues(const TesselSettings &a, const TesselSettings &b)
     return true;
 }
 
-void fail(const char *what)
-{
-    fprintf(stderr, "fuzz_settings: %s\n", what);
-    abort();
-}
-
 QByteArray readBack()
 {
     QFile file(cfgPath());
@@ -63,30 +53,19 @@ QByteArray readBack()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    dir = new QTemporaryDir();
-    if (!dir->isValid())
-        fail("no temporary directory");
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
-    const QByteArray input(reinterpret_cast<const char *>(bytes), qsizetype(size));
-    QFile file(cfgPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(input) != input.size())
-        fail("cannot write the input file");
-    file.close();
+    const QString dir = FuzzUtils::scratchDir();
+    FuzzUtils::writeInput(cfgPath(), bytes, size);
 
     TesselData first;
-    TesselIOCfg(&first).ReadFile(dir->path(), fileName);
+    TesselIOCfg(&first).ReadFile(dir, fileName);
     // Every other input also carries a value no line of the file can hold.
     if (size % 2)
         first.*stringFields[size / 2 % std::size(stringFields)] += "\n;";
 
-    if (TesselIOCfg(&first).WriteFile(dir->path(), fileName) != 0) {
-        if (readBack() != input)
+    if (TesselIOCfg(&first).WriteFile(dir, fileName) != 0) {
+        if (readBack() != QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)))
             fail("a refused write changed the file");
         return 0;
     }
@@ -94,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         fail("a value with a line break was written");
 
     TesselData second;
-    if (TesselIOCfg(&second).ReadFile(dir->path(), fileName) != 0)
+    if (TesselIOCfg(&second).ReadFile(dir, fileName) != 0)
         fail("the written file does not read");
     if (!sameValues(first, second))
         fail("values changed on the way through the file");
