@@ -40,7 +40,7 @@ for seeds in "$root"/fuzz/corpus/*/; do
     else
         failed=1
         echo "fuzz_$name: FOUND a fault (exit $status), input saved in $findings:"
-        grep -E '^(==[0-9]+== ?ERROR|SUMMARY|fuzz_|.*runtime error)' "$log" | head -5
+        grep -E '^(==[0-9]+== ?ERROR|SUMMARY|finding:|.*runtime error)' "$log" | head -5
         echo "  full log: $log"
     fi
 done
