@@ -1,6 +1,7 @@
 #include "imaging/thumbnailfile.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -12,11 +13,6 @@ namespace {
 
 const char *const timeKey = "Thumb::MTime";
 const char *const sizeKey = "Thumb::Size";
-
-QString timeStamp(const QFileInfo &picture)
-{
-    return QString::number(picture.lastModified().toSecsSinceEpoch());
-}
 
 bool turnedByTag(const QString &picturePath)
 {
@@ -33,8 +29,10 @@ bool belongsTo(const QImage &thumbnail, const QString &thumbPath, const QFileInf
         return false;
     const QString time = thumbnail.text(timeKey);
     const QString size = thumbnail.text(sizeKey);
-    if (!time.isEmpty() || !size.isEmpty())
-        return time == timeStamp(picture) && size == QString::number(picture.size());
+    if (!time.isEmpty() || !size.isEmpty()) {
+        const ThumbnailFile::Stamp now = ThumbnailFile::stampOf(picture.filePath());
+        return time == now.modified && size == now.size;
+    }
 
     const QFileInfo thumb(thumbPath);
     return thumb.lastModified() >= picture.lastModified() &&
@@ -43,6 +41,15 @@ bool belongsTo(const QImage &thumbnail, const QString &thumbPath, const QFileInf
 }
 
 } // namespace
+
+ThumbnailFile::Stamp ThumbnailFile::stampOf(const QString &picturePath)
+{
+    const QFileInfo picture(picturePath);
+    if (!picture.exists())
+        return Stamp();
+    return {QString::number(picture.lastModified().toSecsSinceEpoch()),
+            QString::number(picture.size())};
+}
 
 QImage ThumbnailFile::load(const QString &thumbPath, const QString &picturePath)
 {
@@ -54,17 +61,17 @@ QImage ThumbnailFile::load(const QString &thumbPath, const QString &picturePath)
     return thumbnail;
 }
 
-bool ThumbnailFile::save(const QString &thumbPath, const QImage &image, const QFileInfo &picture)
+bool ThumbnailFile::save(const QString &thumbPath, const QImage &image, const Stamp &picture)
 {
-    if (image.isNull())
+    if (image.isNull() || picture.modified.isEmpty())
         return false;
     QSaveFile file(thumbPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // Set on the image: the writer's own text call cannot keep "::" in a key.
     QImage stamped = image;
-    stamped.setText(timeKey, timeStamp(picture));
-    stamped.setText(sizeKey, QString::number(picture.size()));
+    stamped.setText(timeKey, picture.modified);
+    stamped.setText(sizeKey, picture.size);
     QImageWriter writer(&file, "PNG");
     if (!writer.write(stamped)) {
         file.cancelWriting();

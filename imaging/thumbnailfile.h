@@ -1,7 +1,6 @@
 #ifndef THUMBNAILFILE_H
 #define THUMBNAILFILE_H
 
-#include <QFileInfo>
 #include <QImage>
 #include <QString>
 
@@ -13,6 +12,17 @@
 class ThumbnailFile
 {
 public:
+    // What a thumbnail records of its picture.
+    struct Stamp
+    {
+        QString modified; // seconds since the epoch
+        QString size;     // bytes
+    };
+
+    // The picture's stamp as it is now; read it before the picture is
+    // decoded, so that a picture changed meanwhile never matches.
+    static Stamp stampOf(const QString &picturePath);
+
     // The thumbnail at `thumbPath` when it belongs to the picture at
     // `picturePath` as that is now; null otherwise. A thumbnail without the
     // record (from earlier versions) counts when it is not older than the
@@ -20,10 +30,10 @@ public:
     // orientation tag: those were written sideways.
     static QImage load(const QString &thumbPath, const QString &picturePath);
 
-    // Writes `image` to `thumbPath` as the thumbnail of `picture` (its time
-    // and size as they were when the picture was read). The old thumbnail is
-    // replaced only by a complete new one. False when it cannot be written.
-    static bool save(const QString &thumbPath, const QImage &image, const QFileInfo &picture);
+    // Writes `image` to `thumbPath` as the thumbnail of the picture that
+    // had `picture` as its stamp. The old thumbnail is replaced only by a
+    // complete new one. False when it cannot be written.
+    static bool save(const QString &thumbPath, const QImage &image, const Stamp &picture);
 };
 
 #endif

@@ -1,6 +1,5 @@
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,7 +64,7 @@ void tst_ThumbnailFile::usedOnlyForItsPicture()
     if (change == "fifo")
         QCOMPARE(mkfifo(QFile::encodeName(thumb).constData(), 0600), 0);
     else if (stamped)
-        QVERIFY(ThumbnailFile::save(thumb, small, QFileInfo(picture)));
+        QVERIFY(ThumbnailFile::save(thumb, small, ThumbnailFile::stampOf(picture)));
     else
         QVERIFY(small.save(thumb, "PNG"));
 
