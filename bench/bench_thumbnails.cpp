@@ -95,19 +95,11 @@ int main(int argc, char **argv)
     if (photos.isEmpty())
         return 1;
 
-    // Links keep the photos' own folder free of thumbnails, which the
-    // preview benchmark would otherwise read instead of the photos.
     QTemporaryDir work;
     const QString dir = work.path() + "/photos";
     const QString out = work.path() + "/out";
-    QDir().mkpath(dir);
     QDir().mkpath(out);
-    QStringList linked;
-    for (const QString &path : photos) {
-        const QString link = dir + "/" + QFileInfo(path).fileName();
-        QFile::link(path, link);
-        linked << link;
-    }
+    const QStringList linked = BenchUtils::linkInto(dir, photos);
 
     TesselData data;
     data.leftPath = dir;
