@@ -361,51 +361,61 @@ void tst_Thumbnails::failedSaveReportedAndRemoved()
 
 void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail_data()
 {
-    // What is shown: the thumbnail, in plain colours, or the picture as it
-    // is when selected (plain once replaced, other colours before).
     QTest::addColumn<QString>("thumbnail");
-    QTest::addColumn<bool>("plainShown");
-    QTest::newRow("recorded for this picture: the thumbnail") << "stamped" << true;
-    QTest::newRow("card refilled: the new picture, older than the thumbnail") << "run" << true;
-    QTest::newRow("FIFO under the thumbnail's name: the picture") << "fifo" << false;
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("used");
+
+    QTest::newRow("recorded, picture unchanged") << "recorded" << 6 << "none" << true;
+    QTest::newRow("recorded, card refilled with an older picture")
+        << "recorded" << 0 << "replaced by older" << false;
+    QTest::newRow("recorded, same size, other time") << "recorded" << 0 << "touched" << false;
+    QTest::newRow("earlier kind, newer than the picture") << "earlier" << 0 << "none" << true;
+    QTest::newRow("earlier kind, older than the picture")
+        << "earlier" << 0 << "thumbnail older" << false;
+    QTest::newRow("earlier kind, picture turned by its tag") << "earlier" << 6 << "none" << false;
+    QTest::newRow("FIFO under the thumbnail's name") << "fifo" << 0 << "none" << false;
 }
 
 void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail()
 {
     QFETCH(QString, thumbnail);
-    QFETCH(bool, plainShown);
+    QFETCH(int, orientation);
+    QFETCH(QString, change);
+    QFETCH(bool, used);
     using namespace TestUtils;
-    const Quadrants otherColours = {QColor(Qt::yellow), QColor(Qt::cyan), QColor(Qt::magenta),
-                                    QColor(Qt::black)};
+    const Quadrants pictureColours = {QColor(Qt::yellow), QColor(Qt::cyan),
+                                      QColor(Qt::magenta), QColor(Qt::black)};
     const QString picture = left() + "/x.jpg";
     const QString thumb = left() + "/_thumbnail/x.jpg.png";
-    QVERIFY(quadrantImage(QSize(320, 240), otherColours).save(picture));
+    const QImage upright = quadrantImage(QSize(320, 240), pictureColours);
+    QVERIFY(writeCameraPicture(picture, storedForOrientation(upright, orientation), orientation));
     QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
-    auto view = makeBrowser();
-    if (thumbnail == "fifo") {
+    const QImage small = quadrantImage(QSize(60, 40));
+    if (thumbnail == "fifo")
         QCOMPARE(mkfifo(QFile::encodeName(thumb).constData(), 0600), 0);
-    } else if (thumbnail == "stamped") {
-        QVERIFY(ThumbnailFile::save(thumb, quadrantImage(QSize(60, 40)),
-                                    ThumbnailFile::stampOf(picture)));
-    } else {
-        const Pane source = pane(view.get(), "source");
-        source.button->click();
-        while (source.timer->isActive())
-            tick(view.get(), source);
-        QCOMPARE(QImage(thumb).text("Thumb::Size"), QString::number(QFileInfo(picture).size()));
-        // A copy onto the card keeps the photo's old time.
-        QVERIFY(quadrantImage(QSize(320, 240)).save(picture));
-        QFile replaced(picture);
-        QVERIFY(replaced.open(QIODevice::ReadWrite));
-        QVERIFY(replaced.setFileTime(QDateTime::currentDateTime().addDays(-1),
-                                     QFileDevice::FileModificationTime));
+    else if (thumbnail == "recorded")
+        QVERIFY(ThumbnailFile::save(thumb, small, ThumbnailFile::stampOf(picture)));
+    else
+        QVERIFY(small.save(thumb, "PNG"));
+
+    // A copy onto the card keeps the photo's old time.
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    if (change == "replaced by older")
+        QVERIFY(quadrantImage(QSize(400, 300), pictureColours).save(picture));
+    QFile changed(change == "thumbnail older" ? thumb : picture);
+    if (change != "none") {
+        QVERIFY(changed.open(QIODevice::ReadWrite));
+        QVERIFY(changed.setFileTime(dayAgo, QFileDevice::FileModificationTime));
+        changed.close();
     }
 
+    auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
     QCOMPARE(view->currentPicture, picture);
     const QImage shown = view->PixmapLabel->pixmap().toImage();
     QCOMPARE(shown.size(), QSize(60, 40));
-    QVERIFY(near(quadrantsOf(shown), plainShown ? plainQuadrants : otherColours));
+    QVERIFY(near(quadrantsOf(shown), used ? plainQuadrants : pictureColours));
 }
 
 void tst_Thumbnails::portraitThumbnailKeepsPreviewSize()
@@ -419,8 +429,10 @@ void tst_Thumbnails::portraitThumbnailKeepsPreviewSize()
     while (source.timer->isActive())
         tick(view.get(), source);
 
-    // Upright, fitted and centred, with transparent margins.
+    // Upright, fitted and centred, with transparent margins, and it
+    // records its picture.
     const QImage thumb(left() + "/_thumbnail/p.jpg.png");
+    QCOMPARE(thumb.text("Thumb::Size"), QString::number(QFileInfo(left() + "/p.jpg").size()));
     QCOMPARE(thumb.size(), QSize(60, 40));
     QCOMPARE(qAlpha(thumb.pixel(0, 20)), 0);
     QCOMPARE(qAlpha(thumb.pixel(59, 20)), 0);
