@@ -31,7 +31,7 @@ test-asan: deps
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 bench: build
-	@scripts/install-deps.sh libjpeg-turbo-progs libvips-tools
+	@scripts/install-deps.sh libjpeg-turbo-progs libvips-tools libimage-exiftool-perl
 	cd $(BUILD) && for b in bench/bench_*; do \
 	    if [ -f "$$b" ] && [ -x "$$b" ]; then QT_QPA_PLATFORM=offscreen "$$b" || exit 1; fi; \
 	done

@@ -16,6 +16,8 @@ using Quadrants = std::array<QColor, 4>; // top left, top right, bottom left, bo
 
 const Quadrants plainQuadrants = {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue),
                                   QColor(Qt::white)};
+const Quadrants otherQuadrants = {QColor(Qt::yellow), QColor(Qt::cyan), QColor(Qt::magenta),
+                                  QColor(Qt::black)};
 
 // A picture in four coloured quadrants, so any turn or mirror shows.
 QImage quadrantImage(const QSize &size, const Quadrants &colours = plainQuadrants);

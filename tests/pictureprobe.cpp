@@ -1,8 +1,7 @@
-// Decodes one picture the way the program does and prints how far the
-// resident memory rose above the idle process ("<kB> image" or "<kB> null").
-// Run as a child by the memory tests, so that a decode that takes too much
-// harms nobody; also handy by hand:
-//     pictureprobe preview|scaled PATH WIDTH HEIGHT
+// pictureprobe preview|scaled PATH WIDTH HEIGHT: loads one picture as the
+// program does and prints how far the resident memory rose above idle
+// ("<kB> image" or "<kB> null"). A child of the memory tests, so that a
+// decode that takes too much harms nobody.
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -16,8 +15,9 @@ using namespace TestUtils;
 
 namespace {
 
-const Quadrants thumbnailQuadrants = {QColor(Qt::yellow), QColor(Qt::cyan),
-                                      QColor(Qt::magenta), QColor(Qt::black)};
+// Thumbnails are drawn in colours of their own, so a test can tell where a
+// preview came from.
+const Quadrants &thumbnailQuadrants = otherQuadrants;
 const QSize preview(100, 75);
 
 // The camera's thumbnail of a photo that looks like `content`: fitted into
@@ -34,7 +34,6 @@ QImage cameraThumbnail(const QImage &content)
     return thumbnail;
 }
 
-// Drawn in colours of its own, so a test can tell where a preview came from.
 QImage thumbnailContent(const QSize &size)
 {
     return quadrantImage(size, thumbnailQuadrants);
@@ -47,8 +46,6 @@ class tst_PictureLoader : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-
     void onlyRegularFilesAreRead_data();
     void onlyRegularFilesAreRead();
 
@@ -69,11 +66,6 @@ private:
 
     QTemporaryDir dir;
 };
-
-void tst_PictureLoader::initTestCase()
-{
-    QVERIFY(dir.isValid());
-}
 
 void tst_PictureLoader::onlyRegularFilesAreRead_data()
 {

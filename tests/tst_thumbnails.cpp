@@ -384,8 +384,7 @@ void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail()
     QFETCH(QString, change);
     QFETCH(bool, used);
     using namespace TestUtils;
-    const Quadrants pictureColours = {QColor(Qt::yellow), QColor(Qt::cyan),
-                                      QColor(Qt::magenta), QColor(Qt::black)};
+    const Quadrants &pictureColours = otherQuadrants;
     const QString picture = left() + "/x.jpg";
     const QString thumb = left() + "/_thumbnail/x.jpg.png";
     const QImage upright = quadrantImage(QSize(320, 240), pictureColours);
