@@ -1,6 +1,6 @@
-// Any bytes as a picture file, loaded as the browser's preview (also from an
-// embedded thumbnail), at the preview size, and at the
-// picture's own size as the full-screen view does. The fuzzer's own limits
+// Any bytes as a picture file, loaded at the preview size, as the browser's
+// preview (also from an embedded thumbnail) and at the picture's own size
+// as the full-screen view does. The fuzzer's own limits
 // (-rss_limit_mb, -timeout) turn a memory blow-up or a hang into a finding.
 
 #include <QCoreApplication>
