@@ -17,7 +17,7 @@ const int bottomStrip = 10;
 }
 
 TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
-    : QMainWindow(parent, f), view(nullptr), data(nullptr), ioCfg(nullptr)
+    : QMainWindow(parent, f), view(nullptr)
 {
     if (name)
         setObjectName(name);
@@ -34,19 +34,21 @@ TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
 
 TesselApp::~TesselApp()
 {
-    delete ioCfg;
+    // The browser and its dialogs point at the settings, which this window
+    // owns: they go first, not later with the other child widgets.
+    delete view;
 }
 
 void TesselApp::initData()
 {
-    data = new TesselData();
-    ioCfg = new TesselIOCfg(data);
+    data = std::make_unique<TesselData>();
+    ioCfg = std::make_unique<TesselIOCfg>(data.get());
     loadCfg();
 }
 
 void TesselApp::initView()
 {
-    view = new TesselView(this, data, data->flashPath, data->fileExt);
+    view = new TesselView(this, data.get(), data->flashPath, data->fileExt);
     view->show();
 }
 
