@@ -348,6 +348,10 @@ destination dirs image files.</source>
 <context>
     <name>ProgressDlg</name>
     <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
         <source>Form1</source>
         <translation type="unfinished"></translation>
     </message>
