@@ -5,40 +5,17 @@
 #include "app/installlayout.h"
 #include "testutils.h"
 
-// Where an installed or a built program looks for its translations and
-// keeps its settings, in a folder tree of the test's own.
+// Where a built or an installed program finds its translations and keeps
+// its settings, in a folder tree of the test's own.
 class tst_InstallLayout : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void settingsFolder_data();
-    void settingsFolder();
-
-private:
-    std::unique_ptr<QTemporaryDir> root;
-    QString savedCurrent;
+    void settingsAndTranslations_data();
+    void settingsAndTranslations();
 };
 
-void tst_InstallLayout::init()
-{
-    root = std::make_unique<QTemporaryDir>();
-    QVERIFY(root->isValid());
-    QVERIFY(QDir().mkpath(root->filePath("prefix/bin")));
-    QVERIFY(QDir().mkpath(root->filePath("work")));
-    savedCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(root->filePath("work")));
-    qputenv("HOME", QFile::encodeName(root->filePath("home")));
-}
-
-void tst_InstallLayout::cleanup()
-{
-    QDir::setCurrent(savedCurrent);
-    root.reset();
-}
-
-void tst_InstallLayout::settingsFolder_data()
+void tst_InstallLayout::settingsAndTranslations_data()
 {
     QTest::addColumn<bool>("installed");
     QTest::addColumn<QByteArray>("tesselCfg");
@@ -57,7 +34,7 @@ void tst_InstallLayout::settingsFolder_data()
         << true << QByteArray("elsewhere") << false << QByteArray() << "";
 }
 
-void tst_InstallLayout::settingsFolder()
+void tst_InstallLayout::settingsAndTranslations()
 {
     QFETCH(bool, installed);
     QFETCH(QByteArray, tesselCfg);
@@ -65,27 +42,27 @@ void tst_InstallLayout::settingsFolder()
     QFETCH(QByteArray, xdgConfigHome);
     QFETCH(QString, expected);
 
-    const QString programDir = root->filePath("prefix/bin");
+    QTemporaryDir root;
+    const QString programDir = root.filePath("prefix/bin");
     const QString translations =
         QDir::cleanPath(programDir + "/" + QStringLiteral(TESSEL_TRANSLATIONS_FROM_BINDIR));
-    if (installed)
-        QVERIFY(QDir().mkpath(translations));
-    if (dataFileExists) {
-        QVERIFY(QDir().mkpath("data"));
-        QVERIFY(TestUtils::touch("data/tessel.cfg"));
-    }
+    QVERIFY(QDir().mkpath(installed ? translations : programDir));
+    QVERIFY(QDir().mkpath(root.filePath("work/data")));
+    if (dataFileExists)
+        QVERIFY(TestUtils::touch(root.filePath("work/data/tessel.cfg")));
+    const QString savedCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root.filePath("work")));
+    qputenv("HOME", QFile::encodeName(root.filePath("home")));
     qputenv("TESSELCFG", tesselCfg);
-    if (xdgConfigHome.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(root->filePath(xdgConfigHome)));
+    qputenv("XDG_CONFIG_HOME", xdgConfigHome.isEmpty() ? QByteArray()
+                                                       : QFile::encodeName(root.filePath(xdgConfigHome)));
 
     const InstallLayout layout(programDir);
-    QCOMPARE(layout.isInstalled(), installed);
-    QCOMPARE(layout.settingsFolder(), expected.isEmpty() ? QString() : root->filePath(expected));
-    const QStringList translationDirs =
-        installed ? QStringList{".", translations} : QStringList{"."};
-    QCOMPARE(layout.translationDirs(), translationDirs);
+    const QString folder = layout.settingsFolder();
+    const QStringList dirs = layout.translationDirs();
+    QDir::setCurrent(savedCurrent);
+    QCOMPARE(folder, expected.isEmpty() ? QString() : root.filePath(expected));
+    QCOMPARE(dirs, installed ? QStringList({".", translations}) : QStringList({"."}));
 }
 
 QTEST_MAIN(tst_InstallLayout)
