@@ -50,7 +50,9 @@ UDisksClient::UDisksClient(QObject *parent) : QObject(parent) {}
 
 UDisksClient::~UDisksClient()
 {
-    // An answer may start the next call of its chain, hence the loop.
+    // Whoever asked is going away: the calls finish unheard. An answer may
+    // start the next call of its chain, hence the loop.
+    blockSignals(true);
     while (auto *watcher = findChild<QDBusPendingCallWatcher *>()) {
         watcher->waitForFinished();
         delete watcher;
