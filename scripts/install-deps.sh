@@ -18,5 +18,5 @@ done
 echo "Installing missing packages: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${sudo[@]}" apt-get update -q -o DPkg::Lock::Timeout=120
+"${sudo[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=120 --no-install-recommends "${missing[@]}"
