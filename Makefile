@@ -42,7 +42,7 @@ test-asan: deps
 	UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-bench: EXTRA_PACKAGES = libjpeg-turbo-progs libvips-tools
+bench: EXTRA_PACKAGES = libjpeg-turbo-progs libvips-tools libimage-exiftool-perl
 bench: configure
 	cmake --build $(BUILD) -j $(JOBS) --target tessel_benchmarks
 	cd $(BUILD) && for b in bench/bench_*; do \

@@ -1,13 +1,11 @@
 #include "browser/tesselview.h"
 
 #include <QFile>
-#include <QImageWriter>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -199,8 +197,11 @@ void TesselView::showPreview(const QString &name)
     if (!pane)
         return;
     const QPixmap *picture = loadSmallPic(pane->folder(), name, true);
-    if (!picture)
+    if (!picture) {
+        // The previous photo would pass for the selected one.
+        PixmapLabel->clear();
         return;
+    }
     currentPicture = pane->pathOf(name);
     PixmapLabel->setPixmap(*picture);
     for (QToolButton *button : pictureButtons)
@@ -209,17 +210,16 @@ void TesselView::showPreview(const QString &name)
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
 {
+    const QString path = dir + "/" + name;
     if (useThumb) {
-        const QString thumb = thumbName(dir, name);
-        loadedPic = QPixmap::fromImage(
-            PictureLoader::loadScaled(thumb, PictureLoader::pictureSize(thumb)));
+        loadedPic = QPixmap::fromImage(ThumbnailFile::load(thumbName(dir, name), path));
         if (!loadedPic.isNull())
             return &loadedPic;
     }
 
-    const QString path = dir + "/" + name;
+    scaledFrom = ThumbnailFile::stampOf(path);
     scaledPic = QPixmap::fromImage(
-        PictureLoader::loadScaled(path, QSize(data->previewWidth, data->previewHeight)));
+        PictureLoader::loadPreview(path, QSize(data->previewWidth, data->previewHeight)));
     if (scaledPic.isNull()) {
         printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
         fflush(stdout);
@@ -361,24 +361,13 @@ void TesselView::slotCloseRequest()
     runWindow->cancelAll();
 }
 
-// The PNG goes into a temporary file that replaces the thumbnail only once
-// complete: a full card or an interrupted run never leaves a cut-off PNG
-// that the preview would later show as the picture.
+// The run saves right after loading the same picture, so scaledFrom is
+// that picture's stamp.
 bool TesselView::saveThumb(const QString &dir, const QString &name, const QPixmap *picture)
 {
     // Usually there already; a failure shows as a failed save below.
     mkpath(thumbDir(dir));
-    if (!picture)
-        return false;
-    QSaveFile file(thumbName(dir, name));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "PNG");
-    if (!writer.write(picture->toImage())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return picture && ThumbnailFile::save(thumbName(dir, name), picture->toImage(), scaledFrom);
 }
 
 void TesselView::printUnsaved(const PicturePane &pane, const QString &name)

@@ -9,6 +9,7 @@
 #include "browser/flashcard.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
+#include "imaging/thumbnailfile.h"
 #include "widgets/widgettools.h"
 
 class FullPic;
@@ -134,6 +135,8 @@ private:
 
     QPixmap loadedPic;
     QPixmap scaledPic;
+    // The picture behind scaledPic as it was read, for its thumbnail.
+    ThumbnailFile::Stamp scaledFrom;
     FlashCard card;
 };
 

@@ -9,8 +9,9 @@ class QMouseEvent;
 class QString;
 class TesselData;
 
-// Shows one picture turned by the configured rotation and stretched to the
-// configured full-screen size. Created once by the browser and re-used.
+// Shows one picture upright, stretched to the configured full-screen size;
+// landscape pictures are first turned by the configured rotation.
+// Created once by the browser and re-used.
 class FullPic : public FullPicDlg
 {
     Q_OBJECT
