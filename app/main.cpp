@@ -1,20 +1,40 @@
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
 #include <memory>
 
+#include "app/installlayout.h"
 #include "app/tesselapp.h"
 #include "platform/qpeapplication.h"
 
 int main(int argc, char **argv)
 {
     // Declared in the order of creation, so they go in reverse: the window,
-    // then the translator, and the application object last.
+    // then the translators, and the application object last.
     auto app = std::make_unique<QPEApplication>(argc, argv, QPEApplication::GuiClient);
+    const InstallLayout layout(QCoreApplication::applicationDirPath());
 
-    // A missing translation only leaves the texts untranslated.
+    const QString settingsFolder = layout.settingsFolder();
+    if (!settingsFolder.isEmpty()) {
+        QDir().mkpath(settingsFolder);
+        qputenv("TESSELCFG", QFile::encodeName(settingsFolder));
+    }
+
+    // A missing translation only leaves the texts untranslated. Qt's own
+    // goes in first, so that ours wins where both translate a text.
+    const QString locale = QLocale::system().name();
+    auto qtTranslator = std::make_unique<QTranslator>(nullptr);
+    static_cast<void>(qtTranslator->load("qtbase_" + locale,
+                                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    app->installTranslator(qtTranslator.get());
     auto translator = std::make_unique<QTranslator>(nullptr);
-    static_cast<void>(translator->load(QString("vandro.") + QLocale::system().name(), "."));
+    for (const QString &dir : layout.translationDirs()) {
+        if (translator->load(QString("vandro.") + locale, dir))
+            break;
+    }
     app->installTranslator(translator.get());
 
     auto window = std::make_unique<TesselApp>(nullptr, nullptr);

@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include <cstdio>
 
@@ -28,8 +30,13 @@ TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
     initView();
     view->setGeometry(0, 10, view->width(), view->height());
     setMinimumSize(view->minimumWidth() + bottomStrip, view->minimumHeight() + bottomStrip);
+    // Without a window manager nothing maximises the window: it keeps this size.
+    resize(data->screenWidth, data->screenHeight);
     showMaximized();
     connect(view, &TesselView::cfgChanged, this, &TesselApp::slotCfgChanged);
+    // Nor is there a close button then; the keyboard reaches the quit procedure.
+    auto *quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quitKey, &QShortcut::activated, this, &TesselApp::slotFileQuit);
 }
 
 TesselApp::~TesselApp()

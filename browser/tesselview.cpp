@@ -70,7 +70,10 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
 
+    connect(&card.service(), &UDisksClient::mountFinished, this, &TesselView::cardMounted);
+    connect(&card.service(), &UDisksClient::mountPointFound, this, &TesselView::cardFoundMounted);
     initMountState();
+    card.findMountPoint(data->device);
     listRight();
 
     // Both dialogs show themselves maximised when built; they wait hidden.
@@ -261,9 +264,28 @@ void TesselView::slotToggleMount()
     source.setFolder(data->mountPoint + "/" + data->flashPath);
     emit cfgChanged();
     setMountLook(true);
-    mountDevice();
-    dirTimer.start(700);
+    if (mountDevice() != FlashCard::started)
+        dirTimer.start(700);
     mounted = true;
+}
+
+void TesselView::cardMounted(const QString &mountPoint)
+{
+    if (!mountPoint.isEmpty()) {
+        cardFoundMounted(mountPoint);
+        emit cfgChanged();
+    }
+    slotShowDir();
+}
+
+// The service knows best where the card is, whatever the settings say.
+void TesselView::cardFoundMounted(const QString &mountPoint)
+{
+    if (mountPoint.isEmpty())
+        return;
+    source.setFolder(mountPoint + "/" + data->flashPath);
+    if (initMountState())
+        slotGetFreeStorage();
 }
 
 void TesselView::slotShowDir()
@@ -289,7 +311,7 @@ int TesselView::mountDevice()
 
 int TesselView::unmountDevice()
 {
-    return card.unmount(data->mountPoint);
+    return card.unmount(data->device, data->mountPoint);
 }
 
 void TesselView::slotGetFreeStorage()

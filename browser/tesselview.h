@@ -120,6 +120,8 @@ private:
     PicturePane *activePane();
     bool chooseFolder(PicturePane &pane);
     void setMountLook(bool isMounted);
+    void cardMounted(const QString &mountPoint);
+    void cardFoundMounted(const QString &mountPoint);
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTransform>
 
@@ -92,4 +93,12 @@ void FullPic::closeEvent(QCloseEvent *event)
     // as a cancel, and the rejection already hides the dialog.
     slotCancel();
     event->ignore();
+}
+
+void FullPic::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A tap anywhere leaves the view: a touch screen without a window
+    // manager offers neither a close button nor an Esc key.
+    event->accept();
+    slotCancel();
 }

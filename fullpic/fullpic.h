@@ -5,6 +5,7 @@
 
 class QCloseEvent;
 class QImage;
+class QMouseEvent;
 class QString;
 class TesselData;
 
@@ -23,6 +24,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private slots:
     void slotOk();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -53,6 +54,9 @@ void progressEdit::start(const QString &caption, int total)
     // An empty job keeps the bar at (0, 0), the busy look; a negative
     // maximum would make no sense to the bar.
     ProgressBar->setRange(0, qMax(total, 0));
+    // setRange keeps a value that fits the new range, which would show the
+    // last job's share until the first update.
+    ProgressBar->setValue(0);
     TimeLabel->setText(QString());
     ErrorLabel->setText(QString());
     firstUpdate = true;
@@ -129,4 +133,12 @@ void progressEdit::closeEvent(QCloseEvent *e)
     // Only the owner may end the job and hide the window.
     e->ignore();
     emit closeRequest();
+}
+
+void progressEdit::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
+        close();
+    else
+        ProgressDlg::keyPressEvent(e);
 }

@@ -8,11 +8,12 @@
 #include <functional>
 
 class QCloseEvent;
+class QKeyEvent;
 
 // The progress window of a job processed one file at a time. It forecasts
 // the seconds to go from two measurements (an early one and one at half
-// way) and turns close attempts into closeRequest(), so that the owner
-// decides whether the job stops.
+// way) and turns close attempts (Cancel and Esc included) into
+// closeRequest(), so that the owner decides whether the job stops.
 class progressEdit : public ProgressDlg
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void beginMeasurement(int cnt);

@@ -260,6 +260,7 @@ void tst_FullPic::dialogEnds_data()
 
     QTest::newRow("window closed") << "close" << 0;
     QTest::newRow("escape key") << "escape" << 0;
+    QTest::newRow("tap on the picture") << "tap" << 0;
     QTest::newRow("cancel slot") << "slotCancel" << 0;
     QTest::newRow("ok slot") << "slotOk" << 1;
 }
@@ -279,6 +280,8 @@ void tst_FullPic::dialogEnds()
             w->close();
         else if (how == "escape")
             QTest::keyClick(w, Qt::Key_Escape);
+        else if (how == "tap")
+            QTest::mouseClick(static_cast<FullPic *>(w)->PixmapLabel, Qt::LeftButton);
         else
             QMetaObject::invokeMethod(w, how.toLatin1().constData());
     });
