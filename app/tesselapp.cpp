@@ -110,8 +110,23 @@ void TesselApp::quitApplication()
     QCoreApplication::quit();
 }
 
+// Every change saves at once, so a lasting fault would fail at every
+// click: the user hears of each new reason once, and of a reason again only
+// after a save has worked in between.
 void TesselApp::slotCfgChanged()
 {
-    if (ioCfg)
-        ioCfg->WriteFile(data->cfgPath, "tessel.cfg");
+    if (!ioCfg)
+        return;
+    if (ioCfg->WriteFile(data->cfgPath, "tessel.cfg") == 0) {
+        shownSaveFailure.clear();
+        return;
+    }
+    const QString reason = ioCfg->writeFailure();
+    if (reason == shownSaveFailure)
+        return;
+    shownSaveFailure = reason;
+    QMessageBox::information(this, tr("save configuration"),
+                             tr("The settings could not be saved in\n%1\n\n%2")
+                                 .arg(TesselIOCfg::filePath(data->cfgPath, "tessel.cfg"), reason),
+                             QMessageBox::Ok);
 }

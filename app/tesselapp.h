@@ -43,6 +43,9 @@ private:
     TesselView *view;
     std::unique_ptr<TesselData> data;
     std::unique_ptr<TesselIOCfg> ioCfg;
+    // The reason of the last failed save the user was told; empty once a
+    // save works.
+    QString shownSaveFailure;
 };
 
 #endif

@@ -14,17 +14,6 @@
 
 namespace {
 
-// A row's text as a number: a null text keeps the old value, anything
-// that is not a decimal integer counts as 0.
-int numberFromText(const QString &text, int current)
-{
-    if (text.isNull())
-        return current;
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
 // `path` relative to `mountPoint` when it is the mount point itself or lies
 // below it. An empty mount point puts the card at the root, as the source
 // folder (mount point + "/" + path on flash) then starts at "/".
@@ -116,6 +105,7 @@ void cfgEdit::fillListView()
 
 void cfgEdit::readListView()
 {
+    refusal.clear();
     for (int g = 0; g < ListView->topLevelItemCount(); ++g) {
         const QTreeWidgetItem *groupItem = ListView->topLevelItem(g);
         for (int e = 0; e < groupItem->childCount(); ++e) {
@@ -123,17 +113,51 @@ void cfgEdit::readListView()
             const SettingField *field = fieldOf(entry);
             if (!field)
                 continue;
-            const QString text = entry->text(1);
-            if (field->text)
-                workCopy.*field->text = text;
-            else
-                workCopy.*field->number = numberFromText(text, workCopy.*field->number);
+            readEntry(*field, entry->text(1));
         }
     }
 }
 
+// Numbers are taken in the forms the settings file knows, within their
+// range; any other text leaves the copy as it was and is refused on OK.
+void cfgEdit::readEntry(const SettingField &field, const QString &text)
+{
+    const QString label = tr(field.label);
+    if (field.text) {
+        workCopy.*field.text = text;
+        if (!TesselIOCfg::isStorable(text))
+            refuse(tr("The entry \"%1\" contains a line break, \";\" or a character the "
+                      "settings file cannot hold.\nPlease correct it.")
+                       .arg(label));
+        return;
+    }
+    if (text.isNull())
+        return;
+    int value = 0;
+    if (!TesselIOCfg::numberFromText(text.trimmed(), &value))
+        refuse(tr("The entry \"%1\" needs a whole number, in decimal or in hexadecimal after "
+                  "0x or h.\nPlease correct it.")
+                   .arg(label));
+    else if (!field.accepts(value))
+        refuse(tr("The entry \"%1\" must lie between %2 and %3.\nPlease correct it.")
+                   .arg(label)
+                   .arg(field.least)
+                   .arg(field.most));
+    else
+        workCopy.*field.number = value;
+}
+
+void cfgEdit::refuse(const QString &why)
+{
+    if (refusal.isEmpty())
+        refusal = why;
+}
+
 void cfgEdit::checkModified()
 {
+    // A refused row is a change too, one that cannot be stored as it is.
+    if (!refusal.isEmpty())
+        changed = true;
     for (int index : SettingField::editorRows()) {
         if (SettingField::all()[index].differs(workCopy, *data))
             changed = true;
@@ -155,21 +179,13 @@ void cfgEdit::setControls(SettingField::Editing editing)
     ClearButton->setEnabled(editing == E::Chooser || editing == E::Typed);
 }
 
-// Refuses, with a message naming the entry, a copy that the settings file
-// could not hold; otherwise makes it the shared settings.
+// Refuses, with a message naming the entry, rows that the settings could
+// not hold; otherwise makes the copy the shared settings.
 bool cfgEdit::storeWorkCopy()
 {
-    for (int index : SettingField::editorRows()) {
-        const SettingField &field = SettingField::all()[index];
-        if (field.text && !TesselIOCfg::isStorable(workCopy.*field.text)) {
-            QMessageBox::information(
-                this, tr("Configuration"),
-                tr("The entry \"%1\" contains a line break, \";\" or a character the "
-                   "settings file cannot hold.\nPlease correct it.")
-                    .arg(tr(field.label)),
-                QMessageBox::Ok);
-            return false;
-        }
+    if (!refusal.isEmpty()) {
+        QMessageBox::information(this, tr("Configuration"), refusal, QMessageBox::Ok);
+        return false;
     }
     copySettings(workCopy, *data);
     data->setModified(true);

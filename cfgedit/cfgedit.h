@@ -44,12 +44,17 @@ private:
     const SettingField *fieldOf(const QTreeWidgetItem *item) const;
     void setControls(SettingField::Editing editing);
     void chooseFlashPath();
+    void readEntry(const SettingField &field, const QString &text);
+    void refuse(const QString &why);
     bool storeWorkCopy();
 
     TesselData *data;
     TesselSettings workCopy;
     QTreeWidgetItem *editItem;
     bool changed;
+    // Why the rows last read cannot be stored, naming the first entry at
+    // fault; empty when they can.
+    QString refusal;
 };
 
 #endif

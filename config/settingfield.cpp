@@ -13,6 +13,7 @@ const char *const common = QT_TRANSLATE_NOOP("cfgEdit", "common");
 const char *const mount = QT_TRANSLATE_NOOP("cfgEdit", "mount");
 const char *const screenSize = QT_TRANSLATE_NOOP("cfgEdit", "screensize");
 const char *const help = QT_TRANSLATE_NOOP("cfgEdit", "help");
+const int largest = SettingField::largestPictureSide;
 
 } // namespace
 
@@ -42,13 +43,13 @@ const QList<SettingField> &SettingField::all()
         {"SCREEN HEIGHT", nullptr, &S::screenHeight, screenSize,
          QT_TRANSLATE_NOOP("cfgEdit", "display height"), 6, E::Typed},
         {"PREVIEW WIDTH", nullptr, &S::previewWidth, screenSize,
-         QT_TRANSLATE_NOOP("cfgEdit", "preview width"), 10, E::Typed},
+         QT_TRANSLATE_NOOP("cfgEdit", "preview width"), 10, E::Typed, 1, largest},
         {"PREVIEW HEIGHT", nullptr, &S::previewHeight, screenSize,
-         QT_TRANSLATE_NOOP("cfgEdit", "preview height"), 11, E::Typed},
+         QT_TRANSLATE_NOOP("cfgEdit", "preview height"), 11, E::Typed, 1, largest},
         {"FULLSCREEN WIDTH", nullptr, &S::fullScreenWidth, screenSize,
-         QT_TRANSLATE_NOOP("cfgEdit", "fullscreen width"), 7, E::Typed},
+         QT_TRANSLATE_NOOP("cfgEdit", "fullscreen width"), 7, E::Typed, 1, largest},
         {"FULLSCREEN HEIGHT", nullptr, &S::fullScreenHeight, screenSize,
-         QT_TRANSLATE_NOOP("cfgEdit", "fullscreen height"), 8, E::Typed},
+         QT_TRANSLATE_NOOP("cfgEdit", "fullscreen height"), 8, E::Typed, 1, largest},
         {"FULLSCREEN ROTATION", nullptr, &S::fullScreenRotation, screenSize,
          QT_TRANSLATE_NOOP("cfgEdit", "fscreen rotation"), 9, E::TypedOnly},
     };

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <climits>
+
 #include "config/tesselsettings.h"
 
 // One setting that the settings file holds: its key there, the field it
@@ -30,11 +32,20 @@ struct SettingField
     // Position among the editor's rows, which follow their own order.
     int editorRow;
     Editing editing;
+    // The values a number may take; others are refused.
+    int least = INT_MIN;
+    int most = INT_MAX;
+
+    bool accepts(int value) const { return value >= least && value <= most; }
 
     // The value as a row or a file shows it: numbers in decimal.
     QString shown(const TesselSettings &settings) const;
     void copy(const TesselSettings &from, TesselSettings &to) const;
     bool differs(const TesselSettings &a, const TesselSettings &b) const;
+
+    // Preview and full-screen pictures are decoded at these sizes: larger
+    // ones would take gigabytes of memory for one picture.
+    static constexpr int largestPictureSide = 4096;
 
     // Every setting of the file, in the order of its lines.
     static const QList<SettingField> &all();

@@ -1,28 +1,54 @@
 #include "config/tesseliocfg.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStringConverter>
+#include <QStringDecoder>
 #include <QTextStream>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
 #include "config/settingfield.h"
 #include "config/tesseldata.h"
+#include "imaging/regularfile.h"
 
 namespace {
 
 const char *const sectionName = "HEADER";
 const char *const endMarker = "##EOF TESSEL CONFIG FILE ";
 
-// A null directory means "no file"; an empty one means the working directory.
+// A null directory means "no file".
 bool buildPath(const QString &dir, const QString &fileName, QString *path)
 {
     if (dir.isNull())
         return false;
-    *path = dir.isEmpty() ? fileName : dir + "/" + fileName;
+    *path = TesselIOCfg::filePath(dir, fileName);
     return true;
+}
+
+// We write UTF-8; earlier versions wrote Latin-1, which shows in bytes that
+// are not UTF-8. Decided for the whole file, so its values never mix both.
+QStringConverter::Encoding encodingOf(QFile &file)
+{
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString decoded;
+    while (!file.atEnd() && !utf8.hasError())
+        decoded = utf8.decode(file.read(64 * 1024));
+    // A sequence cut off at the end shows as an error once a byte follows.
+    decoded = utf8.decode(QByteArrayView("\n"));
+    file.seek(0);
+    return utf8.hasError() ? QStringConverter::Latin1 : QStringConverter::Utf8;
+}
+
+// Writing in place into a FIFO or a device would wait, or never end.
+bool isSpecialFile(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
 } // namespace
@@ -38,14 +64,15 @@ int TesselIOCfg::ReadFile(const QString &dir, const QString &fileName)
     if (!buildPath(dir, fileName, &path))
         return -1;
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    RegularFile file(path);
+    if (!file.isOpen()) {
         printf("\nTesselIOCfg::ReadFile - file not found (%s)\n", qPrintable(path));
         fflush(stdout);
         return -1;
     }
     QTextStream stream(&file);
-    stream.setEncoding(QStringConverter::Latin1);
+    stream.setAutoDetectUnicode(false);
+    stream.setEncoding(encodingOf(file));
 
     if (findSection(&file, &stream, sectionName, true) < 0) {
         printf("\nTesselIOCfg::ReadFile - section not found : %s\n", sectionName);
@@ -84,10 +111,22 @@ bool TesselIOCfg::assignEntry()
         if (field.text)
             data->*field.text = toStringValue(entryValue);
         else
-            data->*field.number = toIntValue(entryValue);
+            assignNumber(field);
         return true;
     }
     return false;
+}
+
+void TesselIOCfg::assignNumber(const SettingField &field)
+{
+    const int value = toIntValue(entryValue);
+    if (field.accepts(value)) {
+        data->*field.number = value;
+        return;
+    }
+    printf("\nTesselIOCfg::ReadFile(%s) : %s out of range (%d to %d) : %s\n", sectionName,
+           field.key, field.least, field.most, qPrintable(entryValue));
+    fflush(stdout);
 }
 
 int TesselIOCfg::findSection(QFile *file, QTextStream *stream, const QString &name, bool rewind)
@@ -137,24 +176,34 @@ QString TesselIOCfg::toStringValue(const QString &text)
 
 int TesselIOCfg::toIntValue(const QString &text)
 {
-    if (text.isNull())
-        return 0;
+    int value = 0;
+    return !text.isNull() && numberFromText(text, &value) ? value : 0;
+}
 
+bool TesselIOCfg::numberFromText(const QString &text, int *value)
+{
     bool ok = false;
-    int value;
     if (text.startsWith("0x") || text.startsWith("0h"))
-        value = text.mid(2).toInt(&ok, 16);
+        *value = text.mid(2).toInt(&ok, 16);
     else if (text.startsWith('x') || text.startsWith('h'))
-        value = text.mid(1).toInt(&ok, 16);
+        *value = text.mid(1).toInt(&ok, 16);
     else
-        value = text.toInt(&ok, 10);
-    return ok ? value : 0;
+        *value = text.toInt(&ok, 10);
+    return ok;
+}
+
+QString TesselIOCfg::filePath(const QString &dir, const QString &fileName)
+{
+    // An empty directory means the working directory.
+    return dir.isEmpty() ? fileName : dir + "/" + fileName;
 }
 
 bool TesselIOCfg::isStorable(const QString &value)
 {
+    if (!value.isValidUtf16())
+        return false;
     for (QChar c : value) {
-        if (c == '\n' || c == '\r' || c == ';' || c.unicode() > 0xff)
+        if (c == '\n' || c == '\r' || c == ';')
             return false;
     }
     return true;
@@ -171,6 +220,7 @@ QString TesselIOCfg::unstorableEntry() const
 
 int TesselIOCfg::WriteFile(const QString &dir, const QString &fileName)
 {
+    failure.clear();
     QString path;
     if (!buildPath(dir, fileName, &path))
         return -1;
@@ -179,24 +229,29 @@ int TesselIOCfg::WriteFile(const QString &dir, const QString &fileName)
     // file, and one with ";" would read back cut short: keep the old file.
     const QString badKey = unstorableEntry();
     if (!badKey.isEmpty()) {
-        printf("\nTesselIOCfg::WriteFile(%s) : value of %s cannot be stored"
-               " (line break, ';' or a character outside Latin-1)\n",
-               qPrintable(path), qPrintable(badKey));
-        fflush(stdout);
-        return -1;
+        return refuseWrite(path,
+                           "value of " + badKey + " cannot be stored (line break, ';' or a "
+                                                  "character that is not valid Unicode)",
+                           tr("The value of %1 contains a line break, \";\" or a character "
+                              "the settings file cannot hold.")
+                               .arg(badKey));
     }
+    const QString notOpen = "file not open";
+    if (!dir.isEmpty() && !QDir().mkpath(dir))
+        return refuseWrite(path, notOpen, tr("The folder %1 cannot be created.").arg(dir));
+    if (isSpecialFile(path))
+        return refuseWrite(path, notOpen, tr("This is not a plain file."));
 
     // Written beside the old file and renamed over it only when complete,
-    // so a failure at any point leaves the previous file as it was.
+    // so a failure at any point leaves the previous file as it was. Only
+    // where the folder forbids new files is the file rewritten in place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        printf("\nTesselIOCfg::WriteFile(%s) : file not open\n", qPrintable(path));
-        fflush(stdout);
-        return -1;
-    }
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return refuseWrite(path, notOpen, file.errorString());
 
     QTextStream stream(&file);
-    stream.setEncoding(QStringConverter::Latin1);
+    stream.setEncoding(QStringConverter::Utf8);
     const QDateTime now = QDateTime::currentDateTime();
     const QDate date = now.date();
     const QTime time = now.time();
@@ -224,13 +279,18 @@ int TesselIOCfg::WriteFile(const QString &dir, const QString &fileName)
     stream << endMarker << "\n";
     stream.flush();
 
-    if (stream.status() != QTextStream::Ok || !file.commit()) {
-        printf("\nTesselIOCfg::WriteFile(%s) : write failed (%s)\n", qPrintable(path),
-               qPrintable(file.errorString()));
-        fflush(stdout);
-        return -1;
-    }
+    if (stream.status() != QTextStream::Ok || !file.commit())
+        return refuseWrite(path, "write failed (" + file.errorString() + ")", file.errorString());
     return 0;
+}
+
+int TesselIOCfg::refuseWrite(const QString &path, const QString &diagnostic,
+                             const QString &reason)
+{
+    printf("\nTesselIOCfg::WriteFile(%s) : %s\n", qPrintable(path), qPrintable(diagnostic));
+    fflush(stdout);
+    failure = reason;
+    return -1;
 }
 
 int TesselIOCfg::writeStringEntry(QTextStream &stream, const QString &key, const QString &value)

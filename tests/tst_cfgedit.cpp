@@ -426,12 +426,11 @@ void tst_cfgEdit::okStores_data()
                                         << "90";
     QTest::newRow("negative rotation kept") << "fscreen rotation" << "-90"
                                             << "fullScreenRotation" << "-90";
-    QTest::newRow("cleared number is 0") << "preview width" << "" << "previewWidth" << "0";
-    QTest::newRow("12x is 0") << "display height" << "12x" << "screenHeight" << "0";
     QTest::newRow("blanks and sign allowed") << "display width" << " +480 " << "screenWidth"
                                              << "480";
-    QTest::newRow("too large for an int is 0") << "fullscreen width" << "99999999999"
-                                               << "fullScreenWidth" << "0";
+    QTest::newRow("hexadecimal as in the file") << "fscreen rotation" << "0x5A"
+                                                << "fullScreenRotation" << "90";
+    QTest::newRow("largest preview") << "preview width" << "h1000" << "previewWidth" << "4096";
     QTest::newRow("text entry") << "data path" << "/home/user/data" << "dataPath"
                                 << "/home/user/data";
     QTest::newRow("empty device stored empty") << "device" << "" << "device" << "";
@@ -576,11 +575,17 @@ void tst_cfgEdit::unstorableValueRefused_data()
     QTest::newRow("line break in device") << "device" << "/dev/sda1\nDATAPATH=/" << false;
     QTest::newRow("carriage return in extension") << "fileextension" << "jpg\r" << false;
     QTest::newRow("semicolon in help program") << "helpprog" << "help;rm" << false;
-    QTest::newRow("outside Latin-1 in help file") << "help file" << "/doc/\u20ac.html" << false;
+    QTest::newRow("not valid Unicode in help file")
+        << "help file" << "/doc/" + QString(QChar(0xdc00)) + ".html" << false;
     QTest::newRow("line break in mount point, yes to question") << "mountpoint" << "/mnt\n"
                                                                 << true;
     QTest::newRow("semicolon in path on flash, yes to question") << "path on flash" << "a;b"
                                                                  << true;
+    QTest::newRow("cleared number") << "preview width" << "" << false;
+    QTest::newRow("12x") << "display height" << "12x" << false;
+    QTest::newRow("too large for an int") << "fullscreen width" << "99999999999" << false;
+    QTest::newRow("size beyond 4096, yes to question") << "fullscreen height" << "4097" << true;
+    QTest::newRow("size 0") << "preview width" << "0" << false;
 }
 
 void tst_cfgEdit::unstorableValueRefused()

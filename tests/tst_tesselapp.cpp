@@ -36,6 +36,7 @@ private slots:
     void ctrlQRunsQuitProcedure();
     void opensAtScreenSizeWhenNotMaximised();
     void mountClickRewritesConfiguration();
+    void failedSaveToldOncePerReason();
 
 private:
     void writeConfig(bool cardHasPictures, const QByteArray &moreEntries = QByteArray());
@@ -263,6 +264,36 @@ void tst_TesselApp::mountClickRewritesConfiguration()
     QVERIFY(written.contains("\nLEFTPATH=" + QFile::encodeName(dirs->path()) + "/mnt/dcim;\n"));
     QVERIFY(written.contains("\nDEVICE=/dev/tessel-card;\n"));
     QCOMPARE(calls->callsOf("mount").size(), 1);
+}
+
+void tst_TesselApp::failedSaveToldOncePerReason()
+{
+    writeConfig(false);
+    auto app = makeApp<TesselApp>();
+    TesselData *data = app->settings();
+    // A file where the settings folder should be: the folder cannot be made.
+    QVERIFY(writeFile(dirs->path() + "/blocker", "x"));
+    const QString blocked = dirs->path() + "/blocker/cfg";
+
+    ModalAnswerer answerer;
+    for (int box = 0; box < 3; ++box)
+        answerer.answerMessageBox(QMessageBox::Ok);
+    // Told: the folder; the same again: not told; the value; saved; the folder.
+    const QString right = data->rightPath;
+    for (const auto &[cfgPath, rightPath] : {std::pair{blocked, right}, {blocked, right},
+                                             {blocked, QString("a;b")}, {dirs->path(), right},
+                                             {blocked, right}}) {
+        data->cfgPath = cfgPath;
+        data->rightPath = rightPath;
+        app->slotCfgChanged();
+    }
+
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.texts.size(), 3);
+    for (const QString &text : answerer.texts)
+        QVERIFY2(text.contains(blocked + "/tessel.cfg"), qPrintable(text));
+    QCOMPARE(answerer.texts[2], answerer.texts[0]);
+    QVERIFY(answerer.texts[1] != answerer.texts[0]);
 }
 
 QTEST_MAIN(tst_TesselApp)

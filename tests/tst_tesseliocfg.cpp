@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
 #include "testutils.h"
@@ -23,7 +25,7 @@ QByteArray fileWith(const QByteArray &entries)
 
 void setNonDefaults(TesselData &d)
 {
-    d.dataPath = "/data/dir";
+    d.dataPath = QString::fromUtf8("/home/user/Изображения");
     d.flashPath = "dcim/100olymp";
     d.device = "/dev/mmcblk0p1";
     d.mountPoint = "/mnt/cf";
@@ -62,6 +64,7 @@ private slots:
     void readerCases();
     void readerMessages_data();
     void readerMessages();
+    void fifoReadsAsMissing();
 
     void splitEntry_data();
     void splitEntry();
@@ -70,7 +73,8 @@ private slots:
 
     void valueTheFileCannotHoldIsRefused_data();
     void valueTheFileCannotHoldIsRefused();
-    void readOnlyDirectoryKeepsOldFile();
+    void readOnlyDirectory_data();
+    void readOnlyDirectory();
     void failedWriteKeepsOldFile();
 
 private:
@@ -180,8 +184,7 @@ void tst_TesselIOCfg::roundTripOfEverySetting()
     setNonDefaults(written);
     TesselIOCfg writer(&written);
     QCOMPARE(writer.WriteFile(dir.path(), cfgName), 0);
-    // Latin-1 on disk, byte for byte.
-    QVERIFY(readFile(dir.filePath(cfgName)).contains("HELPFILE=/usr/doc/h\xe9lp.html;\n"));
+    QVERIFY(readFile(dir.filePath(cfgName)).contains("HELPFILE=/usr/doc/h\xc3\xa9lp.html;\n"));
 
     TesselData read;
     TesselIOCfg reader(&read);
@@ -219,6 +222,9 @@ void tst_TesselIOCfg::pathRule()
     QCOMPARE(io.WriteFile("", cfgName), 0);
     QDir::setCurrent(old);
     QVERIFY(QFile::exists(dir.filePath(cfgName)));
+
+    QCOMPARE(io.WriteFile(dir.filePath("new/folder"), cfgName), 0);
+    QVERIFY(QFile::exists(dir.filePath("new/folder/") + cfgName));
 }
 
 void tst_TesselIOCfg::readerCases_data()
@@ -256,6 +262,13 @@ void tst_TesselIOCfg::readerCases_data()
         << fileWith("RIGHTPATH=/r\nSCREEN WIDTH=480;\n\n") << "" << 270 << 480;
     QTest::newRow("section line with more text")
         << QByteArray("[HEADER] settings\nSCREEN WIDTH=480;\n\n") << "" << 270 << 480;
+    QTest::newRow("UTF-8 value") << fileWith("RIGHTPATH=/home/\xd0\x98\xd0\xb7;\n\n")
+                                 << QString::fromUtf8("/home/Из") << 270 << 240;
+    QTest::newRow("UTF-8 after a byte-order mark")
+        << QByteArray("\xef\xbb\xbf[HEADER]\nRIGHTPATH=/\xd0\x98;\n\n") << QString::fromUtf8("/И")
+        << 270 << 240;
+    QTest::newRow("Latin-1 of earlier versions")
+        << fileWith("RIGHTPATH=/h\xe9\xd0;\n\n") << QString::fromLatin1("/h\xe9\xd0") << 270 << 240;
     QTest::newRow("carriage returns of a DOS file")
         << fileWith("SCREEN WIDTH=480;\r\nRIGHTPATH=/r;\r\n\r\n") << "/r" << 270 << 480;
 }
@@ -295,6 +308,12 @@ void tst_TesselIOCfg::readerMessages_data()
         << fileWith("SCREEN WIDTH=480;\n\n##EOF TESSEL CONFIG FILE \n") << 0 << "";
     QTest::newRow("end marker as last line is silent")
         << fileWith("SCREEN WIDTH=480;\n##EOF TESSEL CONFIG FILE ") << 0 << "";
+    QTest::newRow("picture size beyond 4096 keeps the default")
+        << fileWith("PREVIEW WIDTH=30000;\n\n") << 0
+        << "\nTesselIOCfg::ReadFile(HEADER) : PREVIEW WIDTH out of range (1 to 4096) : 30000\n";
+    QTest::newRow("picture size 0 keeps the default")
+        << fileWith("PREVIEW WIDTH=0x0;\n\n") << 0
+        << "\nTesselIOCfg::ReadFile(HEADER) : PREVIEW WIDTH out of range (1 to 4096) : 0x0\n";
 }
 
 void tst_TesselIOCfg::readerMessages()
@@ -309,6 +328,7 @@ void tst_TesselIOCfg::readerMessages()
     StdoutCapture capture;
     QCOMPARE(io.ReadFile(dir.path(), cfgName), result);
     QCOMPARE(capture.text(), output);
+    QCOMPARE(d.previewWidth, 100);
     if (result < 0)
         QCOMPARE(d.screenWidth, 240);
 
@@ -316,6 +336,18 @@ void tst_TesselIOCfg::readerMessages()
     StdoutCapture missing;
     QCOMPARE(io.ReadFile(dir.path(), cfgName), -1);
     QCOMPARE(missing.text(), "\nTesselIOCfg::ReadFile - file not found (" + dir.filePath(cfgName) + ")\n");
+}
+
+void tst_TesselIOCfg::fifoReadsAsMissing()
+{
+    QVERIFY(mkfifo(QFile::encodeName(dir.filePath(cfgName)).constData(), 0600) == 0);
+    TesselData d;
+    TesselIOCfg io(&d);
+    StdoutCapture capture;
+    QCOMPARE(io.ReadFile(dir.path(), cfgName), -1);
+    QCOMPARE(capture.text(), "\nTesselIOCfg::ReadFile - file not found (" + dir.filePath(cfgName) + ")\n");
+    // Nor is it written into, which would wait for a reader.
+    QCOMPARE(io.WriteFile(dir.path(), cfgName), -1);
 }
 
 void tst_TesselIOCfg::splitEntry_data()
@@ -378,7 +410,7 @@ void tst_TesselIOCfg::valueTheFileCannotHoldIsRefused_data()
     QTest::newRow("line feed injecting an entry") << "x\nDEVICE=/dev/sda1;";
     QTest::newRow("carriage return") << "x\rDEVICE=/dev/sda1;";
     QTest::newRow("semicolon") << "/pics;old";
-    QTest::newRow("outside Latin-1") << QString::fromUtf8("/fotos/\xe5\x86\x99\xe7\x9c\x9f");
+    QTest::newRow("not valid Unicode") << "/fotos/" + QString(QChar(0xd800));
 }
 
 void tst_TesselIOCfg::valueTheFileCannotHoldIsRefused()
@@ -397,13 +429,24 @@ void tst_TesselIOCfg::valueTheFileCannotHoldIsRefused()
     QCOMPARE(readFile(dir.filePath(cfgName)), before);
 }
 
-void tst_TesselIOCfg::readOnlyDirectoryKeepsOldFile()
+void tst_TesselIOCfg::readOnlyDirectory_data()
 {
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("writable file saved in place") << true;
+    QTest::newRow("read-only file kept") << false;
+}
+
+void tst_TesselIOCfg::readOnlyDirectory()
+{
+    QFETCH(bool, fileWritable);
+    const QString path = dir.filePath(cfgName);
     TesselData d;
     TesselIOCfg io(&d);
     QCOMPARE(io.WriteFile(dir.path(), cfgName), 0);
-    const QByteArray before = readFile(dir.filePath(cfgName));
+    const QByteArray before = readFile(path);
 
+    if (!fileWritable)
+        QFile::setPermissions(path, QFile::ReadOwner);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     d.screenWidth = 999;
     int result;
@@ -415,10 +458,12 @@ void tst_TesselIOCfg::readOnlyDirectoryKeepsOldFile()
         output = capture.text();
     }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 
-    QCOMPARE(result, -1);
-    QCOMPARE(output, "\nTesselIOCfg::WriteFile(" + dir.filePath(cfgName) + ") : file not open\n");
-    QCOMPARE(readFile(dir.filePath(cfgName)), before);
+    QCOMPARE(result, fileWritable ? 0 : -1);
+    QCOMPARE(readFile(path) == before, !fileWritable);
+    if (!fileWritable)
+        QCOMPARE(output, "\nTesselIOCfg::WriteFile(" + path + ") : file not open\n");
 }
 
 void tst_TesselIOCfg::failedWriteKeepsOldFile()

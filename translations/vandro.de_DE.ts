@@ -420,6 +420,35 @@ unmount it</source>
         <translation>Die Speicherkarte ist noch eingebunden.
 Ausbinden?</translation>
     </message>
+    <message>
+        <source>save configuration</source>
+        <translation>Einstellungen speichern</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved in
+%1
+
+%2</source>
+        <translation>Die Einstellungen konnten nicht gespeichert werden in
+%1
+
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>TesselIOCfg</name>
+    <message>
+        <source>The value of %1 contains a line break, &quot;;&quot; or a character the settings file cannot hold.</source>
+        <translation>Der Wert von %1 enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be created.</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>This is not a plain file.</source>
+        <translation>Dies ist keine gewöhnliche Datei.</translation>
+    </message>
 </context>
 <context>
     <name>TesselView</name>
@@ -611,6 +640,18 @@ Sollen die Änderungen gespeichert werden?</translation>
 The path on flash must lie below the mount point.</source>
         <translation>Der Ordner %1 liegt nicht auf der Karte, die unter &quot;%2&quot; eingebunden ist.
 Der Pfad auf der Karte muss unter dem Einhängepunkt liegen.</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; needs a whole number, in decimal or in hexadecimal after 0x or h.
+Please correct it.</source>
+        <translation>Der Eintrag &quot;%1&quot; braucht eine ganze Zahl, dezimal oder hexadezimal nach 0x oder h.
+Bitte korrigieren Sie ihn.</translation>
+    </message>
+    <message>
+        <source>The entry &quot;%1&quot; must lie between %2 and %3.
+Please correct it.</source>
+        <translation>Der Eintrag &quot;%1&quot; muss zwischen %2 und %3 liegen.
+Bitte korrigieren Sie ihn.</translation>
     </message>
 </context>
 </TS>
