@@ -2,9 +2,9 @@
 """Writes the picture seeds in corpus/pictures: tiny real JPEG, PNG and GIF
 files covering the paths the loader takes (baseline, progressive and
 EXIF-turned JPEG; RGB, palette and 16-bit grey PNG; still and animated GIF),
-and in reproducers/ a few hundred bytes of progressive JPEG that claim
-16384 x 16384 pixels: without a limit of its own the decoder takes about
-800 MB for it, even when asked for a preview.
+and a few hundred bytes of progressive JPEG that claim 16384 x 16384
+pixels: without the loader's memory budget the decoder would take about
+800 MB for it, even when asked for a preview, so every run checks the budget.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
 import os
@@ -15,7 +15,6 @@ import zlib
 WIDTH, HEIGHT = 16, 12
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "corpus", "pictures")
-REPRODUCERS = os.path.join(HERE, "reproducers")
 
 
 def colour(x, y):
@@ -115,13 +114,12 @@ def main():
         "grey16.png": png_grey16(),
         "still.gif": gif(1),
         "animated.gif": gif(2),
+        "progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384),
     }
-    reproducers = {"progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384)}
-    for folder, files in ((OUT, seeds), (REPRODUCERS, reproducers)):
-        os.makedirs(folder, exist_ok=True)
-        for name, data in files.items():
-            with open(os.path.join(folder, name), "wb") as f:
-                f.write(data)
+    os.makedirs(OUT, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(OUT, name), "wb") as f:
+            f.write(data)
 
 
 if __name__ == "__main__":
