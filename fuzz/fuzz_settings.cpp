@@ -2,8 +2,7 @@
 // back unchanged after a write and a second read, and a write the writer
 // refuses must leave the file exactly as it was.
 
-#include <iterator>
-
+#include "config/settingfield.h"
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
 #include "fuzz/fuzzutils.h"
@@ -19,30 +18,24 @@ QString cfgPath()
     return FuzzUtils::scratchDir() + "/" + fileName;
 }
 
-// The values the file holds; the rest of the settings never reach it.
-QString TesselSettings::*const stringFields[] = {
-    &TesselSettings::dataPath, &TesselSettings::flashPath, &TesselSettings::device,
-    &TesselSettings::mountPoint, &TesselSettings::fileExt, &TesselSettings::leftPath,
-    &TesselSettings::rightPath, &TesselSettings::helpProg, &TesselSettings::helpFile,
-};
-int TesselSettings::*const intFields[] = {
-    &TesselSettings::screenWidth, &TesselSettings::screenHeight,
-    &TesselSettings::previewWidth, &TesselSettings::previewHeight,
-    &TesselSettings::fullScreenWidth, &TesselSettings::fullScreenHeight,
-    &TesselSettings::fullScreenRotation,
-};
-
 bool sameValues(const TesselSettings &a, const TesselSettings &b)
 {
-    for (QString TesselSettings::*field : stringFields) {
-        if (a.*field != b.*field)
-            return false;
-    }
-    for (int TesselSettings::*field : intFields) {
-        if (a.*field != b.*field)
+    for (const SettingField &field : SettingField::all()) {
+        if (field.differs(a, b))
             return false;
     }
     return true;
+}
+
+// A text setting of the file, picked by the input's size.
+QString TesselSettings::*someTextField(size_t size)
+{
+    QList<QString TesselSettings::*> texts;
+    for (const SettingField &field : SettingField::all()) {
+        if (field.text)
+            texts.append(field.text);
+    }
+    return texts.at(qsizetype(size / 2 % size_t(texts.size())));
 }
 
 QByteArray readBack()
@@ -62,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     TesselIOCfg(&first).ReadFile(dir, fileName);
     // Every other input also carries a value no line of the file can hold.
     if (size % 2)
-        first.*stringFields[size / 2 % std::size(stringFields)] += "\n;";
+        first.*someTextField(size) += "\n;";
 
     if (TesselIOCfg(&first).WriteFile(dir, fileName) != 0) {
         if (readBack() != QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size)))
