@@ -169,6 +169,30 @@ shows the list of dirs and files</source>
         <source>link</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>make directory</source>
+        <translation>Verzeichnis anlegen</translation>
+    </message>
+    <message>
+        <source>The directory
+%1
+cannot be made:
+%2</source>
+        <translation>Das Verzeichnis
+%1
+kann nicht angelegt werden:
+%2</translation>
+    </message>
+    <message>
+        <source>choose directory</source>
+        <translation>Verzeichnis wählen</translation>
+    </message>
+    <message>
+        <source>%1
+is not a directory</source>
+        <translation>%1
+ist kein Verzeichnis</translation>
+    </message>
 </context>
 <context>
     <name>MainDlg</name>
