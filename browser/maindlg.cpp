@@ -53,14 +53,6 @@ private:
 MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     : QWidget(parent, fl)
 {
-    const QPixmap samplePhoto(samplephoto_xpm);
-    const QPixmap deleteAllIcon(deleteall_xpm);
-    const QPixmap folderIcon(folder_xpm);
-    const QPixmap thumbnailIcon(thumbnail_xpm);
-    const QPixmap copyIcon(copy_xpm);
-    const QPixmap deleteIcon(delete_xpm);
-    const QPixmap newFolderIcon(newfolder_xpm);
-
     setObjectName(name ? name : "MainDlg");
     resize(260, 313);
     QSizePolicy formPolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -76,6 +68,27 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
 
     bodyLayout = FormTools::noMarginLayout<QVBoxLayout>();
     topRowLayout = FormTools::noMarginLayout<QHBoxLayout>();
+    buildControls();
+    topRowLayout->addLayout(controlsLayout);
+    buildPreview();
+    topRowLayout->addLayout(previewLayout);
+    bodyLayout->addLayout(topRowLayout);
+
+    panesLayout = FormTools::noMarginLayout<QHBoxLayout>();
+    buildSourcePane();
+    panesLayout->addLayout(leftPaneLayout);
+    buildDestinationPane();
+    panesLayout->addLayout(rightPaneLayout);
+    bodyLayout->addLayout(panesLayout);
+    mainLayout->addLayout(bodyLayout);
+
+    connectSignals();
+    new AppFontRelay(this);
+}
+
+// The mount button, the free space and the row with setup and full view.
+void MainDlg::buildControls()
+{
     controlsLayout = FormTools::noMarginLayout<QVBoxLayout>();
 
     MountPushButton = new QPushButton(this);
@@ -103,10 +116,7 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
 
     MTextLabel = new QLabel(this);
     MTextLabel->setObjectName("MTextLabel");
-    QFont unitFont(MTextLabel->font());
-    unitFont.setPointSize(13);
-    unitFont.setBold(true);
-    MTextLabel->setFont(unitFont);
+    applyUnitFont();
     MTextLabel->setText(tr("K"));
     freeSpaceLayout->addWidget(MTextLabel);
     controlsLayout->addLayout(freeSpaceLayout);
@@ -129,8 +139,10 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     ShowFullToolButton->setWhatsThis(tr("Shows the selected pixmap in\nfullscreenmode (270 ° rotated)"));
     setupRowLayout->addWidget(ShowFullToolButton);
     controlsLayout->addLayout(setupRowLayout);
-    topRowLayout->addLayout(controlsLayout);
+}
 
+void MainDlg::buildPreview()
+{
     previewLayout = FormTools::noMarginLayout<QVBoxLayout>();
 
     PixmapLabel = new QLabel(this);
@@ -143,7 +155,7 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     PixmapLabel->setFrameShadow(QFrame::Sunken);
     PixmapLabel->setLineWidth(2);
     PixmapLabel->setMargin(2);
-    PixmapLabel->setPixmap(samplePhoto);
+    PixmapLabel->setPixmap(QPixmap(samplephoto_xpm));
     PixmapLabel->setScaledContents(true);
     PixmapLabel->setAlignment(Qt::AlignCenter);
     PixmapLabel->setToolTip(tr("preview pixmap"));
@@ -151,75 +163,49 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     previewLayout->addWidget(PixmapLabel);
 
     previewLayout->addItem(new QSpacerItem(20, 20, QSizePolicy::Minimum, QSizePolicy::Expanding));
-    topRowLayout->addLayout(previewLayout);
-    bodyLayout->addLayout(topRowLayout);
+}
 
-    panesLayout = FormTools::noMarginLayout<QHBoxLayout>();
+void MainDlg::buildSourcePane()
+{
     leftPaneLayout = FormTools::noMarginLayout<QVBoxLayout>();
     leftButtonsLayout = FormTools::noMarginLayout<QHBoxLayout>();
 
-    auto iconButton = [this](QHBoxLayout *row, const char *objectName, const QPixmap &icon,
-                             const QString &toolTip, const QString &whatsThis) {
-        auto *button = new QToolButton(this);
-        button->setObjectName(objectName);
-        button->setText(QString());
-        button->setIcon(icon);
-        button->setIconSize(icon.size());
-        button->setToolTip(toolTip);
-        button->setWhatsThis(whatsThis);
-        row->addWidget(button);
-        return button;
-    };
-
-    LeftDeleteToolButton = iconButton(
-        leftButtonsLayout, "LeftDeleteToolButton", deleteAllIcon, tr("delete all source dirs images"),
+    LeftDeleteToolButton = paneButton(
+        leftButtonsLayout, "LeftDeleteToolButton", deleteall_xpm, tr("delete all source dirs images"),
         tr("This button deletes all source dirs\nimages (to get more space on the disk).\nYou have "
            "to confirm the action twice."));
-    LeftChdirToolButton = iconButton(leftButtonsLayout, "LeftChdirToolButton", folderIcon,
+    LeftChdirToolButton = paneButton(leftButtonsLayout, "LeftChdirToolButton", folder_xpm,
                                      tr("Change source dir"),
                                      tr("This Button opens a filedialog, \nto change the source dir."));
-    LeftThumbnailButton = iconButton(leftButtonsLayout, "LeftThumbnailButton", thumbnailIcon,
+    LeftThumbnailButton = paneButton(leftButtonsLayout, "LeftThumbnailButton", thumbnail_xpm,
                                      tr("create thumbnails for actual dir"),
                                      tr("This button creates the thumbnails for\nthe left dir."));
-    LeftCopyToolButton = iconButton(
-        leftButtonsLayout, "LeftCopyToolButton", copyIcon, tr("Copy the selected source to dest."),
+    LeftCopyToolButton = paneButton(
+        leftButtonsLayout, "LeftCopyToolButton", copy_xpm, tr("Copy the selected source to dest."),
         tr("This button copies the selected source\nimage to the destination dir."));
     leftPaneLayout->addLayout(leftButtonsLayout);
-
-    auto pictureList = [this](QVBoxLayout *pane, const char *objectName, const QStringList &columns,
-                              const QString &toolTip, const QString &whatsThis) {
-        auto *list = new QTreeWidget(this);
-        list->setObjectName(objectName);
-        list->setHeaderLabels(columns);
-        list->setToolTip(toolTip);
-        list->setWhatsThis(whatsThis);
-        pane->addWidget(list);
-        list->setRootIsDecorated(false);
-        list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        list->setSortingEnabled(true);
-        list->sortByColumn(0, Qt::AscendingOrder);
-        return list;
-    };
 
     LeftListView = pictureList(leftPaneLayout, "LeftListView", {tr("fromfile"), tr("size")},
                                tr("source image list"),
                                tr("This listview shows the source\ndirs image files."));
-    panesLayout->addLayout(leftPaneLayout);
+}
 
+void MainDlg::buildDestinationPane()
+{
     rightPaneLayout = FormTools::noMarginLayout<QVBoxLayout>();
     rightButtonsLayout = FormTools::noMarginLayout<QHBoxLayout>();
 
-    RightDeleteToolButton = iconButton(
-        rightButtonsLayout, "RightDeleteToolButton", deleteIcon, tr("Delete selected image"),
+    RightDeleteToolButton = paneButton(
+        rightButtonsLayout, "RightDeleteToolButton", delete_xpm, tr("Delete selected image"),
         tr("This button deletes the selected \nimage. You have to configrm the \naction."));
-    RightThumbnailButton = iconButton(rightButtonsLayout, "RightThumbnailButton", thumbnailIcon,
+    RightThumbnailButton = paneButton(rightButtonsLayout, "RightThumbnailButton", thumbnail_xpm,
                                       tr("create Thumbnails"),
                                       tr("This button creates the thumbnails for\nthe right dir."));
-    RightChdirToolButton = iconButton(rightButtonsLayout, "RightChdirToolButton", folderIcon,
+    RightChdirToolButton = paneButton(rightButtonsLayout, "RightChdirToolButton", folder_xpm,
                                       tr("Change destination dir"),
                                       tr("This Button opens a filedialog,\nto change the actual dir."));
-    RightMkdirToolButton = iconButton(
-        rightButtonsLayout, "RightMkdirToolButton", newFolderIcon, tr("Creates a directory"),
+    RightMkdirToolButton = paneButton(
+        rightButtonsLayout, "RightMkdirToolButton", newfolder_xpm, tr("Creates a directory"),
         tr("This toolbuttoncreates a directory\nin the destination dir. A filedialog\nleads you to "
            "the dir."));
     rightPaneLayout->addLayout(rightButtonsLayout);
@@ -229,10 +215,37 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     RightListView =
         pictureList(rightPaneLayout, "RightListView", {tr("tofile")}, tr("destination image list"),
                     tr("This listview shows the actual \ndestination dirs image files."));
-    panesLayout->addLayout(rightPaneLayout);
-    bodyLayout->addLayout(panesLayout);
-    mainLayout->addLayout(bodyLayout);
+}
 
+QToolButton *MainDlg::paneButton(QHBoxLayout *row, const char *objectName, const char *const *xpm,
+                                 const QString &toolTip, const QString &whatsThis)
+{
+    QToolButton *button = FormTools::iconButton(this, objectName, xpm);
+    button->setToolTip(toolTip);
+    button->setWhatsThis(whatsThis);
+    row->addWidget(button);
+    return button;
+}
+
+QTreeWidget *MainDlg::pictureList(QVBoxLayout *pane, const char *objectName,
+                                  const QStringList &columns, const QString &toolTip,
+                                  const QString &whatsThis)
+{
+    auto *list = new QTreeWidget(this);
+    list->setObjectName(objectName);
+    list->setHeaderLabels(columns);
+    list->setToolTip(toolTip);
+    list->setWhatsThis(whatsThis);
+    pane->addWidget(list);
+    list->setRootIsDecorated(false);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->setSortingEnabled(true);
+    list->sortByColumn(0, Qt::AscendingOrder);
+    return list;
+}
+
+void MainDlg::connectSignals()
+{
     connect(MountPushButton, &QPushButton::clicked, this, &MainDlg::slotToggleMount);
     connect(ShowFullToolButton, &QToolButton::clicked, this, &MainDlg::slotShowFullPic);
     connect(SetupToolButton, &QToolButton::clicked, this, &MainDlg::slotSetup);
@@ -246,8 +259,6 @@ MainDlg::MainDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     connectSelection(RightListView, &MainDlg::slotRightSelectionChanged);
     connect(RightThumbnailButton, &QToolButton::clicked, this, &MainDlg::slotRightPrepThumbnails);
     connect(LeftThumbnailButton, &QToolButton::clicked, this, &MainDlg::slotLeftPrepThumbnails);
-
-    new AppFontRelay(this);
 }
 
 MainDlg::~MainDlg() = default;
@@ -266,13 +277,19 @@ void MainDlg::connectSelection(QTreeWidget *list, void (MainDlg::*slot)(QTreeWid
 bool MainDlg::event(QEvent *e)
 {
     const bool result = QWidget::event(e);
-    if (e->type() == QEvent::ApplicationFontChange) {
-        QFont unitFont(MTextLabel->font());
-        unitFont.setPointSize(13);
-        unitFont.setBold(true);
-        MTextLabel->setFont(unitFont);
-    }
+    if (e->type() == QEvent::ApplicationFontChange)
+        applyUnitFont();
     return result;
+}
+
+// The unit beside the free space stays large and bold whatever font the
+// rest of the form gets.
+void MainDlg::applyUnitFont()
+{
+    QFont unitFont(MTextLabel->font());
+    unitFont.setPointSize(13);
+    unitFont.setBold(true);
+    MTextLabel->setFont(unitFont);
 }
 
 void MainDlg::slotChdirLeft()

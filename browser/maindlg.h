@@ -1,6 +1,7 @@
 #ifndef MAINDLG_H
 #define MAINDLG_H
 
+#include <QStringList>
 #include <QWidget>
 
 class QEvent;
@@ -72,6 +73,16 @@ protected:
     bool event(QEvent *e) override;
 
 private:
+    void buildControls();
+    void buildPreview();
+    void buildSourcePane();
+    void buildDestinationPane();
+    void connectSignals();
+    QToolButton *paneButton(QHBoxLayout *row, const char *objectName, const char *const *xpm,
+                            const QString &toolTip, const QString &whatsThis);
+    QTreeWidget *pictureList(QVBoxLayout *pane, const char *objectName, const QStringList &columns,
+                             const QString &toolTip, const QString &whatsThis);
+    void applyUnitFont();
     void connectSelection(QTreeWidget *list, void (MainDlg::*slot)(QTreeWidgetItem *));
 };
 

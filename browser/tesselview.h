@@ -6,12 +6,15 @@
 #include <QString>
 #include <QTimer>
 
+#include "browser/flashcard.h"
 #include "browser/maindlg.h"
+#include "browser/picturepane.h"
 #include "widgets/widgettools.h"
 
 class FullPic;
 class TesselData;
 class cfgEdit;
+class SharedProgress;
 class progressEdit;
 
 // The picture browser: the source pane (a directory on the flash card it
@@ -26,8 +29,8 @@ public:
 
     bool listLeft();
     bool listRight();
-    void clearLeft();
-    void clearRight();
+    void clearLeft() { clearPane(source); }
+    void clearRight() { clearPane(destination); }
 
     // Valid until the next call; null when the picture cannot be shown.
     QPixmap *loadSmallPic(const QString &dir, const QString &name, bool useThumb);
@@ -38,10 +41,16 @@ public:
 
     // Starts a pane's run, or makes the thumbnail of its next picture;
     // false once the run has ended.
-    bool stepSrcThumbs(bool start);
-    bool stepDestThumbs(bool start);
-    void saveThumbToSrc(QTreeWidgetItem *item, QPixmap *picture);
-    void saveThumbToDest(QTreeWidgetItem *item, QPixmap *picture);
+    bool stepSrcThumbs(bool start) { return stepThumbs(source, start); }
+    bool stepDestThumbs(bool start) { return stepThumbs(destination, start); }
+    void saveThumbToSrc(QTreeWidgetItem *item, QPixmap *picture)
+    {
+        source.thumbnails().saveThumb(item, picture);
+    }
+    void saveThumbToDest(QTreeWidgetItem *item, QPixmap *picture)
+    {
+        destination.thumbnails().saveThumb(item, picture);
+    }
 
     // Copies the selected source picture into the destination folder.
     void copyFile();
@@ -53,17 +62,17 @@ public:
     void showFreeStorage();
 
     // Longest device or mount point the mount call accepts.
-    static constexpr int maxMountArgLength = 255;
+    static constexpr int maxMountArgLength = FlashCard::maxArgLength;
 
 signals:
     void cfgChanged();
 
 private slots:
     void slotCloseRequest();
-    void slotLeftPrepThumbnails() override;
-    void slotSaveNextSrcEntry();
-    void slotRightPrepThumbnails() override;
-    void slotSaveNextDestEntry();
+    void slotLeftPrepThumbnails() override { stepSrcThumbs(true); }
+    void slotSaveNextSrcEntry() { source.thumbnails().tick(); }
+    void slotRightPrepThumbnails() override { stepDestThumbs(true); }
+    void slotSaveNextDestEntry() { destination.thumbnails().tick(); }
     void slotGetFreeStorage();
     void slotToggleMount() override;
     void slotSetup() override;
@@ -85,58 +94,45 @@ protected:
     QString freeText;
     QString freeUnit;
     QTimer dirTimer;
-    QTimer srcThumbTimer;
-    QTimer destThumbTimer;
+    PicturePane source;
+    PicturePane destination;
+    // Each pane's run owns its timer; the names stay for the callers.
+    QTimer &srcThumbTimer;
+    QTimer &destThumbTimer;
     FullPic *fullPic;
     cfgEdit *cfgDialog;
     progressEdit *progress;
+    // Shows both panes' runs in `progress`.
+    SharedProgress *runWindow;
     bool mounted;
-
-    // Where each pane's thumbnail run stands between ticks: the next item
-    // and its 1-based number. The item is null whenever the pane has been
-    // emptied since, so a run never reaches a deleted item.
-    QTreeWidgetItem *srcThumbItem;
-    int srcThumbIndex;
-    QTreeWidgetItem *destThumbItem;
-    int destThumbIndex;
 
     // One block of a copy, and a spare byte.
     char pictureBuffer[4097];
 
 private:
     enum ListFill { FillEmpty, FillDone, FillUnreadable };
-    // Every (re)fill and emptying of a pane passes through here.
-    ListFill refillPane(QTreeWidget *list, const QString &path);
-    void emptyPane(QTreeWidget *list);
-    void clearPane(QTreeWidget *list);
+    // The one directory object lists both panes; each listing sets what it
+    // needs and inherits the rest.
+    void aimDirectory(const QString &path);
+    ListFill refillPane(PicturePane &pane);
+    void clearPane(PicturePane &pane);
+    void takeSelection(PicturePane &pane, PicturePane &other);
+    PicturePane *activePane();
+    bool chooseFolder(PicturePane &pane);
     void setMountLook(bool isMounted);
     void setSourceButtons(bool picturesListed);
-    void showCallFailure(const QString &caption);
 
-    // The parts that the source and the destination runs share.
-    struct ThumbRun
-    {
-        QTreeWidget *list;
-        QTimer *timer;
-        QTreeWidgetItem **item;
-        int *index;
-        const QString *dir;
-    };
-    ThumbRun sourceRun();
-    ThumbRun destinationRun();
-    bool stepThumbs(const ThumbRun &run, bool start, const char *caption,
-                    void (TesselView::*save)(QTreeWidgetItem *, QPixmap *));
-    void stopRunOf(QTreeWidget *list);
-    void hideProgressUnlessRunning(const QTimer &otherRun);
-    bool saveThumb(const QString &dir, QTreeWidgetItem *item, const QPixmap *picture);
-    void reportUnsaved(const char *who, const QString &path, const QString &name);
+    bool stepThumbs(PicturePane &pane, bool start);
+    PicturePane::Thumbnailer thumbnailer();
+    void showRunsIn(progressEdit *window);
+    bool saveThumb(const QString &dir, const QString &name, const QPixmap *picture);
+    void printUnsaved(const PicturePane &pane, const QString &name);
 
     bool acceptDirectory(const QString &dir);
 
     QPixmap loadedPic;
     QPixmap scaledPic;
-    char deviceBuffer[maxMountArgLength + 1];
-    char mountPointBuffer[maxMountArgLength + 1];
+    FlashCard card;
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cerrno>
 #include <memory>
@@ -31,12 +32,14 @@ private slots:
     void quitProcedure();
     void saveQuestionAskedAtEveryAttempt();
     void quitEndsEventLoop();
+    void windowCloseAsksOnceAndEnds();
     void mountClickRewritesConfiguration();
 
 private:
     void writeConfig(bool cardHasPictures);
     template <typename App>
     AppPtr<App> makeApp();
+    static int execUntilQuit();
 
     std::unique_ptr<QTemporaryDir> dirs;
     std::unique_ptr<FakeSystemCalls> calls;
@@ -73,6 +76,16 @@ template <typename App>
 AppPtr<App> tst_TesselApp::makeApp()
 {
     return AppPtr<App>(new App);
+}
+
+// The event loop's exit code; 7 when nothing ended it within five seconds.
+int tst_TesselApp::execUntilQuit()
+{
+    QTimer safety;
+    safety.setSingleShot(true);
+    connect(&safety, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
+    safety.start(5000);
+    return QCoreApplication::exec();
 }
 
 void tst_TesselApp::hostsBrowser()
@@ -196,11 +209,24 @@ void tst_TesselApp::quitEndsEventLoop()
     writeConfig(false);
     auto app = makeApp<TesselApp>();
     QTimer::singleShot(0, app.get(), &TesselApp::slotFileQuit);
-    QTimer safety;
-    safety.setSingleShot(true);
-    connect(&safety, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
-    safety.start(5000);
-    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(execUntilQuit(), 0);
+}
+
+// Closed the way the window system closes it, with the application's own
+// quit behind it: quitting closes every window once more, which must not
+// bring the questions back nor keep the program alive.
+void tst_TesselApp::windowCloseAsksOnceAndEnds()
+{
+    writeConfig(true);
+    auto app = makeApp<TesselApp>();
+    app->settings()->setModified(true);
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    QTimer::singleShot(0, app.get(), [&app] { app->windowHandle()->close(); });
+    QCOMPARE(execUntilQuit(), 0);
+    QCOMPARE(answerer.captions, (QStringList{"Quit ... ", "Quit..."}));
+    QCOMPARE(calls->callsOf("umount").size(), 1);
 }
 
 void tst_TesselApp::mountClickRewritesConfiguration()

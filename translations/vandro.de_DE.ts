@@ -9,43 +9,43 @@
     </message>
     <message>
         <source>confirms the changes and closes the form</source>
-        <translation type="unfinished"></translation>
+        <translation>übernimmt die Änderungen und schließt das Formular</translation>
     </message>
     <message>
         <source>OKButton</source>
-        <translation type="unfinished"></translation>
+        <translation>OK-Knopf</translation>
     </message>
     <message>
         <source>cancels the changes and closes the form</source>
-        <translation type="unfinished"></translation>
+        <translation>verwirft die Änderungen und schließt das Formular</translation>
     </message>
     <message>
         <source>CancelButton</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen-Knopf</translation>
     </message>
     <message>
         <source>clear the content line</source>
-        <translation type="unfinished"></translation>
+        <translation>leert die Eingabezeile</translation>
     </message>
     <message>
         <source>ClearButton</source>
-        <translation type="unfinished"></translation>
+        <translation>Leeren-Knopf</translation>
     </message>
     <message>
         <source>EditorLine for selected entries</source>
-        <translation type="unfinished"></translation>
+        <translation>Eingabezeile für den gewählten Eintrag</translation>
     </message>
     <message>
         <source>EditLine</source>
-        <translation type="unfinished"></translation>
+        <translation>Eingabezeile</translation>
     </message>
     <message>
         <source>...</source>
-        <translation type="unfinished"></translation>
+        <translation>...</translation>
     </message>
     <message>
         <source>Fileselector Button</source>
-        <translation type="unfinished"></translation>
+        <translation>Knopf zur Dateiauswahl</translation>
     </message>
     <message>
         <source>item</source>
@@ -57,11 +57,11 @@
     </message>
     <message>
         <source>select an item to edit</source>
-        <translation type="unfinished"></translation>
+        <translation>einen Eintrag zum Bearbeiten wählen</translation>
     </message>
     <message>
         <source>ListView with TipData</source>
-        <translation type="unfinished"></translation>
+        <translation>Liste der Einstellungen</translation>
     </message>
 </context>
 <context>
@@ -79,33 +79,35 @@
     </message>
     <message>
         <source>file type filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Filter für Dateitypen</translation>
     </message>
     <message>
         <source>ComboBox FileTypeFilter
 
 edit or select the filter</source>
-        <translation type="unfinished"></translation>
+        <translation>Auswahl Dateityp-Filter
+
+Filter eingeben oder wählen</translation>
     </message>
     <message>
         <source>confirms the selection and closes the form</source>
-        <translation type="unfinished"></translation>
+        <translation>übernimmt die Auswahl und schließt das Formular</translation>
     </message>
     <message>
         <source>OKButton</source>
-        <translation type="unfinished"></translation>
+        <translation>OK-Knopf</translation>
     </message>
     <message>
         <source>cancels the selection and closes the form</source>
-        <translation type="unfinished"></translation>
+        <translation>verwirft die Auswahl und schließt das Formular</translation>
     </message>
     <message>
         <source>CancelButton</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen-Knopf</translation>
     </message>
     <message>
         <source>shows the selected filename</source>
-        <translation type="unfinished"></translation>
+        <translation>zeigt den gewählten Dateinamen</translation>
     </message>
     <message>
         <source>Filename LineEdit
@@ -113,11 +115,15 @@ edit or select the filter</source>
 shows the selected file
 and allows the direct filename
 edit</source>
-        <translation type="unfinished"></translation>
+        <translation>Eingabe Dateiname
+
+zeigt die gewählte Datei
+und erlaubt, den Namen
+direkt einzugeben</translation>
     </message>
     <message>
         <source>creates a directory with the given name</source>
-        <translation type="unfinished"></translation>
+        <translation>legt ein Verzeichnis mit dem angegebenen Namen an</translation>
     </message>
     <message>
         <source>MkDirButton
@@ -125,12 +131,17 @@ edit</source>
 creates a directory with the name
 from the filename field
 in the current directory</source>
-        <translation type="unfinished"></translation>
+        <translation>Knopf Verzeichnis anlegen
+
+legt ein Verzeichnis mit dem Namen
+aus dem Feld Dateiname
+im aktuellen Verzeichnis an</translation>
     </message>
     <message>
         <source>ComboBox Directory 
 edit or select the directories name</source>
-        <translation type="unfinished"></translation>
+        <translation>Auswahl Verzeichnis
+Namen des Verzeichnisses eingeben oder wählen</translation>
     </message>
     <message>
         <source>Name</source>
@@ -146,28 +157,30 @@ edit or select the directories name</source>
     </message>
     <message>
         <source>directory listview</source>
-        <translation type="unfinished"></translation>
+        <translation>Verzeichnisliste</translation>
     </message>
     <message>
         <source>Directory ListView
 
 shows the list of dirs and files</source>
-        <translation type="unfinished"></translation>
+        <translation>Verzeichnisliste
+
+zeigt die Verzeichnisse und Dateien</translation>
     </message>
 </context>
 <context>
     <name>KwQtFileEditDlg</name>
     <message>
         <source>dir</source>
-        <translation type="unfinished"></translation>
+        <translation>Verz.</translation>
     </message>
     <message>
         <source>file</source>
-        <translation type="unfinished"></translation>
+        <translation>Datei</translation>
     </message>
     <message>
         <source>link</source>
-        <translation type="unfinished"></translation>
+        <translation>Verknüpfung</translation>
     </message>
     <message>
         <source>make directory</source>
@@ -198,7 +211,7 @@ ist kein Verzeichnis</translation>
     <name>MainDlg</name>
     <message>
         <source>Vandro</source>
-        <translation type="unfinished"></translation>
+        <translation>Vandro</translation>
     </message>
     <message>
         <source>mount device</source>
@@ -213,7 +226,9 @@ ist kein Verzeichnis</translation>
 umount the disk. If color is green,
 the disk is mounted, if red
 the disk is not.</source>
-        <translation type="unfinished"></translation>
+        <translation>Mit diesem Knopf wird die Karte
+ein- oder ausgebunden. Die Farbe
+zeigt, ob sie eingebunden ist.</translation>
     </message>
     <message>
         <source>shows the free disk space</source>
@@ -223,11 +238,12 @@ the disk is not.</source>
         <source>This Number shows the free
 disk space for the destination
 dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Zahl zeigt den freien
+Platz auf der Karte.</translation>
     </message>
     <message>
         <source>K</source>
-        <translation type="unfinished"></translation>
+        <translation>K</translation>
     </message>
     <message>
         <source>Setup</source>
@@ -239,7 +255,7 @@ dir.</source>
     </message>
     <message>
         <source>Opens the config dialog.</source>
-        <translation type="unfinished"></translation>
+        <translation>Öffnet den Einstellungsdialog.</translation>
     </message>
     <message>
         <source>Full</source>
@@ -252,7 +268,8 @@ dir.</source>
     <message>
         <source>Shows the selected pixmap in
 fullscreenmode (270 ° rotated)</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeigt das gewählte Bild
+im Vollbild (um 270 ° gedreht)</translation>
     </message>
     <message>
         <source>preview pixmap</source>
@@ -261,7 +278,8 @@ fullscreenmode (270 ° rotated)</source>
     <message>
         <source>Shows a preview preview 
 of the selected pixmap</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeigt eine Vorschau
+des gewählten Bildes</translation>
     </message>
     <message>
         <source>delete all source dirs images</source>
@@ -271,7 +289,9 @@ of the selected pixmap</source>
         <source>This button deletes all source dirs
 images (to get more space on the disk).
 You have to confirm the action twice.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf löscht alle Bilder des
+Quellverzeichnisses (für mehr Platz auf der Karte).
+Sie müssen das zweimal bestätigen.</translation>
     </message>
     <message>
         <source>Change source dir</source>
@@ -280,7 +300,8 @@ You have to confirm the action twice.</source>
     <message>
         <source>This Button opens a filedialog, 
 to change the source dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf öffnet einen Dateidialog,
+um das Quellverzeichnis zu wechseln.</translation>
     </message>
     <message>
         <source>create thumbnails for actual dir</source>
@@ -289,7 +310,8 @@ to change the source dir.</source>
     <message>
         <source>This button creates the thumbnails for
 the left dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf erzeugt die Miniaturen für
+das linke Verzeichnis.</translation>
     </message>
     <message>
         <source>Copy the selected source to dest.</source>
@@ -298,7 +320,8 @@ the left dir.</source>
     <message>
         <source>This button copies the selected source
 image to the destination dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf kopiert das gewählte Quellbild
+in das Zielverzeichnis.</translation>
     </message>
     <message>
         <source>fromfile</source>
@@ -315,7 +338,8 @@ image to the destination dir.</source>
     <message>
         <source>This listview shows the source
 dirs image files.</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Liste zeigt die Bilder
+des Quellverzeichnisses.</translation>
     </message>
     <message>
         <source>Delete selected image</source>
@@ -325,7 +349,9 @@ dirs image files.</source>
         <source>This button deletes the selected 
 image. You have to configrm the 
 action.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf löscht das gewählte
+Bild. Sie müssen das
+bestätigen.</translation>
     </message>
     <message>
         <source>create Thumbnails</source>
@@ -334,7 +360,8 @@ action.</source>
     <message>
         <source>This button creates the thumbnails for
 the right dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf erzeugt die Miniaturen für
+das rechte Verzeichnis.</translation>
     </message>
     <message>
         <source>Change destination dir</source>
@@ -343,7 +370,8 @@ the right dir.</source>
     <message>
         <source>This Button opens a filedialog,
 to change the actual dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf öffnet einen Dateidialog,
+um das Verzeichnis zu wechseln.</translation>
     </message>
     <message>
         <source>Creates a directory</source>
@@ -353,7 +381,9 @@ to change the actual dir.</source>
         <source>This toolbuttoncreates a directory
 in the destination dir. A filedialog
 leads you to the dir.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieser Knopf legt ein Verzeichnis
+im Zielverzeichnis an. Ein Dateidialog
+führt Sie dorthin.</translation>
     </message>
     <message>
         <source>tofile</source>
@@ -366,25 +396,26 @@ leads you to the dir.</source>
     <message>
         <source>This listview shows the actual 
 destination dirs image files.</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Liste zeigt die Bilder
+des Zielverzeichnisses.</translation>
     </message>
 </context>
 <context>
     <name>ProgressDlg</name>
     <message>
         <source>Form1</source>
-        <translation type="unfinished"></translation>
+        <translation>Fortschritt</translation>
     </message>
     <message>
         <source>TextLabel1</source>
-        <translation type="unfinished"></translation>
+        <translation>Text</translation>
     </message>
 </context>
 <context>
     <name>QObject</name>
     <message>
         <source>not found</source>
-        <translation type="unfinished"></translation>
+        <translation>nicht gefunden</translation>
     </message>
 </context>
 <context>
@@ -418,11 +449,11 @@ Ausbinden?</translation>
     </message>
     <message>
         <source>FullPicture</source>
-        <translation type="unfinished"></translation>
+        <translation>Vollbild</translation>
     </message>
     <message>
         <source>ConfigEdit</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen</translation>
     </message>
     <message>
         <source>Progress</source>
@@ -442,7 +473,7 @@ Ausbinden?</translation>
     </message>
     <message>
         <source>device or mount point is longer than %1 characters</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät oder Einhängepunkt ist länger als %1 Zeichen</translation>
     </message>
     <message>
         <source>unmount flashdisk</source>
@@ -450,7 +481,7 @@ Ausbinden?</translation>
     </message>
     <message>
         <source>statfs call</source>
-        <translation type="unfinished"></translation>
+        <translation>Aufruf statfs</translation>
     </message>
     <message>
         <source>copy file</source>
@@ -495,91 +526,95 @@ Sind Sie sicher?</translation>
 %1
 contains a line break, &quot;;&quot; or a character the settings file cannot hold.
 The directory stays as it was.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Pfad
+%1
+enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.
+Das Verzeichnis bleibt unverändert.</translation>
     </message>
 </context>
 <context>
     <name>cfgEdit</name>
     <message>
         <source>common</source>
-        <translation type="unfinished"></translation>
+        <translation>Allgemein</translation>
     </message>
     <message>
         <source>data path</source>
-        <translation type="unfinished"></translation>
+        <translation>Datenpfad</translation>
     </message>
     <message>
         <source>fileextension</source>
-        <translation type="unfinished"></translation>
+        <translation>Dateiendung</translation>
     </message>
     <message>
         <source>mount</source>
-        <translation type="unfinished"></translation>
+        <translation>Einbinden</translation>
     </message>
     <message>
         <source>path on flash</source>
-        <translation type="unfinished"></translation>
+        <translation>Pfad auf der Karte</translation>
     </message>
     <message>
         <source>device</source>
-        <translation type="unfinished"></translation>
+        <translation>Gerät</translation>
     </message>
     <message>
         <source>mountpoint</source>
-        <translation type="unfinished"></translation>
+        <translation>Einhängepunkt</translation>
     </message>
     <message>
         <source>screensize</source>
-        <translation type="unfinished"></translation>
+        <translation>Bildschirmgröße</translation>
     </message>
     <message>
         <source>preview width</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorschau Breite</translation>
     </message>
     <message>
         <source>preview height</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorschau Höhe</translation>
     </message>
     <message>
         <source>fullscreen width</source>
-        <translation type="unfinished"></translation>
+        <translation>Vollbild Breite</translation>
     </message>
     <message>
         <source>fullscreen height</source>
-        <translation type="unfinished"></translation>
+        <translation>Vollbild Höhe</translation>
     </message>
     <message>
         <source>fscreen rotation</source>
-        <translation type="unfinished"></translation>
+        <translation>Vollbild Drehung</translation>
     </message>
     <message>
         <source>display width</source>
-        <translation type="unfinished"></translation>
+        <translation>Anzeige Breite</translation>
     </message>
     <message>
         <source>display height</source>
-        <translation type="unfinished"></translation>
+        <translation>Anzeige Höhe</translation>
     </message>
     <message>
         <source>help</source>
-        <translation type="unfinished"></translation>
+        <translation>Hilfe</translation>
     </message>
     <message>
         <source>help file</source>
-        <translation type="unfinished"></translation>
+        <translation>Hilfedatei</translation>
     </message>
     <message>
         <source>helpprog</source>
-        <translation type="unfinished"></translation>
+        <translation>Hilfeprogramm</translation>
     </message>
     <message>
         <source>Configuration</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen</translation>
     </message>
     <message>
         <source>The entry &quot;%1&quot; contains a line break, &quot;;&quot; or a character the settings file cannot hold.
 Please correct it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Eintrag &quot;%1&quot; enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.
+Bitte korrigieren Sie ihn.</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -594,7 +629,8 @@ Sollen die Änderungen gespeichert werden?</translation>
     <message>
         <source>The folder %1 is not on the card mounted at &quot;%2&quot;.
 The path on flash must lie below the mount point.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Ordner %1 liegt nicht auf der Karte, die unter &quot;%2&quot; eingebunden ist.
+Der Pfad auf der Karte muss unter dem Einhängepunkt liegen.</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,128 @@
+#!/usr/bin/python3
+"""Writes the picture seeds in corpus/pictures: tiny real JPEG, PNG and GIF
+files covering the paths the loader takes (baseline, progressive and
+EXIF-turned JPEG; RGB, palette and 16-bit grey PNG; still and animated GIF),
+and in reproducers/ a few hundred bytes of progressive JPEG that claim
+16384 x 16384 pixels: without a limit of its own the decoder takes about
+800 MB for it, even when asked for a preview.
+The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
+
+import os
+import struct
+import subprocess
+import zlib
+
+WIDTH, HEIGHT = 16, 12
+HERE = os.path.dirname(os.path.abspath(__file__))
+OUT = os.path.join(HERE, "corpus", "pictures")
+REPRODUCERS = os.path.join(HERE, "reproducers")
+
+
+def colour(x, y):
+    return (x * 16, y * 21, (x + y) * 9 % 256)
+
+
+def ppm():
+    pixels = bytes(c for y in range(HEIGHT) for x in range(WIDTH) for c in colour(x, y))
+    return b"P6\n%d %d\n255\n" % (WIDTH, HEIGHT) + pixels
+
+
+def jpeg(*options):
+    return subprocess.run(["cjpeg", "-quality", "75", *options], input=ppm(),
+                          stdout=subprocess.PIPE, check=True).stdout
+
+
+def with_exif_orientation(data, orientation):
+    ifd = struct.pack("<H", 1) + struct.pack("<HHIHH", 0x0112, 3, 1, orientation, 0)
+    tiff = b"II*\x00" + struct.pack("<I", 8) + ifd + struct.pack("<I", 0)
+    body = b"Exif\x00\x00" + tiff
+    return data[:2] + b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body + data[2:]
+
+
+def with_claimed_size(data, width, height):
+    frame = data.index(b"\xff\xc2")  # the progressive frame header
+    size = struct.pack(">HH", height, width)
+    return data[:frame + 5] + size + data[frame + 9:]
+
+
+def png_chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+
+def png(depth, colour_type, rows, extra=b""):
+    header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, depth, colour_type, 0, 0, 0)
+    raw = b"".join(b"\x00" + row for row in rows)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + extra
+            + png_chunk(b"IDAT", zlib.compress(raw)) + png_chunk(b"IEND", b""))
+
+
+def png_rgb():
+    return png(8, 2, [bytes(c for x in range(WIDTH) for c in colour(x, y)) for y in range(HEIGHT)])
+
+
+def png_palette():
+    palette = png_chunk(b"PLTE", bytes([0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255]))
+    alpha = png_chunk(b"tRNS", bytes([0, 128]))
+    return png(8, 3, [bytes((x + y) % 4 for x in range(WIDTH)) for y in range(HEIGHT)],
+               palette + alpha)
+
+
+def png_grey16():
+    return png(16, 0, [b"".join(struct.pack(">H", x * 4000 + y * 300) for x in range(WIDTH))
+                       for y in range(HEIGHT)])
+
+
+def gif_lzw(indices):
+    # Two colour bits: codes stay three bits wide because a clear code
+    # follows every second pixel, before the table can grow.
+    clear, end = 4, 5
+    codes = []
+    for i in range(0, len(indices), 2):
+        codes += [clear] + indices[i:i + 2]
+    codes.append(end)
+    bits = "".join(format(code, "03b")[::-1] for code in codes)
+    bits += "0" * (-len(bits) % 8)
+    data = bytes(int(bits[i:i + 8][::-1], 2) for i in range(0, len(bits), 8))
+    blocks = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255]
+                      for i in range(0, len(data), 255))
+    return b"\x02" + blocks + b"\x00"
+
+
+def gif_frame(shift, delay):
+    control = b"\x21\xf9\x04\x00" + struct.pack("<H", delay) + b"\x00\x00"
+    descriptor = b"\x2c" + struct.pack("<HHHH", 0, 0, WIDTH, HEIGHT) + b"\x00"
+    indices = [(x + y + shift) % 4 for y in range(HEIGHT) for x in range(WIDTH)]
+    return control + descriptor + gif_lzw(indices)
+
+
+def gif(frames):
+    screen = struct.pack("<HH", WIDTH, HEIGHT) + b"\x81\x00\x00"
+    palette = bytes([0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 0, 255])
+    loop = b"\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00" if frames > 1 else b""
+    body = b"".join(gif_frame(shift, 10) for shift in range(frames))
+    return b"GIF89a" + screen + palette + loop + body + b"\x3b"
+
+
+def main():
+    baseline = jpeg()
+    progressive = jpeg("-progressive")
+    seeds = {
+        "baseline.jpg": baseline,
+        "progressive.jpg": progressive,
+        "exif-turned.jpg": with_exif_orientation(baseline, 6),
+        "rgb.png": png_rgb(),
+        "palette-alpha.png": png_palette(),
+        "grey16.png": png_grey16(),
+        "still.gif": gif(1),
+        "animated.gif": gif(2),
+    }
+    reproducers = {"progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384)}
+    for folder, files in ((OUT, seeds), (REPRODUCERS, reproducers)):
+        os.makedirs(folder, exist_ok=True)
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
