@@ -23,6 +23,9 @@ public:
     // 0 on success, -1 after the failure has been shown.
     int mount(const QString &device, const QString &mountPoint);
     int unmount(const QString &mountPoint);
+    // Whether a file system is mounted there now, whatever the last call
+    // answered.
+    static bool isMounted(const QString &mountPoint);
     // The free space of the file system holding `path` as the display
     // shows it: a number and its unit. False after the failure has been
     // shown; the text and unit are then left as they were.

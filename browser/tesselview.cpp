@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "browser/copyjob.h"
 #include "browser/picturecopy.h"
 #include "browser/sharedprogress.h"
 #include "cfgedit/cfgedit.h"
@@ -22,6 +23,7 @@
 #include "filedialog/kwqtfileedit.h"
 #include "fullpic/fullpic.h"
 #include "imaging/pictureloader.h"
+#include "platform/folder.h"
 #include "platform/systemcalls.h"
 #include "progress/progressedit.h"
 
@@ -53,8 +55,11 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(false),
       pictureBuffer(),
-      card(this)
+      card(this),
+      copyJob(new CopyJob(this, pictureBuffer, sizeof pictureBuffer))
 {
+    source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(copyJob, &CopyJob::finished, this, &TesselView::slotCopyJobFinished);
     setAllWidgetsFont("helvetica", 8);
     mounted = false;
 
@@ -81,6 +86,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
+    connect(copyJob, &CopyJob::progressed, progress, &progressEdit::update);
     showRunsIn(progress);
     progress->hide();
 
@@ -114,13 +120,19 @@ void TesselView::aimDirectory(const QString &path)
     setPath(path);
 }
 
+// Read by descriptor and byte names, so that a name that is not UTF-8 is
+// listed, and acted on, as the very file it is. A folder that cannot be
+// read shows nothing: never the names of the folder shown before.
 TesselView::ListFill TesselView::refillPane(PicturePane &pane)
 {
-    if (!exists() || !SystemCalls::canOpenDirectory(pane.folder()))
+    const Folder folder(pane.folder());
+    QList<Folder::File> files;
+    if (!folder.files("*." + data->fileExt, &files)) {
+        pane.empty();
         return FillUnreadable;
-    const QFileInfoList entries = entryInfoList();
-    pane.fill(entries);
-    return entries.isEmpty() ? FillEmpty : FillDone;
+    }
+    pane.fill(files);
+    return files.isEmpty() ? FillEmpty : FillDone;
 }
 
 bool TesselView::listLeft()
@@ -133,19 +145,14 @@ bool TesselView::listLeft()
 bool TesselView::listRight()
 {
     slotGetFreeStorage();
-    // The name filter stays as the last source listing or clearing left it.
     aimDirectory(destination.folder());
     const ListFill fill = refillPane(destination);
-    if (fill != FillUnreadable)
-        destination.list->headerItem()->setText(0, destination.folder());
+    destination.list->headerItem()->setText(0, destination.folder());
     return fill == FillDone;
 }
 
-// The directory object is left on "/" with a filter that matches no
-// picture; the next destination listing inherits that filter.
 void TesselView::clearPane(PicturePane &pane)
 {
-    setNameFilters({"*.xxx"});
     aimDirectory("/");
     pane.empty();
 }
@@ -170,7 +177,11 @@ void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)
         return;
     takeSelection(source, destination);
     destination.deleteButton->setEnabled(false);
-    showPreview(item->text(0));
+    // With several selected, the preview shows the one last clicked.
+    QTreeWidgetItem *current = source.list->currentItem();
+    showPreview((current && current->isSelected() ? current : item)->text(0));
+    if (source.selectedInOrder().size() > 1)
+        LeftCopyToolButton->setEnabled(true);
 }
 
 void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
@@ -241,29 +252,41 @@ void TesselView::setSourceButtons(bool picturesListed)
 
 bool TesselView::initMountState()
 {
-    mounted = listLeft();
+    const bool listed = listLeft();
+    mounted = listed || FlashCard::isMounted(data->mountPoint);
     setMountLook(mounted);
-    setSourceButtons(mounted);
+    setSourceButtons(listed);
     return mounted;
 }
 
+// The look and the flag follow what is mounted, not what the last call
+// answered: a failed unmount leaves the card in place, a failed mount
+// leaves nothing, and a card may have been mounted by someone else.
 void TesselView::slotToggleMount()
 {
     if (mounted) {
-        setMountLook(false);
         clearLeft();
+        unmountDevice();
+        mounted = FlashCard::isMounted(data->mountPoint);
+        setMountLook(mounted);
+        setSourceButtons(mounted && listLeft());
         if (!listRight())
             clearRight();
-        unmountDevice();
-        mounted = false;
         return;
     }
+    const QString before = source.folder();
     source.setFolder(data->mountPoint + "/" + data->flashPath);
-    emit cfgChanged();
-    setMountLook(true);
-    mountDevice();
-    dirTimer.start(700);
-    mounted = true;
+    const bool called = mountDevice() == 0;
+    mounted = FlashCard::isMounted(data->mountPoint);
+    setMountLook(mounted);
+    if (called)
+        emit cfgChanged();
+    if (mounted) {
+        dirTimer.start(700);
+        return;
+    }
+    source.setFolder(before);
+    listRight();
 }
 
 void TesselView::slotShowDir()
@@ -271,10 +294,10 @@ void TesselView::slotShowDir()
     if (listLeft()) {
         setSourceButtons(true);
     } else {
-        setMountLook(false);
+        mounted = FlashCard::isMounted(data->mountPoint);
+        setMountLook(mounted);
         setSourceButtons(false);
         clearLeft();
-        mounted = false;
     }
     const bool picturesListed = listRight();
     destination.deleteButton->setEnabled(picturesListed);
@@ -306,6 +329,8 @@ void TesselView::showFreeStorage()
 
 bool TesselView::stepThumbs(PicturePane &pane, bool start)
 {
+    if (copyJob->isRunning())
+        return false;
     if (!start)
         return pane.thumbnails().step();
     pane.thumbnails().start();
@@ -337,6 +362,7 @@ void TesselView::showRunsIn(progressEdit *window)
 void TesselView::slotCloseRequest()
 {
     runWindow->cancelAll();
+    copyJob->cancel();
 }
 
 // The PNG goes into a temporary file that replaces the thumbnail only once
@@ -386,7 +412,15 @@ void TesselView::slotShowFullPic()
 
 void TesselView::slotCopyToRight()
 {
-    if (!source.selectedItem())
+    const QList<QTreeWidgetItem *> selected = source.selectedInOrder();
+    if (selected.isEmpty())
+        return;
+    if (selected.size() > 1) {
+        copyMany(selected);
+        return;
+    }
+    if (!PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
+             .destinationUsable(destination.folder()))
         return;
     copyFile();
     listRight();
@@ -395,30 +429,85 @@ void TesselView::slotCopyToRight()
 void TesselView::copyFile()
 {
     const QTreeWidgetItem *selected = source.selectedItem();
-    if (!selected)
+    if (!selected || selected->text(0).isEmpty())
         return;
-    const QString name = selected->text(0);
-    if (name.isEmpty())
-        return;
+    PictureCopy copier(this, pictureBuffer, sizeof pictureBuffer);
+    if (copier.destinationUsable(destination.folder()))
+        copier.copy(source.folder(), destination.folder(), PicturePane::nativeName(selected));
+}
 
-    PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
-        .copy(source.pathOf(name), destination.pathOf(name));
+void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
+{
+    if (!PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
+             .destinationUsable(destination.folder()))
+        return;
+    QList<QByteArray> names;
+    int existing = 0;
+    for (const QTreeWidgetItem *item : items) {
+        names.append(PicturePane::nativeName(item));
+        if (PictureCopy::exists(destination.folder(), names.last()))
+            ++existing;
+    }
+    PictureCopy::Existing whenExisting = PictureCopy::Replace;
+    if (existing > 0 &&
+        !confirmed(tr("copy file"), tr("%1 of the %2 files exist!\noverwrite ?")
+                                        .arg(existing)
+                                        .arg(names.size())))
+        whenExisting = PictureCopy::Keep;
+
+    // The progress window is the job's alone.
+    runWindow->cancelAll();
+    setCopying(true);
+    progress->start(tr("copy files"), names.size());
+    progress->show();
+    copyJob->start(source.folder(), destination.folder(), names, whenExisting);
+}
+
+// While many pictures are copied nothing else may change the panes or
+// start a thumbnail run; afterwards every control is as it was.
+void TesselView::setCopying(bool on)
+{
+    const QList<QWidget *> controls = {
+        source.list,          destination.list,      LeftCopyToolButton,   LeftDeleteToolButton,
+        LeftChdirToolButton,  LeftThumbnailButton,   RightDeleteToolButton, RightChdirToolButton,
+        RightMkdirToolButton, RightThumbnailButton,  MountPushButton,      SetupToolButton};
+    if (on) {
+        enabledBeforeCopy.clear();
+        for (QWidget *control : controls) {
+            enabledBeforeCopy.append(control->isEnabled());
+            control->setEnabled(false);
+        }
+        return;
+    }
+    for (int i = 0; i < controls.size() && i < enabledBeforeCopy.size(); ++i)
+        controls.at(i)->setEnabled(enabledBeforeCopy.at(i));
+}
+
+void TesselView::slotCopyJobFinished()
+{
+    progress->hide();
+    setCopying(false);
+    listRight();
+}
+
+// Questions that delete default to No: Return alone never deletes.
+bool TesselView::confirmed(const QString &caption, const QString &text)
+{
+    return QMessageBox::information(this, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TesselView::slotDeleteLeft()
 {
     const QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
                          "\n path is \n" + source.folder();
-    if (QMessageBox::information(this, tr("delete all files"), text,
-                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (!confirmed(tr("delete all files"), text))
         return;
-    if (QMessageBox::information(this, tr("delete all files"), tr("really ?"),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-        for (int i = 0; i < source.list->topLevelItemCount(); ++i) {
-            const QString path = source.pathOf(source.list->topLevelItem(i)->text(0));
-            // What could not be removed shows in the relisting.
-            ::unlink(QFile::encodeName(path).constData());
-        }
+    if (confirmed(tr("delete all files"), tr("really ?"))) {
+        // What could not be removed shows in the relisting.
+        const Folder folder(source.folder());
+        for (int i = 0; i < source.list->topLevelItemCount(); ++i)
+            folder.remove(PicturePane::nativeName(source.list->topLevelItem(i)));
     }
     listLeft();
 }
@@ -428,11 +517,9 @@ void TesselView::slotDeleteRight()
     const QTreeWidgetItem *selected = destination.selectedItem();
     if (!selected)
         return;
-    const QString path = destination.pathOf(selected->text(0));
-    if (QMessageBox::information(this, tr("delete file"), path,
-                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (!confirmed(tr("delete file"), destination.pathOf(selected->text(0))))
         return;
-    ::unlink(QFile::encodeName(path).constData());
+    Folder(destination.folder()).remove(PicturePane::nativeName(selected));
     listRight();
 }
 

@@ -11,6 +11,7 @@
 #include "browser/picturepane.h"
 #include "widgets/widgettools.h"
 
+class CopyJob;
 class FullPic;
 class TesselData;
 class cfgEdit;
@@ -86,6 +87,7 @@ private slots:
     void slotChdirRight() override;
     void slotMkdirRight() override;
     void slotRightSelectionChanged(QTreeWidgetItem *item) override;
+    void slotCopyJobFinished();
 
 protected:
     TesselData *data;
@@ -129,10 +131,15 @@ private:
     void printUnsaved(const PicturePane &pane, const QString &name);
 
     bool acceptDirectory(const QString &dir);
+    bool confirmed(const QString &caption, const QString &text);
+    void copyMany(const QList<QTreeWidgetItem *> &items);
+    void setCopying(bool on);
 
     QPixmap loadedPic;
     QPixmap scaledPic;
     FlashCard card;
+    CopyJob *copyJob;
+    QList<bool> enabledBeforeCopy;
 };
 
 #endif

@@ -1,6 +1,9 @@
 #include "platform/folder.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <dirent.h>
@@ -58,6 +61,28 @@ bool Folder::entryNames(QList<QByteArray> *names) const
     ::closedir(dir);
     errno = err;
     return err == 0;
+}
+
+bool Folder::files(const QString &pattern, QList<File> *found) const
+{
+    found->clear();
+    QList<QByteArray> names;
+    if (!entryNames(&names))
+        return false;
+    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
+                                   QRegularExpression::CaseInsensitiveOption);
+    for (const QByteArray &name : names) {
+        struct stat st;
+        if (name.startsWith('.') || !match.match(displayName(name)).hasMatch() ||
+            !status(name, &st) || !S_ISREG(st.st_mode))
+            continue;
+        found->append({name, qint64(st.st_size)});
+    }
+    std::sort(found->begin(), found->end(), [](const File &a, const File &b) {
+        const int order = displayName(a.name).compare(displayName(b.name));
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    return true;
 }
 
 bool Folder::status(const QByteArray &name, struct stat *st, bool followLinks) const

@@ -35,6 +35,16 @@ public:
     // False when the folder cannot be read.
     bool entryNames(QList<QByteArray> *names) const;
 
+    struct File
+    {
+        QByteArray name;
+        qint64 size;
+    };
+    // The regular files (and links to them) whose shown name matches the
+    // wildcard `pattern`, case ignored; hidden ones left out. Ordered by
+    // shown name. False when the folder cannot be read.
+    bool files(const QString &pattern, QList<File> *found) const;
+
     bool status(const QByteArray &name, struct stat *st, bool followLinks = true) const;
     // A descriptor of the entry (openat); -1 on failure.
     int open(const QByteArray &name, int flags, mode_t mode = 0) const;

@@ -531,6 +531,30 @@ The directory stays as it was.</source>
 enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.
 Das Verzeichnis bleibt unverändert.</translation>
     </message>
+    <message>
+        <source>The destination directory
+%1
+is missing or cannot be read.
+Nothing was copied.</source>
+        <translation>Das Zielverzeichnis
+%1
+fehlt oder ist nicht lesbar.
+Nichts wurde kopiert.</translation>
+    </message>
+    <message>
+        <source>the picture changed while it was copied</source>
+        <translation>das Bild hat sich beim Kopieren geändert</translation>
+    </message>
+    <message>
+        <source>%1 of the %2 files exist!
+overwrite ?</source>
+        <translation>%1 der %2 Dateien existieren schon!
+Überschreiben?</translation>
+    </message>
+    <message>
+        <source>copy files</source>
+        <translation>Dateien kopieren</translation>
+    </message>
 </context>
 <context>
     <name>cfgEdit</name>
