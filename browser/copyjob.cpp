@@ -21,20 +21,22 @@ void CopyJob::start(const QString &from, const QString &to, const QList<QByteArr
     existing = whenExisting;
     next = 0;
     running = true;
+    stopRequested = false;
     ticker.start(0);
 }
 
+// Asked for while a file is copied (its boxes run the event loop) or
+// between files: either way the next step ends the job.
 void CopyJob::cancel()
 {
-    if (running)
-        finish();
+    stopRequested = running;
 }
 
 void CopyJob::step()
 {
     if (!running)
         return;
-    if (next >= names.size()) {
+    if (stopRequested || next >= names.size()) {
         finish();
         return;
     }
@@ -51,5 +53,6 @@ void CopyJob::finish()
 {
     ticker.stop();
     running = false;
+    stopRequested = false;
     emit finished();
 }

@@ -41,6 +41,7 @@ private:
     PictureCopy::Existing existing = PictureCopy::Keep;
     int next = 0;
     bool running = false;
+    bool stopRequested = false;
 };
 
 #endif

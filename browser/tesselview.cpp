@@ -361,8 +361,12 @@ void TesselView::showRunsIn(progressEdit *window)
 
 void TesselView::slotCloseRequest()
 {
-    runWindow->cancelAll();
-    copyJob->cancel();
+    // A copy of many has the window to itself; it hides the window when it
+    // has stopped after the current file.
+    if (copyJob->isRunning())
+        copyJob->cancel();
+    else
+        runWindow->cancelAll();
 }
 
 // The PNG goes into a temporary file that replaces the thumbnail only once
@@ -370,8 +374,10 @@ void TesselView::slotCloseRequest()
 // that the preview would later show as the picture.
 bool TesselView::saveThumb(const QString &dir, const QString &name, const QPixmap *picture)
 {
-    // Usually there already; a failure shows as a failed save below.
-    mkpath(thumbDir(dir));
+    // Usually there already; a failure shows as a failed save below. A
+    // relative folder counts from the working directory, as every other
+    // path does, not from the folder last listed.
+    QDir().mkpath(thumbDir(dir));
     if (!picture)
         return false;
     QSaveFile file(thumbName(dir, name));
@@ -524,9 +530,17 @@ void TesselView::slotDeleteRight()
 }
 
 // The folder becomes a setting that the settings file must give back
-// unchanged at the next start.
+// unchanged at the next start, and a path that reaches the folder.
 bool TesselView::acceptDirectory(const QString &dir)
 {
+    if (!Folder::isPlainPath(dir)) {
+        QMessageBox::information(this, tr("change directory"),
+                                 tr("The path\n%1\nholds a name that is not valid UTF-8.\n"
+                                    "The directory stays as it was.")
+                                     .arg(dir),
+                                 QMessageBox::Ok);
+        return false;
+    }
     if (TesselIOCfg::isStorable(dir))
         return true;
     QMessageBox::information(this, tr("change directory"),

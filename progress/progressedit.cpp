@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -129,4 +130,13 @@ void progressEdit::closeEvent(QCloseEvent *e)
     // Only the owner may end the job and hide the window.
     e->ignore();
     emit closeRequest();
+}
+
+void progressEdit::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        emit closeRequest();
+        return;
+    }
+    ProgressDlg::keyPressEvent(e);
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QCloseEvent;
+class QKeyEvent;
 
 // The progress window of a job processed one file at a time. It forecasts
 // the seconds to go from two measurements (an early one and one at half
@@ -35,6 +36,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    // Escape asks to stop, as closing the window does.
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void beginMeasurement(int cnt);

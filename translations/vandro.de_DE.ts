@@ -555,6 +555,16 @@ overwrite ?</source>
         <source>copy files</source>
         <translation>Dateien kopieren</translation>
     </message>
+    <message>
+        <source>The path
+%1
+holds a name that is not valid UTF-8.
+The directory stays as it was.</source>
+        <translation>Der Pfad
+%1
+enthält einen Namen, der kein gültiges UTF-8 ist.
+Das Verzeichnis bleibt unverändert.</translation>
+    </message>
 </context>
 <context>
     <name>cfgEdit</name>
