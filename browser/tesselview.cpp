@@ -24,6 +24,7 @@
 #include "fullpic/fullpic.h"
 #include "imaging/pictureloader.h"
 #include "platform/folder.h"
+#include "platform/reachablepath.h"
 #include "platform/systemcalls.h"
 #include "progress/progressedit.h"
 
@@ -209,7 +210,9 @@ void TesselView::showPreview(const QString &name)
     const QPixmap *picture = loadSmallPic(pane->folder(), name, true);
     if (!picture)
         return;
-    currentPicture = pane->pathOf(name);
+    // Full-screen reaches the very file the preview showed.
+    previewed = std::make_unique<ReachablePath>(pane->folder(), name);
+    currentPicture = previewed->path();
     PixmapLabel->setPixmap(*picture);
     for (QToolButton *button : pictureButtons)
         button->setEnabled(true);
@@ -226,8 +229,9 @@ QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool 
     }
 
     const QString path = dir + "/" + name;
+    const ReachablePath picture(dir, name);
     scaledPic = QPixmap::fromImage(
-        PictureLoader::loadScaled(path, QSize(data->previewWidth, data->previewHeight)));
+        PictureLoader::loadScaled(picture.path(), QSize(data->previewWidth, data->previewHeight)));
     if (scaledPic.isNull()) {
         printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
         fflush(stdout);

@@ -6,12 +6,15 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 #include "browser/flashcard.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
 #include "widgets/widgettools.h"
 
 class CopyJob;
+class ReachablePath;
 class FullPic;
 class TesselData;
 class cfgEdit;
@@ -139,6 +142,7 @@ private:
     QPixmap scaledPic;
     FlashCard card;
     CopyJob *copyJob;
+    std::unique_ptr<ReachablePath> previewed;
     QList<bool> enabledBeforeCopy;
 };
 
