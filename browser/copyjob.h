@@ -9,9 +9,13 @@
 
 #include "browser/picturecopy.h"
 
+class progressEdit;
+
 // Copies many pictures, one per turn of the event loop, so that the
 // progress window stays live and a cancel stops after the current file.
-// Every file goes through PictureCopy; the first failure ends the job
+// Before it starts it asks once about the files that exist; while it runs
+// the controls it was given are disabled and the progress window is its
+// own. Every file goes through PictureCopy; the first failure ends the job
 // after its box, and what was copied stays.
 class CopyJob : public QObject
 {
@@ -19,8 +23,12 @@ class CopyJob : public QObject
 public:
     CopyJob(QWidget *parent, char *buffer, std::size_t bufferSize);
 
-    void start(const QString &fromDir, const QString &toDir, const QList<QByteArray> &names,
-               PictureCopy::Existing existing);
+    // Disabled while the job runs, given back as they were.
+    void holdWhileRunning(const QList<QWidget *> &controls) { held = controls; }
+
+    // False when nothing started (the destination folder was refused).
+    bool start(const QString &fromDir, const QString &toDir, const QList<QByteArray> &names,
+               progressEdit *window);
     void cancel();
     bool isRunning() const { return running; }
 
@@ -30,14 +38,20 @@ signals:
     void finished();
 
 private:
+    PictureCopy::Existing askAboutExisting() const;
+    void hold(bool on);
     void step();
     void finish();
 
+    QWidget *parentWidget;
     PictureCopy copier;
     QTimer ticker;
     QString fromDir;
     QString toDir;
     QList<QByteArray> names;
+    progressEdit *window = nullptr;
+    QList<QWidget *> held;
+    QList<bool> enabledBefore;
     PictureCopy::Existing existing = PictureCopy::Keep;
     int next = 0;
     bool running = false;

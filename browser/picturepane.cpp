@@ -57,6 +57,19 @@ void PicturePane::fill(const QList<Folder::File> &files)
     }
 }
 
+// Read by descriptor and byte names, so that a name that is not UTF-8 is
+// listed, and acted on, as the very file it is.
+bool PicturePane::refill(const QString &pattern)
+{
+    QList<Folder::File> files;
+    if (!Folder(dir).files(pattern, &files)) {
+        empty();
+        return false;
+    }
+    fill(files);
+    return !files.isEmpty();
+}
+
 QByteArray PicturePane::nativeName(const QTreeWidgetItem *item)
 {
     return item->data(0, Qt::UserRole).toByteArray();

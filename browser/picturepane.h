@@ -68,6 +68,10 @@ public:
     // file's name (undecodable bytes as U+FFFD) and keeps the name's bytes.
     void empty();
     void fill(const QList<Folder::File> &files);
+    // Lists the folder's files that match `pattern`; true when there are
+    // any. A folder that cannot be read shows nothing: never the names of
+    // the folder shown before, which a delete would then act on.
+    bool refill(const QString &pattern);
     // The file's name as the file system holds it.
     static QByteArray nativeName(const QTreeWidgetItem *item);
 

@@ -60,7 +60,13 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       copyJob(new CopyJob(this, pictureBuffer, sizeof pictureBuffer))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(copyJob, &CopyJob::finished, this, &TesselView::slotCopyJobFinished);
+    // While many pictures are copied nothing may change the panes or start
+    // a thumbnail run.
+    copyJob->holdWhileRunning({source.list, destination.list, LeftCopyToolButton,
+                               LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton,
+                               RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
+                               RightThumbnailButton, MountPushButton, SetupToolButton});
+    connect(copyJob, &CopyJob::finished, this, &TesselView::listRight);
     setAllWidgetsFont("helvetica", 8);
     mounted = false;
 
@@ -87,7 +93,6 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
-    connect(copyJob, &CopyJob::progressed, progress, &progressEdit::update);
     showRunsIn(progress);
     progress->hide();
 
@@ -114,47 +119,21 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
     return thumbDir(dir) + "/" + name + ".png";
 }
 
-void TesselView::aimDirectory(const QString &path)
-{
-    setFilter(QDir::Files);
-    setSorting(QDir::Name);
-    setPath(path);
-}
-
-// Read by descriptor and byte names, so that a name that is not UTF-8 is
-// listed, and acted on, as the very file it is. A folder that cannot be
-// read shows nothing: never the names of the folder shown before.
-TesselView::ListFill TesselView::refillPane(PicturePane &pane)
-{
-    const Folder folder(pane.folder());
-    QList<Folder::File> files;
-    if (!folder.files("*." + data->fileExt, &files)) {
-        pane.empty();
-        return FillUnreadable;
-    }
-    pane.fill(files);
-    return files.isEmpty() ? FillEmpty : FillDone;
-}
-
 bool TesselView::listLeft()
 {
-    setNameFilters({"*." + data->fileExt});
-    aimDirectory(source.folder());
-    return refillPane(source) == FillDone;
+    return source.refill("*." + data->fileExt);
 }
 
 bool TesselView::listRight()
 {
     slotGetFreeStorage();
-    aimDirectory(destination.folder());
-    const ListFill fill = refillPane(destination);
+    const bool listed = destination.refill("*." + data->fileExt);
     destination.list->headerItem()->setText(0, destination.folder());
-    return fill == FillDone;
+    return listed;
 }
 
 void TesselView::clearPane(PicturePane &pane)
 {
-    aimDirectory("/");
     pane.empty();
 }
 
@@ -446,58 +425,14 @@ void TesselView::copyFile()
         copier.copy(source.folder(), destination.folder(), PicturePane::nativeName(selected));
 }
 
+// The progress window is the job's alone: runs going on stop first.
 void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
 {
-    if (!PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
-             .destinationUsable(destination.folder()))
-        return;
     QList<QByteArray> names;
-    int existing = 0;
-    for (const QTreeWidgetItem *item : items) {
+    for (const QTreeWidgetItem *item : items)
         names.append(PicturePane::nativeName(item));
-        if (PictureCopy::exists(destination.folder(), names.last()))
-            ++existing;
-    }
-    PictureCopy::Existing whenExisting = PictureCopy::Replace;
-    if (existing > 0 &&
-        !confirmed(tr("copy file"), tr("%1 of the %2 files exist!\noverwrite ?")
-                                        .arg(existing)
-                                        .arg(names.size())))
-        whenExisting = PictureCopy::Keep;
-
-    // The progress window is the job's alone.
     runWindow->cancelAll();
-    setCopying(true);
-    progress->start(tr("copy files"), names.size());
-    progress->show();
-    copyJob->start(source.folder(), destination.folder(), names, whenExisting);
-}
-
-// While many pictures are copied nothing else may change the panes or
-// start a thumbnail run; afterwards every control is as it was.
-void TesselView::setCopying(bool on)
-{
-    const QList<QWidget *> controls = {
-        source.list,          destination.list,      LeftCopyToolButton,   LeftDeleteToolButton,
-        LeftChdirToolButton,  LeftThumbnailButton,   RightDeleteToolButton, RightChdirToolButton,
-        RightMkdirToolButton, RightThumbnailButton,  MountPushButton,      SetupToolButton};
-    if (on) {
-        enabledBeforeCopy.clear();
-        for (QWidget *control : controls) {
-            enabledBeforeCopy.append(control->isEnabled());
-            control->setEnabled(false);
-        }
-        return;
-    }
-    for (int i = 0; i < controls.size() && i < enabledBeforeCopy.size(); ++i)
-        controls.at(i)->setEnabled(enabledBeforeCopy.at(i));
-}
-
-void TesselView::slotCopyJobFinished()
-{
-    progress->hide();
-    setCopying(false);
-    listRight();
+    copyJob->start(source.folder(), destination.folder(), names, progress);
 }
 
 // Questions that delete default to No: Return alone never deletes.

@@ -90,7 +90,6 @@ private slots:
     void slotChdirRight() override;
     void slotMkdirRight() override;
     void slotRightSelectionChanged(QTreeWidgetItem *item) override;
-    void slotCopyJobFinished();
 
 protected:
     TesselData *data;
@@ -115,11 +114,6 @@ protected:
     char pictureBuffer[4097];
 
 private:
-    enum ListFill { FillEmpty, FillDone, FillUnreadable };
-    // The one directory object lists both panes; each listing sets what it
-    // needs and inherits the rest.
-    void aimDirectory(const QString &path);
-    ListFill refillPane(PicturePane &pane);
     void clearPane(PicturePane &pane);
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
@@ -136,14 +130,12 @@ private:
     bool acceptDirectory(const QString &dir);
     bool confirmed(const QString &caption, const QString &text);
     void copyMany(const QList<QTreeWidgetItem *> &items);
-    void setCopying(bool on);
 
     QPixmap loadedPic;
     QPixmap scaledPic;
     FlashCard card;
     CopyJob *copyJob;
     std::unique_ptr<ReachablePath> previewed;
-    QList<bool> enabledBeforeCopy;
 };
 
 #endif
