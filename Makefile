@@ -6,32 +6,45 @@ FUZZ_SECONDS ?= 60
 BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps configure build run test test-asan bench fuzz package clean
 
 all: build
 
+# Each target names the packages it needs beyond the common ones; GNU make
+# hands a target's EXTRA_PACKAGES down to its prerequisites.
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh $(EXTRA_PACKAGES)
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+# Everything: the program, the tests and the benchmarks.
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# A first start needs only the program and its translations. Without a
+# display it runs on a virtual one, reached through a local VNC server.
+run: EXTRA_PACKAGES = $(if $(DISPLAY)$(WAYLAND_DISPLAY)$(QT_QPA_PLATFORM),,xvfb x11vnc)
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tessel
 	scripts/run.sh $(BUILD)
 
-test: build
+test: EXTRA_PACKAGES = desktop-file-utils appstream
+test: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tessel tessel_tests
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The same tests built with AddressSanitizer (leaks included) and
+# UndefinedBehaviorSanitizer.
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON -DTESSEL_BUILD_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	UBSAN_OPTIONS=print_stacktrace=1 \
 	    ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-bench: build
-	@scripts/install-deps.sh libjpeg-turbo-progs libvips-tools
+bench: EXTRA_PACKAGES = libjpeg-turbo-progs libvips-tools libimage-exiftool-perl
+bench: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tessel_benchmarks
 	cd $(BUILD) && for b in bench/bench_*; do \
 	    if [ -f "$$b" ] && [ -x "$$b" ]; then QT_QPA_PLATFORM=offscreen "$$b" || exit 1; fi; \
 	done
@@ -44,6 +57,13 @@ fuzz: deps
 	    -DCMAKE_CXX_COMPILER=clang++ -DTESSEL_FUZZ=ON -DTESSEL_BUILD_TESTS=OFF -DTESSEL_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_settings fuzz_pictures
 	scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A Debian package of the program in $(BUILD) (dpkg-shlibdeps finds its
+# dependencies; it needs dpkg-dev and file).
+package: EXTRA_PACKAGES = dpkg-dev file
+package: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tessel
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,27 +1,48 @@
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+#include <memory>
+
+#include "app/installlayout.h"
 #include "app/tesselapp.h"
 #include "platform/qpeapplication.h"
 
 int main(int argc, char **argv)
 {
-    QPEApplication *app = new QPEApplication(argc, argv, QPEApplication::GuiClient);
+    // Declared in the order of creation, so they go in reverse: the window,
+    // then the translators, and the application object last.
+    auto app = std::make_unique<QPEApplication>(argc, argv, QPEApplication::GuiClient);
+    const InstallLayout layout(QCoreApplication::applicationDirPath());
 
-    // A missing translation only leaves the texts untranslated.
-    QTranslator *translator = new QTranslator(nullptr);
-    static_cast<void>(translator->load(QString("vandro.") + QLocale::system().name(), "."));
-    app->installTranslator(translator);
+    const QString settingsFolder = layout.settingsFolder();
+    if (!settingsFolder.isEmpty()) {
+        QDir().mkpath(settingsFolder);
+        qputenv("TESSELCFG", QFile::encodeName(settingsFolder));
+    }
 
-    TesselApp *window = new TesselApp(nullptr, nullptr);
-    app->setMainWidget(window);
+    // A missing translation only leaves the texts untranslated. Qt's own
+    // goes in first, so that ours wins where both translate a text.
+    const QString locale = QLocale::system().name();
+    auto qtTranslator = std::make_unique<QTranslator>(nullptr);
+    static_cast<void>(qtTranslator->load("qtbase_" + locale,
+                                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    app->installTranslator(qtTranslator.get());
+    auto translator = std::make_unique<QTranslator>(nullptr);
+    for (const QString &dir : layout.translationDirs()) {
+        if (translator->load(QString("vandro.") + locale, dir))
+            break;
+    }
+    app->installTranslator(translator.get());
+
+    auto window = std::make_unique<TesselApp>(nullptr, nullptr);
+    app->setMainWidget(window.get());
     window->show();
     window->showMaximized();
-    QObject::connect(app, &QGuiApplication::lastWindowClosed, app, &QCoreApplication::quit);
+    QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(),
+                     &QCoreApplication::quit);
 
-    const int result = app->exec();
-    delete window;
-    delete translator;
-    delete app;
-    return result;
+    return app->exec();
 }

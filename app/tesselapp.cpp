@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include <cstdio>
 
@@ -17,7 +19,7 @@ const int bottomStrip = 10;
 }
 
 TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
-    : QMainWindow(parent, f), view(nullptr), data(nullptr), ioCfg(nullptr)
+    : QMainWindow(parent, f), view(nullptr)
 {
     if (name)
         setObjectName(name);
@@ -28,25 +30,32 @@ TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
     initView();
     view->setGeometry(0, 10, view->width(), view->height());
     setMinimumSize(view->minimumWidth() + bottomStrip, view->minimumHeight() + bottomStrip);
+    // Without a window manager nothing maximises the window: it keeps this size.
+    resize(data->screenWidth, data->screenHeight);
     showMaximized();
     connect(view, &TesselView::cfgChanged, this, &TesselApp::slotCfgChanged);
+    // Nor is there a close button then; the keyboard reaches the quit procedure.
+    auto *quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quitKey, &QShortcut::activated, this, &TesselApp::slotFileQuit);
 }
 
 TesselApp::~TesselApp()
 {
-    delete ioCfg;
+    // The browser and its dialogs point at the settings, which this window
+    // owns: they go first, not later with the other child widgets.
+    delete view;
 }
 
 void TesselApp::initData()
 {
-    data = new TesselData();
-    ioCfg = new TesselIOCfg(data);
+    data = std::make_unique<TesselData>();
+    ioCfg = std::make_unique<TesselIOCfg>(data.get());
     loadCfg();
 }
 
 void TesselApp::initView()
 {
-    view = new TesselView(this, data, data->flashPath, data->fileExt);
+    view = new TesselView(this, data.get(), data->flashPath, data->fileExt);
     view->show();
 }
 

@@ -3,6 +3,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class QCloseEvent;
 class QResizeEvent;
 class TesselView;
@@ -19,7 +21,7 @@ public:
     ~TesselApp() override;
 
     bool loadCfg();
-    TesselData *settings() const { return data; }
+    TesselData *settings() const { return data.get(); }
     TesselView *browser() const { return view; }
 
 protected:
@@ -39,8 +41,8 @@ private:
     bool querySaveOnQuit();
 
     TesselView *view;
-    TesselData *data;
-    TesselIOCfg *ioCfg;
+    std::unique_ptr<TesselData> data;
+    std::unique_ptr<TesselIOCfg> ioCfg;
 };
 
 #endif

@@ -1,6 +1,7 @@
-// Preview of 12-megapixel photos: the browser's own path against a full
+// Preview of 12-megapixel photos: the loader's own path against a full
 // decode followed by scaling, and against libjpeg's command-line decoder at
-// 1/8 scale (the floor for any JPEG preview).
+// 1/8 scale (the floor for any JPEG preview that decodes the photo). Camera
+// photos carry an embedded thumbnail, plain ones do not.
 
 #include <QApplication>
 #include <QFileInfo>
@@ -10,13 +11,13 @@
 #include <cstdio>
 
 #include "bench/benchutils.h"
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
+#include "imaging/pictureloader.h"
 
 namespace {
 
 const int photoCount = 6;
 const int runs = 5;
+const QSize previewSize(100, 75);
 
 double straightforwardMs(const QString &path)
 {
@@ -32,34 +33,19 @@ double straightforwardMs(const QString &path)
         runs);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+void compare(const char *title, const QStringList &photos)
 {
-    QApplication app(argc, argv);
-    const QStringList photos = BenchUtils::makePhotos("/tmp/tessel-bench-photos", photoCount);
-    if (photos.isEmpty())
-        return 1;
-    const QString dir = QFileInfo(photos.first()).absolutePath();
-
-    TesselData data;
-    data.leftPath = dir;
-    data.rightPath = dir;
-    data.fileExt = "jpg";
-    TesselView view(nullptr, &data, data.flashPath, data.fileExt);
-
     const bool haveDjpeg = BenchUtils::toolInstalled("djpeg");
-    printf("preview of %d photos (4000x3000 JPEG) at %dx%d, best of %d runs, ms\n",
-           int(photos.size()), data.previewWidth, data.previewHeight, runs);
-    printf("%-14s %9s %9s %9s %12s %14s\n", "photo", "ours", "straight", "djpeg",
-           "ours/djpeg", "straight/ours");
+    printf("\n%s: preview of %d photos (4000x3000 JPEG) at %dx%d, best of %d runs, ms\n", title,
+           int(photos.size()), previewSize.width(), previewSize.height(), runs);
+    printf("%-14s %9s %9s %9s %12s %14s\n", "photo", "ours", "straight", "djpeg", "ours/djpeg",
+           "straight/ours");
 
     double oursTotal = 0, straightTotal = 0, djpegTotal = 0;
     for (const QString &path : photos) {
-        const QString name = QFileInfo(path).fileName();
         const double ours = BenchUtils::bestMs(
             [&] {
-                if (!view.loadSmallPic(dir, name, true))
+                if (PictureLoader::loadPreview(path, previewSize).isNull())
                     fprintf(stderr, "our preview of %s failed\n", qPrintable(path));
             },
             runs);
@@ -71,18 +57,25 @@ int main(int argc, char **argv)
         oursTotal += ours;
         straightTotal += straight;
         djpegTotal += tool;
-        if (haveDjpeg)
-            printf("%-14s %9.1f %9.1f %9.1f %12.2f %14.1f\n", qPrintable(name), ours, straight,
-                   tool, ours / tool, straight / ours);
-        else
-            printf("%-14s %9.1f %9.1f %9s %12s %14.1f\n", qPrintable(name), ours, straight, "-",
-                   "-", straight / ours);
+        printf("%-14s %9.2f %9.1f %9.1f %12.3f %14.1f\n", qPrintable(QFileInfo(path).fileName()),
+               ours, straight, tool, haveDjpeg ? ours / tool : 0.0, straight / ours);
     }
-    if (haveDjpeg)
-        printf("%-14s %9.1f %9.1f %9.1f %12.2f %14.1f\n", "total", oursTotal, straightTotal,
-               djpegTotal, oursTotal / djpegTotal, straightTotal / oursTotal);
-    else
-        printf("%-14s %9.1f %9.1f %9s %12s %14.1f\n(djpeg not installed)\n", "total", oursTotal,
-               straightTotal, "-", "-", straightTotal / oursTotal);
+    printf("%-14s %9.2f %9.1f %9.1f %12.3f %14.1f\n", "total", oursTotal, straightTotal,
+           djpegTotal, haveDjpeg ? oursTotal / djpegTotal : 0.0, straightTotal / oursTotal);
+    if (!haveDjpeg)
+        printf("(djpeg not installed: its columns are 0)\n");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList plain = BenchUtils::makePhotos("/tmp/tessel-bench-photos", photoCount);
+    const QStringList camera = BenchUtils::makeCameraPhotos("/tmp/tessel-bench-camera", photoCount);
+    if (plain.isEmpty() || camera.isEmpty())
+        return 1;
+    compare("camera photos, embedded thumbnail", camera);
+    compare("plain photos, decoded", plain);
     return 0;
 }

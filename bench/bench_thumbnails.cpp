@@ -1,7 +1,7 @@
 // Thumbnails of 12-megapixel photos: one step of the browser's run (decode
 // at the preview size, write the PNG) against a full decode with scaling,
 // against vipsthumbnail (one call for all photos) and against libjpeg's
-// djpeg at 1/8 scale; then the longest event-loop stall during a real run.
+// djpeg at 1/8 scale.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QToolButton>
 #include <QTransform>
 
 #include <algorithm>
@@ -64,28 +62,6 @@ double straightforwardMs(const QString &path, const QString &out)
         runs);
 }
 
-// The longest gap between two turns of the event loop while the browser
-// runs through all photos on its own timer.
-double longestStallMs(Browser &view)
-{
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    probe.setTimerType(Qt::PreciseTimer);
-    probe.start(1);
-    clock.start();
-    view.LeftThumbnailButton->click();
-    while (view.srcThumbTimer.isActive())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return longest / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -95,19 +71,11 @@ int main(int argc, char **argv)
     if (photos.isEmpty())
         return 1;
 
-    // Links keep the photos' own folder free of thumbnails, which the
-    // preview benchmark would otherwise read instead of the photos.
     QTemporaryDir work;
     const QString dir = work.path() + "/photos";
     const QString out = work.path() + "/out";
-    QDir().mkpath(dir);
     QDir().mkpath(out);
-    QStringList linked;
-    for (const QString &path : photos) {
-        const QString link = dir + "/" + QFileInfo(path).fileName();
-        QFile::link(path, link);
-        linked << link;
-    }
+    const QStringList linked = BenchUtils::linkInto(dir, photos);
 
     TesselData data;
     data.leftPath = dir;
@@ -156,8 +124,6 @@ int main(int argc, char **argv)
     if (!haveVips || !haveDjpeg)
         printf("(a column of 0.0: the tool is not installed)\n");
 
-    const double stall = longestStallMs(view);
-    printf("\nlongest event-loop stall during a run: %.1f ms (slowest single step %.1f ms)\n", stall,
-           slowestStep);
+    printf("slowest single step %.1f ms (bench_thumbnailrun times whole runs)\n", slowestStep);
     return 0;
 }

@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -67,6 +69,68 @@ inline QStringList makePhotos(const QString &dir, int count)
         paths << path;
     }
     return paths;
+}
+
+inline bool toolInstalled(const QString &program);
+inline bool runTool(const QString &program, const QStringList &args);
+
+// Adds what a camera writes into a photo: a 160 x 120 EXIF thumbnail and
+// the orientation tag. Needs exiftool (Debian: libimage-exiftool-perl).
+inline bool addCameraExif(const QString &path, int orientation)
+{
+    QImageReader reader(path);
+    reader.setScaledSize(QSize(160, 120));
+    const QString thumbnail = path + ".thumb.jpg";
+    if (!reader.read().save(thumbnail, "JPEG", 85))
+        return false;
+    const bool written = runTool("exiftool", {"-q", "-overwrite_original",
+                                              "-ThumbnailImage<=" + thumbnail,
+                                              QString("-Orientation#=%1").arg(orientation), path});
+    QFile::remove(thumbnail);
+    return written;
+}
+
+// `count` camera photos in `dir`, copies of the photos of makePhotos with
+// an embedded thumbnail; every third one is a portrait, stored turned.
+// Made once and kept between runs. Empty when exiftool is missing.
+inline QStringList makeCameraPhotos(const QString &dir, int count)
+{
+    if (!toolInstalled("exiftool")) {
+        fprintf(stderr, "exiftool is not installed (make bench installs it)\n");
+        return {};
+    }
+    const QStringList plain = makePhotos("/tmp/tessel-bench-photos", std::min(count, 6));
+    if (plain.isEmpty())
+        return {};
+    QDir().mkpath(dir);
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        const QString path = QString("%1/camera_%2.jpg").arg(dir).arg(i + 1, 2, 10, QChar('0'));
+        if (!QFile::exists(path) &&
+            !(QFile::copy(plain[i % plain.size()], path) &&
+              addCameraExif(path, i % 3 == 2 ? 6 : 1))) {
+            fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            QFile::remove(path);
+            continue;
+        }
+        paths << path;
+    }
+    return paths;
+}
+
+// Links to `photos` in `dir`: a run's thumbnails then go into `dir`, and
+// the photos' own folder stays free of thumbnails, which the preview
+// benchmark would otherwise read instead of the photos.
+inline QStringList linkInto(const QString &dir, const QStringList &photos)
+{
+    QDir().mkpath(dir);
+    QStringList linked;
+    for (const QString &path : photos) {
+        const QString link = dir + "/" + QFileInfo(path).fileName();
+        QFile::link(path, link);
+        linked << link;
+    }
+    return linked;
 }
 
 // Best of `runs` wall-clock timings of `work`, in milliseconds.

@@ -17,7 +17,19 @@ const unsigned long mountMagic = 0xC0ED0000UL;
 
 } // namespace
 
-FlashCard::FlashCard(QWidget *parent) : parent(parent), deviceBuffer(), mountPointBuffer() {}
+FlashCard::FlashCard(QWidget *parent) : parent(parent), deviceBuffer(), mountPointBuffer()
+{
+    QObject::connect(&udisks, &UDisksClient::mountFinished, &udisks,
+                     [this](const QString &, const QString &error) {
+                         if (!error.isEmpty())
+                             showServiceFailure(tr("mount flashdisk"), error);
+                     });
+    QObject::connect(&udisks, &UDisksClient::unmountFinished, &udisks,
+                     [this](const QString &error) {
+                         if (!error.isEmpty())
+                             showServiceFailure(tr("unmount flashdisk"), error);
+                     });
+}
 
 QString FlashCard::failureText(const QString &systemText, int err)
 {
@@ -32,8 +44,27 @@ void FlashCard::showCallFailure(const QString &caption)
                              QMessageBox::Ok);
 }
 
+void FlashCard::showServiceFailure(const QString &caption, const QString &error)
+{
+    QMessageBox::information(parent, caption, tr("no success") + "\n" + error, QMessageBox::Ok);
+    // The card may well be mounted now (unmounting refused, or the desktop
+    // was quicker): look, so that the browser shows the truth.
+    udisks.findMountPoint(serviceDevice);
+}
+
+void FlashCard::findMountPoint(const QString &device)
+{
+    if (UDisksClient::serviceAvailable())
+        udisks.findMountPoint(device);
+}
+
 int FlashCard::mount(const QString &device, const QString &mountPoint)
 {
+    if (UDisksClient::serviceAvailable()) {
+        serviceDevice = device;
+        udisks.mount(device);
+        return started;
+    }
     const QByteArray deviceName = QFile::encodeName(device);
     const QByteArray mountPointName = QFile::encodeName(mountPoint);
     // A cut-off name would mount the wrong device or on the wrong directory.
@@ -62,8 +93,13 @@ int FlashCard::mount(const QString &device, const QString &mountPoint)
     return -1;
 }
 
-int FlashCard::unmount(const QString &mountPoint)
+int FlashCard::unmount(const QString &device, const QString &mountPoint)
 {
+    if (UDisksClient::serviceAvailable()) {
+        serviceDevice = device;
+        udisks.unmount(device);
+        return started;
+    }
     if (SystemCalls::instance()->umount(QFile::encodeName(mountPoint).constData()) == 0)
         return 0;
     const int err = errno;

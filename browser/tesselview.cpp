@@ -1,13 +1,11 @@
 #include "browser/tesselview.h"
 
 #include <QFile>
-#include <QImageWriter>
 #include <QLCDNumber>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -82,7 +80,10 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
 
+    connect(&card.service(), &UDisksClient::mountFinished, this, &TesselView::cardMounted);
+    connect(&card.service(), &UDisksClient::mountPointFound, this, &TesselView::cardFoundMounted);
     initMountState();
+    card.findMountPoint(data->device);
     listRight();
 
     // Both dialogs show themselves maximised when built; they wait hidden.
@@ -187,8 +188,11 @@ void TesselView::showPreview(const QString &name)
     if (!pane)
         return;
     const QPixmap *picture = loadSmallPic(pane->folder(), name, true);
-    if (!picture)
+    if (!picture) {
+        // The previous photo would pass for the selected one.
+        PixmapLabel->clear();
         return;
+    }
     // Full-screen reaches the very file the preview showed.
     previewed = std::make_unique<ReachablePath>(pane->folder(), name);
     currentPicture = previewed->path();
@@ -199,18 +203,17 @@ void TesselView::showPreview(const QString &name)
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
 {
+    const QString path = dir + "/" + name;
     if (useThumb) {
-        const QString thumb = thumbName(dir, name);
-        loadedPic = QPixmap::fromImage(
-            PictureLoader::loadScaled(thumb, PictureLoader::pictureSize(thumb)));
+        loadedPic = QPixmap::fromImage(ThumbnailFile::load(thumbName(dir, name), path));
         if (!loadedPic.isNull())
             return &loadedPic;
     }
 
-    const QString path = dir + "/" + name;
     const ReachablePath picture(dir, name);
+    scaledFrom = ThumbnailFile::stampOf(picture.path());
     scaledPic = QPixmap::fromImage(
-        PictureLoader::loadScaled(picture.path(), QSize(data->previewWidth, data->previewHeight)));
+        PictureLoader::loadPreview(picture.path(), QSize(data->previewWidth, data->previewHeight)));
     if (scaledPic.isNull()) {
         printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
         fflush(stdout);
@@ -249,8 +252,9 @@ void TesselView::slotToggleMount()
 {
     if (mounted) {
         clearLeft();
-        unmountDevice();
-        mounted = FlashCard::isMounted(data->mountPoint);
+        // The service unmounts for sure or says why; the kernel call is
+        // followed by a look at what it left.
+        mounted = unmountDevice() != FlashCard::started && FlashCard::isMounted(cardMountPoint());
         setMountLook(mounted);
         setSourceButtons(mounted && listLeft());
         if (!listRight())
@@ -259,10 +263,17 @@ void TesselView::slotToggleMount()
     }
     const QString before = source.folder();
     source.setFolder(data->mountPoint + "/" + data->flashPath);
-    const bool called = mountDevice() == 0;
+    const int result = mountDevice();
+    if (result == FlashCard::started) {
+        // The service answers later (cardMounted), which then writes the
+        // settings.
+        setMountLook(true);
+        mounted = true;
+        return;
+    }
     mounted = FlashCard::isMounted(data->mountPoint);
     setMountLook(mounted);
-    if (called)
+    if (result == 0)
         emit cfgChanged();
     if (mounted) {
         dirTimer.start(700);
@@ -272,12 +283,41 @@ void TesselView::slotToggleMount()
     listRight();
 }
 
+void TesselView::cardMounted(const QString &mountPoint)
+{
+    if (!mountPoint.isEmpty()) {
+        cardFoundMounted(mountPoint);
+        emit cfgChanged();
+    }
+    slotShowDir();
+}
+
+// The service knows best where the card is, whatever the settings say.
+void TesselView::cardFoundMounted(const QString &mountPoint)
+{
+    if (mountPoint.isEmpty())
+        return;
+    source.setFolder(mountPoint + "/" + data->flashPath);
+    if (initMountState())
+        slotGetFreeStorage();
+}
+
+// Where the card is: the source folder without the picture folder on it
+// (the service may have mounted it elsewhere than the setting says).
+QString TesselView::cardMountPoint() const
+{
+    const QString onCard = "/" + data->flashPath;
+    const QString folder = source.folder();
+    return folder.endsWith(onCard) ? folder.left(folder.size() - onCard.size())
+                                   : data->mountPoint;
+}
+
 void TesselView::slotShowDir()
 {
     if (listLeft()) {
         setSourceButtons(true);
     } else {
-        mounted = FlashCard::isMounted(data->mountPoint);
+        mounted = FlashCard::isMounted(cardMountPoint());
         setMountLook(mounted);
         setSourceButtons(false);
         clearLeft();
@@ -295,7 +335,7 @@ int TesselView::mountDevice()
 
 int TesselView::unmountDevice()
 {
-    return card.unmount(data->mountPoint);
+    return card.unmount(data->device, data->mountPoint);
 }
 
 void TesselView::slotGetFreeStorage()
@@ -352,26 +392,15 @@ void TesselView::slotCloseRequest()
         runWindow->cancelAll();
 }
 
-// The PNG goes into a temporary file that replaces the thumbnail only once
-// complete: a full card or an interrupted run never leaves a cut-off PNG
-// that the preview would later show as the picture.
+// The run saves right after loading the same picture, so scaledFrom is
+// that picture's stamp.
 bool TesselView::saveThumb(const QString &dir, const QString &name, const QPixmap *picture)
 {
     // Usually there already; a failure shows as a failed save below. A
     // relative folder counts from the working directory, as every other
     // path does, not from the folder last listed.
     QDir().mkpath(thumbDir(dir));
-    if (!picture)
-        return false;
-    QSaveFile file(thumbName(dir, name));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "PNG");
-    if (!writer.write(picture->toImage())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return picture && ThumbnailFile::save(thumbName(dir, name), picture->toImage(), scaledFrom);
 }
 
 void TesselView::printUnsaved(const PicturePane &pane, const QString &name)

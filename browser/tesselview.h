@@ -11,6 +11,7 @@
 #include "browser/flashcard.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
+#include "imaging/thumbnailfile.h"
 #include "widgets/widgettools.h"
 
 class CopyJob;
@@ -119,6 +120,9 @@ private:
     PicturePane *activePane();
     bool chooseFolder(PicturePane &pane);
     void setMountLook(bool isMounted);
+    QString cardMountPoint() const;
+    void cardMounted(const QString &mountPoint);
+    void cardFoundMounted(const QString &mountPoint);
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);
@@ -133,6 +137,8 @@ private:
 
     QPixmap loadedPic;
     QPixmap scaledPic;
+    // The picture behind scaledPic as it was read, for its thumbnail.
+    ThumbnailFile::Stamp scaledFrom;
     FlashCard card;
     CopyJob *copyJob;
     std::unique_ptr<ReachablePath> previewed;

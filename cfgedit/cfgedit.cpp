@@ -53,9 +53,13 @@ bool relativeToMountPoint(const QString &path, const QString &mountPoint, QStrin
 cfgEdit::cfgEdit(QWidget *parent, const char *name, bool modal, TesselData *settings)
     : CfgDlg(parent, name, modal, Qt::WindowFlags()),
       data(settings),
+      workCopy(*settings),
       editItem(nullptr),
       changed(false)
 {
+    // Building the editor has always looked the settings directory up
+    // anew, and said so on standard output when TESSELCFG is unset.
+    workCopy.lookUpCfgPath();
     if (name)
         setWindowTitle(QString::fromLatin1(name));
 
@@ -64,46 +68,6 @@ cfgEdit::cfgEdit(QWidget *parent, const char *name, bool modal, TesselData *sett
     ListView->setAllColumnsShowFocus(true);
 
     showMaximized();
-
-    commonLabel = tr("common");
-    dataPathLabel = tr("data path");
-    fileExtLabel = tr("fileextension");
-    mountLabel = tr("mount");
-    flashPathLabel = tr("path on flash");
-    deviceLabel = tr("device");
-    mountPointLabel = tr("mountpoint");
-    screenSizeLabel = tr("screensize");
-    previewWidthLabel = tr("preview width");
-    previewHeightLabel = tr("preview height");
-    fullScreenWidthLabel = tr("fullscreen width");
-    fullScreenHeightLabel = tr("fullscreen height");
-    rotationLabel = tr("fscreen rotation");
-    displayWidthLabel = tr("display width");
-    displayHeightLabel = tr("display height");
-    helpLabel = tr("help");
-    helpFileLabel = tr("help file");
-    helpProgLabel = tr("helpprog");
-
-    using S = TesselSettings;
-    entries = {
-        {&commonLabel, &dataPathLabel, &S::dataPath, nullptr, Controls::All},
-        {&commonLabel, &fileExtLabel, &S::fileExt, nullptr, Controls::EditAndClear},
-        {&mountLabel, &flashPathLabel, &S::flashPath, nullptr, Controls::All},
-        {&mountLabel, &deviceLabel, &S::device, nullptr, Controls::EditAndClear},
-        {&mountLabel, &mountPointLabel, &S::mountPoint, nullptr, Controls::All},
-        {&screenSizeLabel, &displayWidthLabel, nullptr, &S::screenWidth, Controls::EditAndClear},
-        {&screenSizeLabel, &displayHeightLabel, nullptr, &S::screenHeight, Controls::EditAndClear},
-        {&screenSizeLabel, &fullScreenWidthLabel, nullptr, &S::fullScreenWidth,
-         Controls::EditAndClear},
-        {&screenSizeLabel, &fullScreenHeightLabel, nullptr, &S::fullScreenHeight,
-         Controls::EditAndClear},
-        {&screenSizeLabel, &rotationLabel, nullptr, &S::fullScreenRotation, Controls::EditOnly},
-        {&screenSizeLabel, &previewWidthLabel, nullptr, &S::previewWidth, Controls::EditAndClear},
-        {&screenSizeLabel, &previewHeightLabel, nullptr, &S::previewHeight,
-         Controls::EditAndClear},
-        {&helpLabel, &helpProgLabel, &S::helpProg, nullptr, Controls::None},
-        {&helpLabel, &helpFileLabel, &S::helpFile, nullptr, Controls::All},
-    };
 
     setupEdit();
     ListView->setFocusProxy(LineEdit);
@@ -126,77 +90,83 @@ void cfgEdit::setupEdit()
 
 void cfgEdit::copySettings(const TesselSettings &from, TesselSettings &to)
 {
-    for (const Entry &entry : entries) {
-        if (entry.text)
-            to.*entry.text = from.*entry.text;
-        else
-            to.*entry.number = from.*entry.number;
-    }
+    for (int index : SettingField::editorRows())
+        SettingField::all()[index].copy(from, to);
 }
 
+// Each entry row carries the index of its setting, so finding the setting
+// again never depends on how its label was translated.
 void cfgEdit::fillListView()
 {
     if (!ListView)
         return;
     ListView->clear();
     QTreeWidgetItem *groupItem = nullptr;
-    for (const Entry &entry : entries) {
-        if (!groupItem || groupItem->text(0) != *entry.group)
-            groupItem = new QTreeWidgetItem(ListView, QStringList{*entry.group});
-        const QString content = entry.text ? data->*entry.text
-                                           : QString::asprintf("%d", data->*entry.number);
-        new QTreeWidgetItem(groupItem, QStringList{*entry.label, content});
+    const char *group = nullptr;
+    for (int index : SettingField::editorRows()) {
+        const SettingField &field = SettingField::all()[index];
+        if (!groupItem || qstrcmp(group, field.group) != 0) {
+            group = field.group;
+            groupItem = new QTreeWidgetItem(ListView, QStringList{tr(group)});
+        }
+        auto *entry = new QTreeWidgetItem(groupItem, QStringList{tr(field.label), field.shown(*data)});
+        entry->setData(0, Qt::UserRole, index);
     }
 }
 
 void cfgEdit::readListView()
 {
-    for (const Entry &entry : entries) {
-        const QString text = findEntry(ListView, *entry.group, *entry.label, 1);
-        if (entry.text)
-            workCopy.*entry.text = text;
-        else
-            workCopy.*entry.number = numberFromText(text, workCopy.*entry.number);
+    for (int g = 0; g < ListView->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem *groupItem = ListView->topLevelItem(g);
+        for (int e = 0; e < groupItem->childCount(); ++e) {
+            const QTreeWidgetItem *entry = groupItem->child(e);
+            const SettingField *field = fieldOf(entry);
+            if (!field)
+                continue;
+            const QString text = entry->text(1);
+            if (field->text)
+                workCopy.*field->text = text;
+            else
+                workCopy.*field->number = numberFromText(text, workCopy.*field->number);
+        }
     }
 }
 
 void cfgEdit::checkModified()
 {
-    for (const Entry &entry : entries) {
-        const bool differs = entry.text ? workCopy.*entry.text != data->*entry.text
-                                        : workCopy.*entry.number != data->*entry.number;
-        if (differs)
+    for (int index : SettingField::editorRows()) {
+        if (SettingField::all()[index].differs(workCopy, *data))
             changed = true;
     }
 }
 
-const cfgEdit::Entry *cfgEdit::entryFor(const QString &label) const
+const SettingField *cfgEdit::fieldOf(const QTreeWidgetItem *item) const
 {
-    for (const Entry &entry : entries) {
-        if (*entry.label == label)
-            return &entry;
-    }
-    return nullptr;
+    bool ok = false;
+    const int index = item->data(0, Qt::UserRole).toInt(&ok);
+    return ok ? &SettingField::all()[index] : nullptr;
 }
 
-void cfgEdit::setControls(Controls controls)
+void cfgEdit::setControls(SettingField::Editing editing)
 {
-    ToolButton->setEnabled(controls == Controls::All);
-    LineEdit->setEnabled(controls != Controls::None);
-    ClearButton->setEnabled(controls == Controls::All || controls == Controls::EditAndClear);
+    using E = SettingField::Editing;
+    ToolButton->setEnabled(editing == E::Chooser);
+    LineEdit->setEnabled(editing == E::Chooser || editing == E::Typed || editing == E::TypedOnly);
+    ClearButton->setEnabled(editing == E::Chooser || editing == E::Typed);
 }
 
 // Refuses, with a message naming the entry, a copy that the settings file
 // could not hold; otherwise makes it the shared settings.
 bool cfgEdit::storeWorkCopy()
 {
-    for (const Entry &entry : entries) {
-        if (entry.text && !TesselIOCfg::isStorable(workCopy.*entry.text)) {
+    for (int index : SettingField::editorRows()) {
+        const SettingField &field = SettingField::all()[index];
+        if (field.text && !TesselIOCfg::isStorable(workCopy.*field.text)) {
             QMessageBox::information(
                 this, tr("Configuration"),
                 tr("The entry \"%1\" contains a line break, \";\" or a character the "
                    "settings file cannot hold.\nPlease correct it.")
-                    .arg(*entry.label),
+                    .arg(tr(field.label)),
                 QMessageBox::Ok);
             return false;
         }
@@ -238,20 +208,21 @@ void cfgEdit::slotCancel()
 
 void cfgEdit::slotSelectButton()
 {
-    if (!editItem)
+    const SettingField *field = editItem ? fieldOf(editItem) : nullptr;
+    if (!field)
         return;
-    const QString label = editItem->text(0);
+    using S = TesselSettings;
     QString chosen;
-    if (label == dataPathLabel) {
+    if (field->text == &S::dataPath) {
         chosen = KwQtFileEdit::chooseDir(this, "", data->dataPath);
-    } else if (label == helpFileLabel) {
+    } else if (field->text == &S::helpFile) {
         QString startDir = data->helpFile;
         if (!startDir.isEmpty() && startDir.contains('/'))
             startDir.truncate(startDir.lastIndexOf('/'));
         chosen = KwQtFileEdit::chooseFile(this, "", startDir, "*.html");
-    } else if (label == mountPointLabel) {
+    } else if (field->text == &S::mountPoint) {
         chosen = KwQtFileEdit::chooseDir(this, "", "/mnt");
-    } else if (label == flashPathLabel) {
+    } else if (field->text == &S::flashPath) {
         chooseFlashPath();
     }
     if (!chosen.isEmpty())
@@ -289,8 +260,8 @@ void cfgEdit::slotSelectionChanged(QTreeWidgetItem *item)
         return;
     editItem = item;
     LineEdit->setText(item->text(1));
-    const Entry *entry = entryFor(item->text(0));
-    setControls(entry ? entry->controls : Controls::None);
+    const SettingField *field = fieldOf(item);
+    setControls(field ? field->editing : SettingField::Editing::Shown);
 }
 
 void cfgEdit::slotTextChanged(const QString &text)

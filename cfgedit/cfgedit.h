@@ -1,11 +1,11 @@
 #ifndef CFGEDIT_H
 #define CFGEDIT_H
 
-#include <QList>
 #include <QString>
 
 #include "widgets/widgettools.h"
 #include "cfgedit/cfgdlg.h"
+#include "config/settingfield.h"
 #include "config/tesselsettings.h"
 
 class QCloseEvent;
@@ -41,46 +41,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    enum class Controls { All, EditAndClear, EditOnly, None };
-
-    // One editable setting: where it sits in the list and which field of
-    // the settings it shows, either a text or a number.
-    struct Entry
-    {
-        const QString *group;
-        const QString *label;
-        QString TesselSettings::*text;
-        int TesselSettings::*number;
-        Controls controls;
-    };
-
-    const Entry *entryFor(const QString &label) const;
-    void setControls(Controls controls);
+    const SettingField *fieldOf(const QTreeWidgetItem *item) const;
+    void setControls(SettingField::Editing editing);
     void chooseFlashPath();
     bool storeWorkCopy();
 
     TesselData *data;
-
-    QString commonLabel;
-    QString dataPathLabel;
-    QString fileExtLabel;
-    QString mountLabel;
-    QString flashPathLabel;
-    QString deviceLabel;
-    QString mountPointLabel;
-    QString screenSizeLabel;
-    QString previewWidthLabel;
-    QString previewHeightLabel;
-    QString fullScreenWidthLabel;
-    QString fullScreenHeightLabel;
-    QString rotationLabel;
-    QString displayWidthLabel;
-    QString displayHeightLabel;
-    QString helpLabel;
-    QString helpFileLabel;
-    QString helpProgLabel;
-
-    QList<Entry> entries;
     TesselSettings workCopy;
     QTreeWidgetItem *editItem;
     bool changed;

@@ -8,38 +8,13 @@
 
 #include <cstdio>
 
+#include "config/settingfield.h"
 #include "config/tesseldata.h"
 
 namespace {
 
 const char *const sectionName = "HEADER";
 const char *const endMarker = "##EOF TESSEL CONFIG FILE ";
-
-// The keys of the file, in the order the writer puts them.
-struct StringKey { const char *key; QString TesselSettings::*field; };
-struct IntKey { const char *key; int TesselSettings::*field; };
-
-const StringKey stringKeys[] = {
-    {"DATAPATH", &TesselSettings::dataPath},
-    {"FLASHPATH", &TesselSettings::flashPath},
-    {"DEVICE", &TesselSettings::device},
-    {"MOUNTPOINT", &TesselSettings::mountPoint},
-    {"FILEEXT", &TesselSettings::fileExt},
-    {"LEFTPATH", &TesselSettings::leftPath},
-    {"RIGHTPATH", &TesselSettings::rightPath},
-    {"HELPPROG", &TesselSettings::helpProg},
-    {"HELPFILE", &TesselSettings::helpFile},
-};
-
-const IntKey intKeys[] = {
-    {"SCREEN WIDTH", &TesselSettings::screenWidth},
-    {"SCREEN HEIGHT", &TesselSettings::screenHeight},
-    {"PREVIEW WIDTH", &TesselSettings::previewWidth},
-    {"PREVIEW HEIGHT", &TesselSettings::previewHeight},
-    {"FULLSCREEN WIDTH", &TesselSettings::fullScreenWidth},
-    {"FULLSCREEN HEIGHT", &TesselSettings::fullScreenHeight},
-    {"FULLSCREEN ROTATION", &TesselSettings::fullScreenRotation},
-};
 
 // A null directory means "no file"; an empty one means the working directory.
 bool buildPath(const QString &dir, const QString &fileName, QString *path)
@@ -103,17 +78,14 @@ int TesselIOCfg::ReadFile(const QString &dir, const QString &fileName)
 
 bool TesselIOCfg::assignEntry()
 {
-    for (const StringKey &k : stringKeys) {
-        if (entryKey == QLatin1String(k.key)) {
-            data->*k.field = toStringValue(entryValue);
-            return true;
-        }
-    }
-    for (const IntKey &k : intKeys) {
-        if (entryKey == QLatin1String(k.key)) {
-            data->*k.field = toIntValue(entryValue);
-            return true;
-        }
+    for (const SettingField &field : SettingField::all()) {
+        if (entryKey != QLatin1String(field.key))
+            continue;
+        if (field.text)
+            data->*field.text = toStringValue(entryValue);
+        else
+            data->*field.number = toIntValue(entryValue);
+        return true;
     }
     return false;
 }
@@ -190,9 +162,9 @@ bool TesselIOCfg::isStorable(const QString &value)
 
 QString TesselIOCfg::unstorableEntry() const
 {
-    for (const StringKey &k : stringKeys) {
-        if (!isStorable(data->*k.field))
-            return k.key;
+    for (const SettingField &field : SettingField::all()) {
+        if (field.text && !isStorable(data->*field.text))
+            return field.key;
     }
     return QString();
 }
@@ -242,10 +214,12 @@ int TesselIOCfg::WriteFile(const QString &dir, const QString &fileName)
     stream << "#\n";
     stream << "\n";
     stream << QString::asprintf("[%s]\n", sectionName);
-    for (const StringKey &k : stringKeys)
-        writeStringEntry(stream, k.key, data->*k.field);
-    for (const IntKey &k : intKeys)
-        writeIntEntry(stream, k.key, data->*k.field, "%d");
+    for (const SettingField &field : SettingField::all()) {
+        if (field.text)
+            writeStringEntry(stream, field.key, data->*field.text);
+        else
+            writeIntEntry(stream, field.key, data->*field.number, "%d");
+    }
     stream << "\n";
     stream << endMarker << "\n";
     stream.flush();

@@ -23,6 +23,11 @@ TesselSettings::TesselSettings()
       helpFile(""),
       thumbnailSuffix("_thumbnail")
 {
+    lookUpCfgPath();
+}
+
+void TesselSettings::lookUpCfgPath()
+{
     cfgPath = getEnv("TESSELCFG");
     if (cfgPath.isEmpty())
         cfgPath = "./data";

@@ -11,6 +11,8 @@ public:
     TesselSettings();
 
     QString getEnv(const QString &name);
+    // The directory of the settings file: TESSELCFG, else "./data".
+    void lookUpCfgPath();
 
     int screenWidth;
     int screenHeight;

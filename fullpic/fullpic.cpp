@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTransform>
 
@@ -45,11 +46,18 @@ void FullPic::loadPicture(const QString &fileName)
 
 QImage FullPic::fullScreenImage(const QString &fileName) const
 {
-    const QSize target(data->fullScreenWidth, data->fullScreenHeight);
-    if (target.width() <= 0 || target.height() <= 0)
+    const QSize target =
+        PictureLoader::boundedSize(QSize(data->fullScreenWidth, data->fullScreenHeight));
+    if (!target.isValid())
+        return QImage();
+    const QSize upright = PictureLoader::pictureSize(fileName, pictureFormat);
+    if (!upright.isValid())
         return QImage();
 
-    const int degrees = normalisedDegrees(data->fullScreenRotation);
+    // The rotation turns landscape pictures to fit the screen; a portrait
+    // picture stands upright already and fills the screen as it is.
+    const int degrees =
+        PictureLoader::isPortrait(upright) ? 0 : normalisedDegrees(data->fullScreenRotation);
     const QTransform rotation = QTransform().rotate(double(degrees));
 
     if (degrees % 90 == 0) {
@@ -63,10 +71,14 @@ QImage FullPic::fullScreenImage(const QString &fileName) const
     }
 
     // Any other angle: the turned picture's bounding box is what gets
-    // stretched, and its size is only known after turning.
-    const QSize ownSize = PictureLoader::pictureSize(fileName, pictureFormat);
-    if (!ownSize.isValid())
-        return QImage();
+    // stretched, and its size is only known after turning. Decoded no
+    // larger than that box can show (a turn widens a picture by up to 1.41),
+    // so the box stays within the memory budget too.
+    const int side = qMax(1, qMax(target.width(), target.height()) * 7 / 10);
+    const QSize largest(side, side);
+    const QSize ownSize = largest.boundedTo(upright) == upright
+                              ? upright
+                              : upright.scaled(largest, Qt::KeepAspectRatio);
     const QImage source = PictureLoader::loadScaled(fileName, ownSize, pictureFormat);
     if (source.isNull())
         return QImage();
@@ -92,4 +104,12 @@ void FullPic::closeEvent(QCloseEvent *event)
     // as a cancel, and the rejection already hides the dialog.
     slotCancel();
     event->ignore();
+}
+
+void FullPic::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A tap anywhere leaves the view: a touch screen without a window
+    // manager offers neither a close button nor an Esc key.
+    event->accept();
+    slotCancel();
 }

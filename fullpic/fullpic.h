@@ -5,11 +5,13 @@
 
 class QCloseEvent;
 class QImage;
+class QMouseEvent;
 class QString;
 class TesselData;
 
-// Shows one picture turned by the configured rotation and stretched to the
-// configured full-screen size. Created once by the browser and re-used.
+// Shows one picture upright, stretched to the configured full-screen size;
+// landscape pictures are first turned by the configured rotation.
+// Created once by the browser and re-used.
 class FullPic : public FullPicDlg
 {
     Q_OBJECT
@@ -23,6 +25,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private slots:
     void slotOk();

@@ -1,5 +1,6 @@
-// Any bytes as a picture file, loaded as the browser's preview and at the
-// picture's own size as the full-screen view does. The fuzzer's own limits
+// Any bytes as a picture file, loaded at the preview size, as the browser's
+// preview (also from an embedded thumbnail) and at the picture's own size
+// as the full-screen view does. The fuzzer's own limits
 // (-rss_limit_mb, -timeout) turn a memory blow-up or a hang into a finding.
 
 #include <QCoreApplication>
@@ -32,8 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     FuzzUtils::writeInput(path, bytes, size);
 
     expectSize(PictureLoader::loadScaled(path, previewSize), previewSize);
+    expectSize(PictureLoader::loadPreview(path, previewSize), previewSize);
+    // Sizes beyond what the memory budget allows are cut to it.
     const QSize ownSize = PictureLoader::pictureSize(path);
     if (ownSize.isValid())
-        expectSize(PictureLoader::loadScaled(path, ownSize), ownSize);
+        expectSize(PictureLoader::loadScaled(path, ownSize), PictureLoader::boundedSize(ownSize));
     return 0;
 }

@@ -6,26 +6,48 @@
 #include <QSize>
 #include <QString>
 
-// Decodes pictures straight to the size they are shown at. JPEGs are then
-// scaled inside the decoder (1/2, 1/4, 1/8), which is several times faster
-// and far lighter on memory than decoding the full picture first.
+// Decodes pictures straight to the size they are shown at, upright as their
+// orientation tag says. JPEGs are then scaled inside the decoder (1/2, 1/4,
+// 1/8), which is several times faster and far lighter on memory than
+// decoding the full picture first. Only regular files are read, and every
+// decode keeps to the MemoryBudget.
 class PictureLoader
 {
 public:
     // Even decoded at an eighth of its size, a picture beyond this takes
-    // seconds and hundreds of megabytes; such a file is damaged or no photo.
+    // seconds; such a file is damaged or no photo.
     static constexpr qint64 maxPixels = qint64(1) << 28;
 
-    // The picture at `path` stretched to exactly `size` (aspect ratio not
-    // kept). A null image when the file is missing, is no picture (or not
-    // of `format`, when one is given), does not decode, does not tell its
-    // size or claims more than maxPixels, or when `size` is empty.
+    // The picture at `path`, upright, stretched to exactly `size` (aspect
+    // ratio not kept; sides beyond MemoryBudget::maxSide are cut to it).
+    // A null image when the file is missing or not a regular file, is no
+    // picture (or not of `format`, when one is given), does not decode or
+    // would take more than the budget, or when `size` is empty.
     static QImage loadScaled(const QString &path, const QSize &size,
                              const QByteArray &format = QByteArray());
 
-    // The picture's own size read from its header, without decoding;
+    // The picture as the preview shows it, exactly `size`: a landscape
+    // picture stretched to fill it, a portrait one fitted inside with its
+    // aspect kept, centred between transparent margins. Taken from the
+    // camera's embedded thumbnail when that is fit to stand in.
+    static QImage loadPreview(const QString &path, const QSize &size);
+
+    // The picture's upright size read from its header, without decoding;
     // invalid when the file cannot be read as a picture.
     static QSize pictureSize(const QString &path, const QByteArray &format = QByteArray());
+
+    // `size` with its sides cut to MemoryBudget::maxSide; invalid when empty.
+    static QSize boundedSize(const QSize &size);
+
+    // Taller than wide, once upright; a square is a landscape.
+    static bool isPortrait(const QSize &uprightSize)
+    {
+        return uprightSize.height() > uprightSize.width();
+    }
+
+private:
+    static QImage load(const QString &path, const QSize &size, const QByteArray &format,
+                       bool asPreview);
 };
 
 #endif

@@ -1,11 +1,14 @@
 #include "platform/qpeapplication.h"
 
+#include "widgets/messageboxfitter.h"
+
 QPEApplication::QPEApplication(int &argc, char **argv, Type type)
     : QApplication(argc, argv), appType(type)
 {
     // Start-up connects lastWindowClosed() to quit() itself; the toolkit's
     // own automatic quit would only duplicate that.
     setQuitOnLastWindowClosed(false);
+    installEventFilter(new MessageBoxFitter(this));
 }
 
 void QPEApplication::setMainWidget(QWidget *widget)

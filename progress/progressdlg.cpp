@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 ProgressDlg::ProgressDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
@@ -40,4 +41,10 @@ ProgressDlg::ProgressDlg(QWidget *parent, const char *name, Qt::WindowFlags fl)
     innerLayout->addWidget(ErrorLabel);
 
     topLayout->addLayout(innerLayout);
+
+    CancelButton = new QPushButton(tr("Cancel"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    topLayout->addWidget(CancelButton);
+
+    connect(CancelButton, &QPushButton::clicked, this, &QWidget::close);
 }

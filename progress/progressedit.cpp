@@ -54,6 +54,9 @@ void progressEdit::start(const QString &caption, int total)
     // An empty job keeps the bar at (0, 0), the busy look; a negative
     // maximum would make no sense to the bar.
     ProgressBar->setRange(0, qMax(total, 0));
+    // setRange keeps a value that fits the new range, which would show the
+    // last job's share until the first update.
+    ProgressBar->setValue(0);
     TimeLabel->setText(QString());
     ErrorLabel->setText(QString());
     firstUpdate = true;
@@ -134,9 +137,8 @@ void progressEdit::closeEvent(QCloseEvent *e)
 
 void progressEdit::keyPressEvent(QKeyEvent *e)
 {
-    if (e->key() == Qt::Key_Escape) {
-        emit closeRequest();
-        return;
-    }
-    ProgressDlg::keyPressEvent(e);
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
+        close();
+    else
+        ProgressDlg::keyPressEvent(e);
 }

@@ -12,8 +12,8 @@ class QKeyEvent;
 
 // The progress window of a job processed one file at a time. It forecasts
 // the seconds to go from two measurements (an early one and one at half
-// way) and turns close attempts into closeRequest(), so that the owner
-// decides whether the job stops.
+// way) and turns close attempts (Cancel and Esc included) into
+// closeRequest(), so that the owner decides whether the job stops.
 class progressEdit : public ProgressDlg
 {
     Q_OBJECT
@@ -36,7 +36,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
-    // Escape asks to stop, as closing the window does.
     void keyPressEvent(QKeyEvent *e) override;
 
 private:

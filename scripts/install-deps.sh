@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ make pkg-config
           qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
-          qt6-qpa-plugins libgl-dev fonts-dejavu-core fontconfig "$@")
+          qt6-qpa-plugins qt6-translations-l10n libgl-dev fonts-dejavu-core fontconfig
+          libexif-dev libexif12 "$@")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -18,5 +19,5 @@ done
 echo "Installing missing packages: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${sudo[@]}" apt-get update -q -o DPkg::Lock::Timeout=120
+"${sudo[@]}" apt-get install -y -q -o DPkg::Lock::Timeout=120 --no-install-recommends "${missing[@]}"

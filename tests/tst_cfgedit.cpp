@@ -16,6 +16,7 @@
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
+using TestUtils::StdoutCapture;
 
 namespace {
 
@@ -126,6 +127,7 @@ private slots:
     void formPlaceholders();
     void formSettings();
     void captionAndMaximisedFromConstructor();
+    void buildingLooksUpTheSettingsDirectory();
 
     void fourClosedGroupsInOrder();
     void controlsFollowTheSelectedRow_data();
@@ -277,6 +279,20 @@ void tst_cfgEdit::captionAndMaximisedFromConstructor()
     cfgEdit unnamed(nullptr, nullptr, true, data);
     unnamed.hide();
     QCOMPARE(unnamed.windowTitle(), QString("Configuration"));
+}
+
+void tst_cfgEdit::buildingLooksUpTheSettingsDirectory()
+{
+    qunsetenv("TESSELCFG");
+    QString printed;
+    {
+        StdoutCapture capture;
+        cfgEdit editor(nullptr, "ConfigEdit", true, data);
+        editor.hide();
+        printed = TestUtils::diagnostics(capture);
+    }
+    qputenv("TESSELCFG", dir.path().toLocal8Bit());
+    QCOMPARE(printed, QString("\nTesselData::getEnv(TESSELCFG) : not found"));
 }
 
 void tst_cfgEdit::fourClosedGroupsInOrder()

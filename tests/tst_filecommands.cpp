@@ -170,7 +170,6 @@ void tst_FileCommands::setupRewritesSettingsWhenAccepted()
     const QByteArray written = readFile(cfg);
     const QString ext = settings->fileExt;
     delete app;
-    delete settings;
     qputenv("TESSELCFG", noSettingsFile);
 
     QCOMPARE(answerer.pending(), 0);

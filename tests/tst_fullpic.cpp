@@ -11,48 +11,24 @@
 #include "config/tesseldata.h"
 #include "fullpic/fullpic.h"
 #include "fullpic/fullpicdlg.h"
+#include "camerapicture.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
 
 namespace {
 
-const QColor quadrantColours[2][2] = {
-    {Qt::red, Qt::green},   // top left, top right
-    {Qt::blue, Qt::white},  // bottom left, bottom right
-};
-
 // A picture in four coloured quadrants, so any turn or mirror shows.
 bool writeQuadrantPicture(const QString &path, const QSize &size, const char *format = "JPEG")
 {
-    QImage image(size, QImage::Format_RGB32);
-    QPainter p(&image);
-    const int w = size.width() / 2;
-    const int h = size.height() / 2;
-    for (int row = 0; row < 2; ++row) {
-        for (int col = 0; col < 2; ++col)
-            p.fillRect(col * w, row * h, w, h, quadrantColours[row][col]);
-    }
-    p.end();
-    return image.save(path, format, 95);
+    return TestUtils::quadrantImage(size).save(path, format, 95);
 }
 
 // Where the toolkit's own rotation sends each quadrant: the same turn on a
 // 2 x 2 picture of the quadrant colours.
 QImage expectedQuadrants(int degrees)
 {
-    QImage tiny(2, 2, QImage::Format_RGB32);
-    for (int row = 0; row < 2; ++row) {
-        for (int col = 0; col < 2; ++col)
-            tiny.setPixelColor(col, row, quadrantColours[row][col]);
-    }
-    return tiny.transformed(QTransform().rotate(degrees));
-}
-
-bool near(const QColor &a, const QColor &b)
-{
-    return qAbs(a.red() - b.red()) < 48 && qAbs(a.green() - b.green()) < 48 &&
-           qAbs(a.blue() - b.blue()) < 48;
+    return TestUtils::quadrantImage(QSize(2, 2)).transformed(QTransform().rotate(degrees));
 }
 
 QImage shownImage(const FullPic &view)
@@ -77,6 +53,8 @@ private slots:
     void turnsAndStretches_data();
     void turnsAndStretches();
     void oddAngleFillsTheWholeSize();
+    void portraitIsNotTurned_data();
+    void portraitIsNotTurned();
 
     void unshowablePictureEmptiesTheLabel_data();
     void unshowablePictureEmptiesTheLabel();
@@ -179,17 +157,35 @@ void tst_FullPic::turnsAndStretches()
     QCOMPARE(shown.size(), fullScreen);
     const QImage expected = expectedQuadrants(expectedTurn);
     QCOMPARE(expected.size(), QSize(2, 2));
-    for (int row = 0; row < 2; ++row) {
-        for (int col = 0; col < 2; ++col) {
-            const QPoint centre((2 * col + 1) * shown.width() / 4,
-                                (2 * row + 1) * shown.height() / 4);
-            const QColor got = shown.pixelColor(centre);
-            const QColor want = expected.pixelColor(col, row);
-            QVERIFY2(near(got, want), qPrintable(QString("quadrant %1,%2: %3 instead of %4")
-                                                     .arg(col).arg(row)
-                                                     .arg(got.name(), want.name())));
-        }
-    }
+    QVERIFY(TestUtils::near(TestUtils::quadrantsOf(shown), TestUtils::quadrantsOf(expected)));
+}
+
+void tst_FullPic::portraitIsNotTurned_data()
+{
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<int>("orientation");
+
+    QTest::newRow("portrait without tag") << QSize(300, 450) << 0;
+    QTest::newRow("landscape stored, tagged to stand upright") << QSize(450, 300) << 6;
+    QTest::newRow("stored upside down") << QSize(300, 450) << 3;
+}
+
+void tst_FullPic::portraitIsNotTurned()
+{
+    QFETCH(QSize, stored);
+    QFETCH(int, orientation);
+    const QImage upright = TestUtils::quadrantImage(QSize(300, 450));
+    QCOMPARE(TestUtils::storedForOrientation(upright, orientation).size(), stored);
+    QVERIFY(TestUtils::writeCameraPicture(
+        picturePath("portrait.jpg"), TestUtils::storedForOrientation(upright, orientation),
+        orientation));
+
+    FullPic view(nullptr, "FullPicture", true, data);
+    view.hide();
+    view.loadPicture(picturePath("portrait.jpg"));
+    const QImage shown = shownImage(view);
+    QCOMPARE(shown.size(), QSize(225, 300));
+    QVERIFY(TestUtils::near(TestUtils::quadrantsOf(shown), TestUtils::plainQuadrants));
 }
 
 void tst_FullPic::oddAngleFillsTheWholeSize()
@@ -260,6 +256,7 @@ void tst_FullPic::dialogEnds_data()
 
     QTest::newRow("window closed") << "close" << 0;
     QTest::newRow("escape key") << "escape" << 0;
+    QTest::newRow("tap on the picture") << "tap" << 0;
     QTest::newRow("cancel slot") << "slotCancel" << 0;
     QTest::newRow("ok slot") << "slotOk" << 1;
 }
@@ -279,6 +276,8 @@ void tst_FullPic::dialogEnds()
             w->close();
         else if (how == "escape")
             QTest::keyClick(w, Qt::Key_Escape);
+        else if (how == "tap")
+            QTest::mouseClick(static_cast<FullPic *>(w)->PixmapLabel, Qt::LeftButton);
         else
             QMetaObject::invokeMethod(w, how.toLatin1().constData());
     });

@@ -1,6 +1,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -57,6 +58,8 @@ private slots:
     void emptyOrNegativeTotal();
     void startRearmsJob();
     void closeIsRefusedAndRequested();
+    void cancelWithoutWindowManager_data();
+    void cancelWithoutWindowManager();
 
 private:
     // Replays a job with updates at the given times (ms since the first
@@ -115,7 +118,9 @@ void tst_progressEdit::formLayout()
     QVERIFY(top);
     QCOMPARE(top->contentsMargins(), QMargins(4, 4, 4, 4));
     QCOMPARE(top->spacing(), 3);
-    QCOMPARE(top->count(), 1);
+    QCOMPARE(top->count(), 2);
+    QCOMPARE(top->itemAt(1)->widget(), form.CancelButton);
+    QCOMPARE(form.CancelButton->text(), QString("Cancel"));
     auto *inner = qobject_cast<QVBoxLayout *>(top->itemAt(0)->layout());
     QVERIFY(inner);
     QCOMPARE(inner->contentsMargins(), QMargins(0, 0, 0, 0));
@@ -383,6 +388,7 @@ void tst_progressEdit::startRearmsJob()
     dlg.start("save dest thumbnails", 40);
     QCOMPARE(dlg.windowTitle(), QString("save dest thumbnails"));
     QCOMPARE(dlg.ProgressBar->maximum(), 40);
+    QCOMPARE(dlg.ProgressBar->value(), 0);
     QCOMPARE(dlg.TimeLabel->text(), QString());
     QCOMPARE(dlg.ErrorLabel->text(), QString());
 
@@ -416,6 +422,30 @@ void tst_progressEdit::closeIsRefusedAndRequested()
     // The owner answers by hiding it; that is no close attempt.
     dlg.hide();
     QCOMPARE(requests.count(), 2);
+}
+
+void tst_progressEdit::cancelWithoutWindowManager_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Cancel button") << false;
+    QTest::newRow("Esc key") << true;
+}
+
+void tst_progressEdit::cancelWithoutWindowManager()
+{
+    QFETCH(bool, escape);
+    progressEdit dlg;
+    QSignalSpy requests(&dlg, &progressEdit::closeRequest);
+    dlg.start("save source thumbnails", 10);
+    dlg.show();
+
+    if (escape)
+        QTest::keyClick(dlg.CancelButton, Qt::Key_Escape);
+    else
+        QTest::mouseClick(dlg.CancelButton, Qt::LeftButton);
+    QCOMPARE(requests.count(), 1);
+    QVERIFY(dlg.isVisible());
+    dlg.hide();
 }
 
 QTEST_MAIN(tst_progressEdit)

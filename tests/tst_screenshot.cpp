@@ -16,7 +16,6 @@
 
 #include "app/tesselapp.h"
 #include "browser/tesselview.h"
-#include "config/tesseldata.h"
 #include "fakesystemcalls.h"
 #include "testutils.h"
 
@@ -100,7 +99,6 @@ void tst_Screenshot::mainScreen()
     calls.availableBlocks = 180000; // some 700 MB left on the card
 
     auto *app = new TesselApp;
-    TesselData *settings = app->settings();
     app->showNormal();
     app->resize(240, 320);
     QTRY_COMPARE(app->size(), QSize(240, 320));
@@ -112,7 +110,6 @@ void tst_Screenshot::mainScreen()
 
     const QPixmap shot = app->grab();
     delete app;
-    delete settings;
     QVERIFY(!shot.isNull());
     QCOMPARE(shot.size(), QSize(240, 320));
 

@@ -33,10 +33,12 @@ private slots:
     void saveQuestionAskedAtEveryAttempt();
     void quitEndsEventLoop();
     void windowCloseAsksOnceAndEnds();
+    void ctrlQRunsQuitProcedure();
+    void opensAtScreenSizeWhenNotMaximised();
     void mountClickRewritesConfiguration();
 
 private:
-    void writeConfig(bool cardHasPictures);
+    void writeConfig(bool cardHasPictures, const QByteArray &moreEntries = QByteArray());
     template <typename App>
     AppPtr<App> makeApp();
     static int execUntilQuit();
@@ -62,12 +64,13 @@ void tst_TesselApp::cleanup()
     QCOMPARE(TestUtils::visibleTopLevels(), QStringList());
 }
 
-void tst_TesselApp::writeConfig(bool cardHasPictures)
+void tst_TesselApp::writeConfig(bool cardHasPictures, const QByteArray &moreEntries)
 {
     const QByteArray base = QFile::encodeName(dirs->path());
     QVERIFY(writeFile(dirs->path() + "/tessel.cfg",
                       "[HEADER]\nFLASHPATH=dcim;\nDEVICE=/dev/tessel-card;\nMOUNTPOINT=" + base +
-                          "/mnt;\nFILEEXT=jpg;\nRIGHTPATH=" + base + "/right;\n\n##EOF\n"));
+                          "/mnt;\nFILEEXT=jpg;\nRIGHTPATH=" + base + "/right;\n" +
+                          moreEntries + "\n##EOF\n"));
     if (cardHasPictures)
         QVERIFY(writeFile(dirs->path() + "/mnt/dcim/a.jpg", "x"));
 }
@@ -227,6 +230,25 @@ void tst_TesselApp::windowCloseAsksOnceAndEnds()
     QCOMPARE(execUntilQuit(), 0);
     QCOMPARE(answerer.captions, (QStringList{"Quit ... ", "Quit..."}));
     QCOMPARE(calls->callsOf("umount").size(), 1);
+}
+
+void tst_TesselApp::ctrlQRunsQuitProcedure()
+{
+    writeConfig(false);
+    auto app = makeApp<QuitCounter>();
+    app->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app.get()));
+    QTest::keyClick(app.get(), Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(app->quits, 1);
+}
+
+void tst_TesselApp::opensAtScreenSizeWhenNotMaximised()
+{
+    writeConfig(false, "SCREEN WIDTH=300;\nSCREEN HEIGHT=420;\n");
+    auto app = makeApp<TesselApp>();
+    QVERIFY(app->windowState() & Qt::WindowMaximized);
+    app->showNormal();
+    QTRY_COMPARE(app->size(), QSize(300, 420));
 }
 
 void tst_TesselApp::mountClickRewritesConfiguration()

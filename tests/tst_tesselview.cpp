@@ -42,8 +42,8 @@ private slots:
     void selectionInOnePaneClearsTheOther();
     void previewFromThumbnailUnscaled();
     void previewFromPictureAtPreviewSize();
-    void failedPreviewKeepsOldPicture_data();
-    void failedPreviewKeepsOldPicture();
+    void failedPreviewClearsOldPicture_data();
+    void failedPreviewClearsOldPicture();
     void smallPicturePointerValidUntilNextCall();
 };
 
@@ -277,7 +277,7 @@ void tst_TesselView::previewFromPictureAtPreviewSize()
     QCOMPARE(view->currentPicture, right() + "/b.png");
 }
 
-void tst_TesselView::failedPreviewKeepsOldPicture_data()
+void tst_TesselView::failedPreviewClearsOldPicture_data()
 {
     QTest::addColumn<QString>("damage");
     QTest::newRow("vanished") << "vanished";
@@ -287,7 +287,7 @@ void tst_TesselView::failedPreviewKeepsOldPicture_data()
     QTest::newRow("negative preview height") << "negative height";
 }
 
-void tst_TesselView::failedPreviewKeepsOldPicture()
+void tst_TesselView::failedPreviewClearsOldPicture()
 {
     QFETCH(QString, damage);
     QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
@@ -295,7 +295,7 @@ void tst_TesselView::failedPreviewKeepsOldPicture()
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
     QCOMPARE(view->currentPicture, left() + "/a.jpg");
-    const qint64 shown = view->PixmapLabel->pixmap().cacheKey();
+    QVERIFY(!view->PixmapLabel->pixmap().isNull());
 
     const QString b = left() + "/b.jpg";
     if (damage == "vanished")
@@ -318,7 +318,7 @@ void tst_TesselView::failedPreviewKeepsOldPicture()
     // The image reader may log its own complaint (through the test log) too.
     QVERIFY2(printed.endsWith(loadFailed.arg(b)), qPrintable(printed));
     QVERIFY(view->currentPicture.isEmpty());
-    QCOMPARE(view->PixmapLabel->pixmap().cacheKey(), shown);
+    QVERIFY(view->PixmapLabel->pixmap().isNull());
     for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
                                        view->LeftCopyToolButton, view->ShowFullToolButton})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));

@@ -1,3 +1,4 @@
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -5,11 +6,16 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <sys/stat.h>
+
 #include "browserfixture.h"
+#include "camerapicture.h"
+#include "imaging/thumbnailfile.h"
 #include "progress/progressedit.h"
 #include "testutils.h"
 
@@ -55,6 +61,9 @@ private slots:
     void refillStopsThatPanesRun();
     void failedSaveReportedAndRemoved_data();
     void failedSaveReportedAndRemoved();
+    void previewUsesOnlyItsOwnThumbnail_data();
+    void previewUsesOnlyItsOwnThumbnail();
+    void portraitThumbnailKeepsPreviewSize();
 
 private:
     Pane pane(Browser *view, const QString &side) const;
@@ -126,7 +135,7 @@ void tst_Thumbnails::emptyPaneRun()
     QCOMPARE(view->progress->ProgressBar->maximum(), 0);
     QVERIFY(!p.list->isEnabled());
     QVERIFY(p.timer->isActive());
-    QCOMPARE(p.timer->interval(), 100);
+    QCOMPARE(p.timer->interval(), 0);
     QVERIFY(!p.timer->isSingleShot());
 
     tick(view.get(), p);
@@ -189,14 +198,23 @@ void tst_Thumbnails::timerDrivesRunUntilClosed()
     addPictures(right(), {"d.jpg", "e.jpg"});
     auto view = makeBrowser();
 
+    // Ticks follow one another at once: the window is closed right after
+    // the first source tick, while both runs still go on.
+    bool bothListsDisabled = false;
+    connect(
+        &view->srcThumbTimer, &QTimer::timeout, view.get(),
+        [&] {
+            bothListsDisabled =
+                !view->LeftListView->isEnabled() && !view->RightListView->isEnabled();
+            // Closing the window is refused and asks the browser to stop instead.
+            view->progress->close();
+        },
+        Qt::SingleShotConnection);
+    QSignalSpy firstTick(&view->srcThumbTimer, &QTimer::timeout);
     view->LeftThumbnailButton->click();
     view->RightThumbnailButton->click();
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(left() + "/_thumbnail/a.jpg.png"), 3000);
-    QVERIFY(!view->LeftListView->isEnabled());
-    QVERIFY(!view->RightListView->isEnabled());
-
-    // Closing the window is refused and asks the browser to stop instead.
-    view->progress->close();
+    QVERIFY(firstTick.wait(3000));
+    QVERIFY(bothListsDisabled);
     QVERIFY(!view->srcThumbTimer.isActive());
     QVERIFY(!view->destThumbTimer.isActive());
     QVERIFY(!view->progress->isVisible());
@@ -339,6 +357,85 @@ void tst_Thumbnails::failedSaveReportedAndRemoved()
         QCOMPARE(readFile(thumbs + "/a.jpg.png"), oldThumb);
     }
     QVERIFY(p.list->isEnabled());
+}
+
+void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail_data()
+{
+    QTest::addColumn<QString>("thumbnail");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("used");
+
+    QTest::newRow("recorded, picture unchanged") << "recorded" << 6 << "none" << true;
+    QTest::newRow("recorded, card refilled with an older picture")
+        << "recorded" << 0 << "replaced by older" << false;
+    QTest::newRow("recorded, same size, other time") << "recorded" << 0 << "touched" << false;
+    QTest::newRow("earlier kind, newer than the picture") << "earlier" << 0 << "none" << true;
+    QTest::newRow("earlier kind, older than the picture")
+        << "earlier" << 0 << "thumbnail older" << false;
+    QTest::newRow("earlier kind, picture turned by its tag") << "earlier" << 6 << "none" << false;
+    QTest::newRow("FIFO under the thumbnail's name") << "fifo" << 0 << "none" << false;
+}
+
+void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail()
+{
+    QFETCH(QString, thumbnail);
+    QFETCH(int, orientation);
+    QFETCH(QString, change);
+    QFETCH(bool, used);
+    using namespace TestUtils;
+    const Quadrants &pictureColours = otherQuadrants;
+    const QString picture = left() + "/x.jpg";
+    const QString thumb = left() + "/_thumbnail/x.jpg.png";
+    const QImage upright = quadrantImage(QSize(320, 240), pictureColours);
+    QVERIFY(writeCameraPicture(picture, storedForOrientation(upright, orientation), orientation));
+    QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
+    const QImage small = quadrantImage(QSize(60, 40));
+    if (thumbnail == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(thumb).constData(), 0600), 0);
+    else if (thumbnail == "recorded")
+        QVERIFY(ThumbnailFile::save(thumb, small, ThumbnailFile::stampOf(picture)));
+    else
+        QVERIFY(small.save(thumb, "PNG"));
+
+    // A copy onto the card keeps the photo's old time.
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    if (change == "replaced by older")
+        QVERIFY(quadrantImage(QSize(400, 300), pictureColours).save(picture));
+    QFile changed(change == "thumbnail older" ? thumb : picture);
+    if (change != "none") {
+        QVERIFY(changed.open(QIODevice::ReadWrite));
+        QVERIFY(changed.setFileTime(dayAgo, QFileDevice::FileModificationTime));
+        changed.close();
+    }
+
+    auto view = makeBrowser();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QCOMPARE(view->currentPicture, picture);
+    const QImage shown = view->PixmapLabel->pixmap().toImage();
+    QCOMPARE(shown.size(), QSize(60, 40));
+    QVERIFY(near(quadrantsOf(shown), used ? plainQuadrants : pictureColours));
+}
+
+void tst_Thumbnails::portraitThumbnailKeepsPreviewSize()
+{
+    using namespace TestUtils;
+    const QImage upright = quadrantImage(QSize(240, 320));
+    QVERIFY(writeCameraPicture(left() + "/p.jpg", storedForOrientation(upright, 6), 6));
+    auto view = makeBrowser();
+    const Pane source = pane(view.get(), "source");
+    source.button->click();
+    while (source.timer->isActive())
+        tick(view.get(), source);
+
+    // Upright, fitted and centred, with transparent margins, and it
+    // records its picture.
+    const QImage thumb(left() + "/_thumbnail/p.jpg.png");
+    QCOMPARE(thumb.text("Thumb::Size"), QString::number(QFileInfo(left() + "/p.jpg").size()));
+    QCOMPARE(thumb.size(), QSize(60, 40));
+    QCOMPARE(qAlpha(thumb.pixel(0, 20)), 0);
+    QCOMPARE(qAlpha(thumb.pixel(59, 20)), 0);
+    QVERIFY(near(quadrantsOf(thumb, QRect(15, 0, 30, 40)), plainQuadrants));
 }
 
 QTEST_MAIN(tst_Thumbnails)

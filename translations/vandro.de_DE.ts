@@ -403,6 +403,10 @@ des Zielverzeichnisses.</translation>
 <context>
     <name>ProgressDlg</name>
     <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
         <source>Form1</source>
         <translation>Fortschritt</translation>
     </message>

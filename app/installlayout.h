@@ -1,0 +1,32 @@
+#ifndef INSTALLLAYOUT_H
+#define INSTALLLAYOUT_H
+
+#include <QString>
+#include <QStringList>
+
+// Where the program finds the files installed with it, and where it keeps
+// its settings when installed. The program counts as installed when its
+// translations lie where an installation puts them relative to its own
+// folder; run from the build folder or on the handheld it is not.
+class InstallLayout
+{
+public:
+    explicit InstallLayout(const QString &programDir);
+
+    bool isInstalled() const;
+
+    // The working folder first, then the installed translations.
+    QStringList translationDirs() const;
+
+    // The settings folder to use instead of the built-in "./data", or an
+    // empty string when that default holds: TESSELCFG is set, ./data
+    // already holds a settings file, or the program is not installed.
+    // An installed program started from a desktop menu works in the home
+    // folder, where a data folder of its own would not belong.
+    QString settingsFolder() const;
+
+private:
+    QString installedTranslations;
+};
+
+#endif

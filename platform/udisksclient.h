@@ -1,0 +1,47 @@
+#ifndef UDISKSCLIENT_H
+#define UDISKSCLIENT_H
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QDBusMessage;
+class QDBusPendingCall;
+
+// Mounts and unmounts a card through the udisks2 service, as desktops do
+// for users who are not root. Every call returns at once and answers with
+// a signal later: the service may take its time or ask for a password.
+// Failure texts are the service's message and error name, one per line.
+class UDisksClient : public QObject
+{
+    Q_OBJECT
+public:
+    explicit UDisksClient(QObject *parent = nullptr);
+    // Waits for calls still on their way, so that an unmount asked for
+    // just before the program ends still happens.
+    ~UDisksClient() override;
+
+    // Whether the service answers on the system bus.
+    static bool serviceAvailable();
+
+    // `device` is the block device's file, e.g. /dev/sdb1.
+    void mount(const QString &device);
+    void unmount(const QString &device);
+    void findMountPoint(const QString &device);
+
+signals:
+    // `error` is empty on success.
+    void mountFinished(const QString &mountPoint, const QString &error);
+    void unmountFinished(const QString &error);
+    // Empty when the device is not mounted or the service does not know it.
+    void mountPointFound(const QString &mountPoint);
+
+private:
+    using Answer = std::function<void(const QDBusPendingCall &)>;
+    using Found = std::function<void(const QString &objectPath, const QString &error)>;
+    void call(const QDBusMessage &message, int timeoutMs, const Answer &answer);
+    void resolve(const QString &device, const Found &found);
+};
+
+#endif

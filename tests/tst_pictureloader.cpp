@@ -1,0 +1,241 @@
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include "camerapicture.h"
+#include "imaging/pictureloader.h"
+#include "testutils.h"
+
+using namespace TestUtils;
+
+namespace {
+
+// Thumbnails are drawn in colours of their own, so a test can tell where a
+// preview came from.
+const Quadrants &thumbnailQuadrants = otherQuadrants;
+const QSize preview(100, 75);
+
+// The camera's thumbnail of a photo that looks like `content`: fitted into
+// 160 x 120 between black bands.
+QImage cameraThumbnail(const QImage &content)
+{
+    QImage thumbnail(160, 120, QImage::Format_RGB32);
+    thumbnail.fill(Qt::black);
+    const QSize fitted = content.size().scaled(thumbnail.size(), Qt::KeepAspectRatio);
+    QPainter painter(&thumbnail);
+    painter.drawImage(QRect(QPoint((160 - fitted.width()) / 2, (120 - fitted.height()) / 2),
+                            fitted),
+                      content);
+    return thumbnail;
+}
+
+QImage thumbnailContent(const QSize &size)
+{
+    return quadrantImage(size, thumbnailQuadrants);
+}
+
+} // namespace
+
+class tst_PictureLoader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+
+    void orientationIsHonoured_data();
+    void orientationIsHonoured();
+
+    void previewFitsPortraits_data();
+    void previewFitsPortraits();
+
+    void embeddedThumbnailStandsIn_data();
+    void embeddedThumbnailStandsIn();
+
+    void peakMemoryStaysInBudget_data();
+    void peakMemoryStaysInBudget();
+
+private:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+};
+
+void tst_PictureLoader::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO without writer") << "fifo";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("device") << "device";
+}
+
+void tst_PictureLoader::onlyRegularFilesAreRead()
+{
+    QFETCH(QString, kind);
+    const QString name = kind == "device" ? QString("/dev/zero") : path(kind + ".jpg");
+    if (kind == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+    else if (kind == "directory")
+        QVERIFY(QDir().mkpath(name));
+
+    // A reader waiting for a writer would hang here for good.
+    QVERIFY(PictureLoader::loadScaled(name, preview).isNull());
+    QVERIFY(PictureLoader::loadPreview(name, preview).isNull());
+    QVERIFY(!PictureLoader::pictureSize(name).isValid());
+}
+
+void tst_PictureLoader::orientationIsHonoured_data()
+{
+    QTest::addColumn<int>("orientation");
+    for (int tag = 0; tag <= 8; ++tag)
+        QTest::addRow("tag %d", tag) << tag;
+}
+
+void tst_PictureLoader::orientationIsHonoured()
+{
+    QFETCH(int, orientation);
+    const QImage upright = quadrantImage(QSize(480, 320));
+    const QImage stored = storedForOrientation(upright, orientation);
+    const QString file = path(QString("tag%1.jpg").arg(orientation));
+    const QImage thumbnail =
+        cameraThumbnail(storedForOrientation(thumbnailContent(upright.size()), orientation));
+    QVERIFY(writeCameraPicture(file, stored, orientation, thumbnail));
+
+    QCOMPARE(PictureLoader::pictureSize(file), upright.size());
+    const QImage decoded = PictureLoader::loadScaled(file, QSize(120, 80));
+    QCOMPARE(decoded.size(), QSize(120, 80));
+    QVERIFY(near(quadrantsOf(decoded), plainQuadrants));
+    // The preview comes from the thumbnail, which must be turned the same way.
+    const QImage shown = PictureLoader::loadPreview(file, preview);
+    QCOMPARE(shown.size(), preview);
+    QVERIFY(near(quadrantsOf(shown), thumbnailQuadrants));
+}
+
+void tst_PictureLoader::previewFitsPortraits_data()
+{
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QRect>("picture"); // where the picture lies in the preview
+
+    const QRect whole(QPoint(0, 0), preview);
+    QTest::newRow("landscape fills") << QSize(400, 200) << 1 << whole;
+    QTest::newRow("square counts as landscape") << QSize(300, 300) << 0 << whole;
+    QTest::newRow("portrait without tag") << QSize(300, 450) << 0 << QRect(25, 0, 50, 75);
+    QTest::newRow("landscape stored, turned by its tag")
+        << QSize(450, 300) << 6 << QRect(25, 0, 50, 75);
+    QTest::newRow("portrait turned to landscape by its tag") << QSize(200, 400) << 8 << whole;
+}
+
+void tst_PictureLoader::previewFitsPortraits()
+{
+    QFETCH(QSize, stored);
+    QFETCH(int, orientation);
+    QFETCH(QRect, picture);
+    const QString file = path("fit.jpg");
+    QVERIFY(writeCameraPicture(file, quadrantImage(stored), orientation));
+
+    const QImage shown = PictureLoader::loadPreview(file, preview);
+    QCOMPARE(shown.size(), preview);
+    for (int x : {0, picture.left() - 1, picture.left(), picture.right(), picture.right() + 1,
+                  preview.width() - 1}) {
+        if (x < 0 || x >= preview.width())
+            continue;
+        const bool inside = x >= picture.left() && x <= picture.right();
+        QCOMPARE(qAlpha(shown.pixel(x, preview.height() / 2)), inside ? 255 : 0);
+    }
+}
+
+void tst_PictureLoader::embeddedThumbnailStandsIn_data()
+{
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<QString>("thumbnail");
+    QTest::addColumn<bool>("used");
+
+    QTest::newRow("4:3 photo, 4:3 thumbnail") << QSize(800, 600) << "camera" << true;
+    QTest::newRow("3:2 photo, black bands cut off") << QSize(900, 600) << "camera" << true;
+    QTest::newRow("no thumbnail") << QSize(800, 600) << "none" << false;
+    QTest::newRow("smaller than the preview") << QSize(800, 600) << "tiny" << false;
+    QTest::newRow("stale: photo cropped to 3:2 after") << QSize(900, 600) << "full 4:3" << false;
+    QTest::newRow("stale: bands of another aspect") << QSize(800, 600) << "banded 16:9" << false;
+}
+
+void tst_PictureLoader::embeddedThumbnailStandsIn()
+{
+    QFETCH(QSize, stored);
+    QFETCH(QString, thumbnail);
+    QFETCH(bool, used);
+    const QImage photo = quadrantImage(stored);
+    QImage small;
+    if (thumbnail == "camera")
+        small = cameraThumbnail(thumbnailContent(stored));
+    else if (thumbnail == "tiny")
+        small = thumbnailContent(QSize(80, 60));
+    else if (thumbnail == "full 4:3")
+        small = thumbnailContent(QSize(160, 120));
+    else if (thumbnail == "banded 16:9")
+        small = cameraThumbnail(thumbnailContent(QSize(1600, 900)));
+    const QString file = path("thumbnail.jpg");
+    QVERIFY(writeCameraPicture(file, photo, 1, small));
+
+    const QImage shown = PictureLoader::loadPreview(file, preview);
+    QCOMPARE(shown.size(), preview);
+    QVERIFY(near(quadrantsOf(shown), used ? thumbnailQuadrants : plainQuadrants));
+    // Not a line of the camera's bands is left at the edges.
+    for (int y : {0, preview.height() - 1})
+        QVERIFY(QColor(shown.pixel(preview.width() / 4, y)).value() > 100);
+}
+
+void tst_PictureLoader::peakMemoryStaysInBudget_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("shown");
+
+    const QString crafted = QFINDTESTDATA("data/progressive-16384.jpg");
+    QTest::newRow("progressive 16384 x 16384, preview") << "preview" << crafted << preview << false;
+    QTest::newRow("progressive 16384 x 16384, full screen")
+        << "scaled" << crafted << QSize(225, 300) << false;
+    QTest::newRow("size far beyond any screen") << "preview" << "photo" << QSize(30000, 30000)
+                                                << true;
+}
+
+void tst_PictureLoader::peakMemoryStaysInBudget()
+{
+#ifdef TESSEL_SANITIZE
+    QSKIP("the sanitizers' shadow memory makes resident sizes meaningless");
+#endif
+    QFETCH(QString, mode);
+    QFETCH(QString, file);
+    QFETCH(QSize, size);
+    QFETCH(bool, shown);
+    if (file == "photo") {
+        file = path("photo.jpg");
+        QVERIFY(writePicture(file, QSize(640, 480)));
+    }
+    QVERIFY(QFile::exists(file));
+
+    QProcess probe;
+    // The limit must come from the loader, not from this process's decodes.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("JPEGMEM");
+    probe.setProcessEnvironment(environment);
+    probe.start(QCoreApplication::applicationDirPath() + "/pictureprobe",
+                {mode, file, QString::number(size.width()), QString::number(size.height())});
+    QVERIFY(probe.waitForFinished(120000));
+    QCOMPARE(probe.exitCode(), 0);
+    const QList<QByteArray> result = probe.readAllStandardOutput().trimmed().split(' ');
+    QCOMPARE(result.size(), 2);
+    const long peakKb = result[0].toLong();
+    QVERIFY2(peakKb < 256 * 1024, qPrintable(QString("%1 kB above idle").arg(peakKb)));
+    QCOMPARE(result[1], QByteArray(shown ? "image" : "null"));
+}
+
+QTEST_MAIN(tst_PictureLoader)
+#include "tst_pictureloader.moc"

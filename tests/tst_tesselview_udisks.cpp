@@ -1,0 +1,232 @@
+#include <QFile>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QLockFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <unistd.h>
+
+#include "browserfixture.h"
+#include "platform/udisksclient.h"
+#include "testutils.h"
+
+using TestUtils::ModalAnswerer;
+using TestUtils::names;
+
+namespace {
+
+const int serviceTimeoutMs = 20000;
+
+// A udisks2 service on a private system bus with a card image on a loop
+// device, set up and torn down by scripts/udisks-testbed.sh.
+class TestBed
+{
+public:
+    ~TestBed() { stop(); }
+
+    // Empty on success, else why the test bed is not there.
+    QString start(const QString &cardFolder)
+    {
+        if (geteuid() != 0)
+            return "it needs root for loop devices and mounting";
+        if (!lock.tryLock(120000))
+            return "another test run holds it";
+        running = true;
+        QProcess script;
+        script.start(TESSEL_SOURCE_DIR "/scripts/udisks-testbed.sh", {"start", cardFolder});
+        // The script's last word says why; what comes before is apt's.
+        if (!script.waitForFinished(240000) || script.exitCode() != 0)
+            return QString::fromLocal8Bit(script.readAllStandardError().trimmed().split('\n').last());
+        for (const QByteArray &line : script.readAllStandardOutput().split('\n')) {
+            if (line.startsWith("DEVICE="))
+                device = QString::fromLocal8Bit(line.mid(7));
+            else if (line.startsWith("BUS="))
+                qputenv("DBUS_SYSTEM_BUS_ADDRESS", line.mid(4));
+        }
+        if (!UDisksClient::serviceAvailable())
+            return "udisks2 does not answer on its bus";
+        return {};
+    }
+
+    void stop()
+    {
+        if (!running)
+            return;
+        QProcess::execute(TESSEL_SOURCE_DIR "/scripts/udisks-testbed.sh", {"stop"});
+        running = false;
+        lock.unlock();
+    }
+
+    // Where the card is mounted now, by the kernel's own table.
+    QString mountPoint() const
+    {
+        for (const QByteArray &line : TestUtils::readFile("/proc/self/mounts").split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() > 1 && QString::fromLocal8Bit(fields[0]) == device)
+                return QString::fromLocal8Bit(fields[1]);
+        }
+        return {};
+    }
+
+    int udisksctl(const QString &action) const
+    {
+        return QProcess::execute("udisksctl", {action, "--no-user-interaction", "-b", device});
+    }
+
+    QString device;
+
+private:
+    QLockFile lock{QDir::tempPath() + "/tessel-udisks-testbed.lock"};
+    bool running = false;
+};
+
+} // namespace
+
+// The mount button with a real udisks2 service answering.
+class tst_TesselViewUDisks : public QObject, public BrowserFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void mountButtonMountsAndUnmounts();
+    void cardMountedBeforeStartShowsMounted();
+    void unmountAtQuitIsDoneBeforeTheEnd();
+    void serviceErrorShowsBox_data();
+    void serviceErrorShowsBox();
+
+private:
+    void waitUntilUnmounted();
+
+    QTemporaryDir card;
+    TestBed bed;
+};
+
+void tst_TesselViewUDisks::initTestCase()
+{
+    qputenv("TESSELCFG", noSettingsFile);
+    QVERIFY(QDir().mkpath(card.path() + "/DCIM"));
+    for (const char *name : {"a.jpg", "b.jpg"})
+        QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + name, QSize(64, 48)));
+    const QString missing = bed.start(card.path());
+    if (!missing.isEmpty()) {
+        bed.stop();
+        QSKIP(qPrintable("no udisks2 test bed: " + missing));
+    }
+}
+
+void tst_TesselViewUDisks::cleanupTestCase()
+{
+    bed.stop();
+}
+
+void tst_TesselViewUDisks::init()
+{
+    setUpBrowserFixture();
+    calls.reset(); // free space from the real card
+    data->device = bed.device;
+    data->flashPath = "DCIM";
+    data->mountPoint = dirs->path() + "/unused";
+}
+
+void tst_TesselViewUDisks::cleanup()
+{
+    if (!bed.mountPoint().isEmpty())
+        bed.udisksctl("unmount");
+    tearDownBrowserFixture();
+}
+
+void tst_TesselViewUDisks::waitUntilUnmounted()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(bed.mountPoint().isEmpty(), serviceTimeoutMs);
+}
+
+void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
+{
+    auto view = makeBrowser();
+    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+                              serviceTimeoutMs);
+    QCOMPARE(data->leftPath, bed.mountPoint() + "/DCIM");
+    QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
+    QVERIFY(view->AvailMemLCDNumber->value() > 0);
+    QVERIFY(!view->MTextLabel->text().isEmpty());
+
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QVERIFY(names(view->LeftListView).isEmpty());
+    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+    waitUntilUnmounted();
+}
+
+void tst_TesselViewUDisks::cardMountedBeforeStartShowsMounted()
+{
+    QCOMPARE(bed.udisksctl("mount"), 0);
+    auto view = makeBrowser();
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+                              serviceTimeoutMs);
+    QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
+
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    waitUntilUnmounted();
+}
+
+void tst_TesselViewUDisks::unmountAtQuitIsDoneBeforeTheEnd()
+{
+    QCOMPARE(bed.udisksctl("mount"), 0);
+    // As the quit procedure does: unmount, and the browser goes at once.
+    makeBrowser()->unmountDevice();
+    QVERIFY(bed.mountPoint().isEmpty());
+}
+
+void tst_TesselViewUDisks::serviceErrorShowsBox_data()
+{
+    QTest::addColumn<bool>("mountedBefore");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("listedAfter");
+    QTest::addColumn<QString>("buttonAfter");
+    QTest::newRow("mounting a device the service does not know")
+        << false << "mount flashdisk" << QStringList() << "mount disk";
+    // The card stays mounted, and is shown so.
+    QTest::newRow("unmounting a card in use")
+        << true << "unmount flashdisk" << QStringList({"a.jpg", "b.jpg"}) << "unmount disk";
+}
+
+void tst_TesselViewUDisks::serviceErrorShowsBox()
+{
+    QFETCH(bool, mountedBefore);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, listedAfter);
+    QFETCH(QString, buttonAfter);
+    QFile inUse;
+    if (mountedBefore) {
+        QCOMPARE(bed.udisksctl("mount"), 0);
+        inUse.setFileName(bed.mountPoint() + "/DCIM/a.jpg");
+        QVERIFY(inUse.open(QIODevice::ReadOnly));
+    } else {
+        data->device = "/dev/tessel-no-such-card";
+    }
+    auto view = makeBrowser();
+    QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(),
+                              QString(mountedBefore ? "unmount disk" : "mount disk"),
+                              serviceTimeoutMs);
+
+    ModalAnswerer answerer(serviceTimeoutMs);
+    answerer.answerMessageBox(QMessageBox::Ok);
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, serviceTimeoutMs);
+    QCOMPARE(answerer.captions, QStringList(caption));
+    QVERIFY2(answerer.texts.first().startsWith("no success\n"), qPrintable(answerer.texts.first()));
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), listedAfter, serviceTimeoutMs);
+    QCOMPARE(view->MountPushButton->text(), buttonAfter);
+}
+
+QTEST_MAIN(tst_TesselViewUDisks)
+#include "tst_tesselview_udisks.moc"
