@@ -109,6 +109,11 @@ int FlashCard::unmount(const QString &device, const QString &mountPoint)
     return -1;
 }
 
+bool FlashCard::isMounted(const QString &mountPoint)
+{
+    return SystemCalls::instance()->isMountPoint(QFile::encodeName(mountPoint).constData());
+}
+
 bool FlashCard::measureFree(const QString &path, QString &text, QString &unit)
 {
     struct statfs fs;

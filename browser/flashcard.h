@@ -33,6 +33,9 @@ public:
     // mountPointFound; nothing without the service.
     void findMountPoint(const QString &device);
     UDisksClient &service() { return udisks; }
+    // Whether a file system is mounted there now, whatever the last call
+    // answered.
+    static bool isMounted(const QString &mountPoint);
     // The free space of the file system holding `path` as the display
     // shows it: a number and its unit. False after the failure has been
     // shown; the text and unit are then left as they were.

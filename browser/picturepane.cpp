@@ -1,6 +1,5 @@
 #include "browser/picturepane.h"
 
-#include <QFileInfo>
 #include <QTreeWidget>
 
 PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
@@ -27,10 +26,18 @@ QTreeWidgetItem *PicturePane::selectedItem() const
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
+QList<QTreeWidgetItem *> PicturePane::selectedInOrder() const
+{
+    QList<QTreeWidgetItem *> selected;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (list->topLevelItem(i)->isSelected())
+            selected.append(list->topLevelItem(i));
+    return selected;
+}
+
 void PicturePane::deselect()
 {
-    if (QTreeWidgetItem *current = list->currentItem())
-        current->setSelected(false);
+    list->clearSelection();
 }
 
 void PicturePane::empty()
@@ -40,12 +47,30 @@ void PicturePane::empty()
     list->clear();
 }
 
-void PicturePane::fill(const QFileInfoList &entries)
+void PicturePane::fill(const QList<Folder::File> &files)
 {
     empty();
-    for (const QFileInfo &entry : entries) {
-        if (entry.fileName().isNull() || !entry.isFile())
-            continue;
-        new QTreeWidgetItem(list, {entry.fileName(), QString::number(entry.size())});
+    for (const Folder::File &file : files) {
+        auto *item = new QTreeWidgetItem(
+            list, {Folder::displayName(file.name), QString::number(file.size)});
+        item->setData(0, Qt::UserRole, file.name);
     }
+}
+
+// Read by descriptor and byte names, so that a name that is not UTF-8 is
+// listed, and acted on, as the very file it is.
+bool PicturePane::refill(const QString &pattern)
+{
+    QList<Folder::File> files;
+    if (!Folder(dir).files(pattern, &files)) {
+        empty();
+        return false;
+    }
+    fill(files);
+    return !files.isEmpty();
+}
+
+QByteArray PicturePane::nativeName(const QTreeWidgetItem *item)
+{
+    return item->data(0, Qt::UserRole).toByteArray();
 }

@@ -1,12 +1,14 @@
 #ifndef PICTUREPANE_H
 #define PICTUREPANE_H
 
-#include <QFileInfoList>
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
 
 #include "browser/thumbnailrun.h"
+#include "platform/folder.h"
 
 class QPixmap;
 class QToolButton;
@@ -57,12 +59,21 @@ public:
 
     // The first selected item, or null.
     QTreeWidgetItem *selectedItem() const;
+    // The selected items in list order.
+    QList<QTreeWidgetItem *> selectedInOrder() const;
     // Gives up the selection, so that only one pane shows one.
     void deselect();
 
-    // Every emptying and refilling passes through here.
+    // Every emptying and refilling passes through here. An item shows its
+    // file's name (undecodable bytes as U+FFFD) and keeps the name's bytes.
     void empty();
-    void fill(const QFileInfoList &entries);
+    void fill(const QList<Folder::File> &files);
+    // Lists the folder's files that match `pattern`; true when there are
+    // any. A folder that cannot be read shows nothing: never the names of
+    // the folder shown before, which a delete would then act on.
+    bool refill(const QString &pattern);
+    // The file's name as the file system holds it.
+    static QByteArray nativeName(const QTreeWidgetItem *item);
 
     ThumbnailRun &thumbnails() { return run; }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "browser/copyjob.h"
 #include "browser/picturecopy.h"
 #include "browser/sharedprogress.h"
 #include "cfgedit/cfgedit.h"
@@ -20,6 +21,8 @@
 #include "filedialog/kwqtfileedit.h"
 #include "fullpic/fullpic.h"
 #include "imaging/pictureloader.h"
+#include "platform/folder.h"
+#include "platform/reachablepath.h"
 #include "platform/systemcalls.h"
 #include "progress/progressedit.h"
 
@@ -51,8 +54,17 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(false),
       pictureBuffer(),
-      card(this)
+      card(this),
+      copyJob(new CopyJob(this, pictureBuffer, sizeof pictureBuffer))
 {
+    source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // While many pictures are copied nothing may change the panes or start
+    // a thumbnail run.
+    copyJob->holdWhileRunning({source.list, destination.list, LeftCopyToolButton,
+                               LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton,
+                               RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
+                               RightThumbnailButton, MountPushButton, SetupToolButton});
+    connect(copyJob, &CopyJob::finished, this, &TesselView::listRight);
     setAllWidgetsFont("helvetica", 8);
     mounted = false;
 
@@ -108,46 +120,21 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
     return thumbDir(dir) + "/" + name + ".png";
 }
 
-void TesselView::aimDirectory(const QString &path)
-{
-    setFilter(QDir::Files);
-    setSorting(QDir::Name);
-    setPath(path);
-}
-
-TesselView::ListFill TesselView::refillPane(PicturePane &pane)
-{
-    if (!exists() || !SystemCalls::canOpenDirectory(pane.folder()))
-        return FillUnreadable;
-    const QFileInfoList entries = entryInfoList();
-    pane.fill(entries);
-    return entries.isEmpty() ? FillEmpty : FillDone;
-}
-
 bool TesselView::listLeft()
 {
-    setNameFilters({"*." + data->fileExt});
-    aimDirectory(source.folder());
-    return refillPane(source) == FillDone;
+    return source.refill("*." + data->fileExt);
 }
 
 bool TesselView::listRight()
 {
     slotGetFreeStorage();
-    // The name filter stays as the last source listing or clearing left it.
-    aimDirectory(destination.folder());
-    const ListFill fill = refillPane(destination);
-    if (fill != FillUnreadable)
-        destination.list->headerItem()->setText(0, destination.folder());
-    return fill == FillDone;
+    const bool listed = destination.refill("*." + data->fileExt);
+    destination.list->headerItem()->setText(0, destination.folder());
+    return listed;
 }
 
-// The directory object is left on "/" with a filter that matches no
-// picture; the next destination listing inherits that filter.
 void TesselView::clearPane(PicturePane &pane)
 {
-    setNameFilters({"*.xxx"});
-    aimDirectory("/");
     pane.empty();
 }
 
@@ -171,7 +158,11 @@ void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)
         return;
     takeSelection(source, destination);
     destination.deleteButton->setEnabled(false);
-    showPreview(item->text(0));
+    // With several selected, the preview shows the one last clicked.
+    QTreeWidgetItem *current = source.list->currentItem();
+    showPreview((current && current->isSelected() ? current : item)->text(0));
+    if (source.selectedInOrder().size() > 1)
+        LeftCopyToolButton->setEnabled(true);
 }
 
 void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
@@ -202,7 +193,9 @@ void TesselView::showPreview(const QString &name)
         PixmapLabel->clear();
         return;
     }
-    currentPicture = pane->pathOf(name);
+    // Full-screen reaches the very file the preview showed.
+    previewed = std::make_unique<ReachablePath>(pane->folder(), name);
+    currentPicture = previewed->path();
     PixmapLabel->setPixmap(*picture);
     for (QToolButton *button : pictureButtons)
         button->setEnabled(true);
@@ -217,9 +210,10 @@ QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool 
             return &loadedPic;
     }
 
-    scaledFrom = ThumbnailFile::stampOf(path);
+    const ReachablePath picture(dir, name);
+    scaledFrom = ThumbnailFile::stampOf(picture.path());
     scaledPic = QPixmap::fromImage(
-        PictureLoader::loadPreview(path, QSize(data->previewWidth, data->previewHeight)));
+        PictureLoader::loadPreview(picture.path(), QSize(data->previewWidth, data->previewHeight)));
     if (scaledPic.isNull()) {
         printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
         fflush(stdout);
@@ -244,29 +238,49 @@ void TesselView::setSourceButtons(bool picturesListed)
 
 bool TesselView::initMountState()
 {
-    mounted = listLeft();
+    const bool listed = listLeft();
+    mounted = listed || FlashCard::isMounted(data->mountPoint);
     setMountLook(mounted);
-    setSourceButtons(mounted);
+    setSourceButtons(listed);
     return mounted;
 }
 
+// The look and the flag follow what is mounted, not what the last call
+// answered: a failed unmount leaves the card in place, a failed mount
+// leaves nothing, and a card may have been mounted by someone else.
 void TesselView::slotToggleMount()
 {
     if (mounted) {
-        setMountLook(false);
         clearLeft();
+        // The service unmounts for sure or says why; the kernel call is
+        // followed by a look at what it left.
+        mounted = unmountDevice() != FlashCard::started && FlashCard::isMounted(cardMountPoint());
+        setMountLook(mounted);
+        setSourceButtons(mounted && listLeft());
         if (!listRight())
             clearRight();
-        unmountDevice();
-        mounted = false;
         return;
     }
+    const QString before = source.folder();
     source.setFolder(data->mountPoint + "/" + data->flashPath);
-    emit cfgChanged();
-    setMountLook(true);
-    if (mountDevice() != FlashCard::started)
+    const int result = mountDevice();
+    if (result == FlashCard::started) {
+        // The service answers later (cardMounted), which then writes the
+        // settings.
+        setMountLook(true);
+        mounted = true;
+        return;
+    }
+    mounted = FlashCard::isMounted(data->mountPoint);
+    setMountLook(mounted);
+    if (result == 0)
+        emit cfgChanged();
+    if (mounted) {
         dirTimer.start(700);
-    mounted = true;
+        return;
+    }
+    source.setFolder(before);
+    listRight();
 }
 
 void TesselView::cardMounted(const QString &mountPoint)
@@ -288,15 +302,25 @@ void TesselView::cardFoundMounted(const QString &mountPoint)
         slotGetFreeStorage();
 }
 
+// Where the card is: the source folder without the picture folder on it
+// (the service may have mounted it elsewhere than the setting says).
+QString TesselView::cardMountPoint() const
+{
+    const QString onCard = "/" + data->flashPath;
+    const QString folder = source.folder();
+    return folder.endsWith(onCard) ? folder.left(folder.size() - onCard.size())
+                                   : data->mountPoint;
+}
+
 void TesselView::slotShowDir()
 {
     if (listLeft()) {
         setSourceButtons(true);
     } else {
-        setMountLook(false);
+        mounted = FlashCard::isMounted(cardMountPoint());
+        setMountLook(mounted);
         setSourceButtons(false);
         clearLeft();
-        mounted = false;
     }
     const bool picturesListed = listRight();
     destination.deleteButton->setEnabled(picturesListed);
@@ -328,6 +352,8 @@ void TesselView::showFreeStorage()
 
 bool TesselView::stepThumbs(PicturePane &pane, bool start)
 {
+    if (copyJob->isRunning())
+        return false;
     if (!start)
         return pane.thumbnails().step();
     pane.thumbnails().start();
@@ -358,15 +384,22 @@ void TesselView::showRunsIn(progressEdit *window)
 
 void TesselView::slotCloseRequest()
 {
-    runWindow->cancelAll();
+    // A copy of many has the window to itself; it hides the window when it
+    // has stopped after the current file.
+    if (copyJob->isRunning())
+        copyJob->cancel();
+    else
+        runWindow->cancelAll();
 }
 
 // The run saves right after loading the same picture, so scaledFrom is
 // that picture's stamp.
 bool TesselView::saveThumb(const QString &dir, const QString &name, const QPixmap *picture)
 {
-    // Usually there already; a failure shows as a failed save below.
-    mkpath(thumbDir(dir));
+    // Usually there already; a failure shows as a failed save below. A
+    // relative folder counts from the working directory, as every other
+    // path does, not from the folder last listed.
+    QDir().mkpath(thumbDir(dir));
     return picture && ThumbnailFile::save(thumbName(dir, name), picture->toImage(), scaledFrom);
 }
 
@@ -397,7 +430,15 @@ void TesselView::slotShowFullPic()
 
 void TesselView::slotCopyToRight()
 {
-    if (!source.selectedItem())
+    const QList<QTreeWidgetItem *> selected = source.selectedInOrder();
+    if (selected.isEmpty())
+        return;
+    if (selected.size() > 1) {
+        copyMany(selected);
+        return;
+    }
+    if (!PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
+             .destinationUsable(destination.folder()))
         return;
     copyFile();
     listRight();
@@ -406,30 +447,41 @@ void TesselView::slotCopyToRight()
 void TesselView::copyFile()
 {
     const QTreeWidgetItem *selected = source.selectedItem();
-    if (!selected)
+    if (!selected || selected->text(0).isEmpty())
         return;
-    const QString name = selected->text(0);
-    if (name.isEmpty())
-        return;
+    PictureCopy copier(this, pictureBuffer, sizeof pictureBuffer);
+    if (copier.destinationUsable(destination.folder()))
+        copier.copy(source.folder(), destination.folder(), PicturePane::nativeName(selected));
+}
 
-    PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
-        .copy(source.pathOf(name), destination.pathOf(name));
+// The progress window is the job's alone: runs going on stop first.
+void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
+{
+    QList<QByteArray> names;
+    for (const QTreeWidgetItem *item : items)
+        names.append(PicturePane::nativeName(item));
+    runWindow->cancelAll();
+    copyJob->start(source.folder(), destination.folder(), names, progress);
+}
+
+// Questions that delete default to No: Return alone never deletes.
+bool TesselView::confirmed(const QString &caption, const QString &text)
+{
+    return QMessageBox::information(this, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                    QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TesselView::slotDeleteLeft()
 {
     const QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
                          "\n path is \n" + source.folder();
-    if (QMessageBox::information(this, tr("delete all files"), text,
-                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (!confirmed(tr("delete all files"), text))
         return;
-    if (QMessageBox::information(this, tr("delete all files"), tr("really ?"),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
-        for (int i = 0; i < source.list->topLevelItemCount(); ++i) {
-            const QString path = source.pathOf(source.list->topLevelItem(i)->text(0));
-            // What could not be removed shows in the relisting.
-            ::unlink(QFile::encodeName(path).constData());
-        }
+    if (confirmed(tr("delete all files"), tr("really ?"))) {
+        // What could not be removed shows in the relisting.
+        const Folder folder(source.folder());
+        for (int i = 0; i < source.list->topLevelItemCount(); ++i)
+            folder.remove(PicturePane::nativeName(source.list->topLevelItem(i)));
     }
     listLeft();
 }
@@ -439,18 +491,24 @@ void TesselView::slotDeleteRight()
     const QTreeWidgetItem *selected = destination.selectedItem();
     if (!selected)
         return;
-    const QString path = destination.pathOf(selected->text(0));
-    if (QMessageBox::information(this, tr("delete file"), path,
-                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (!confirmed(tr("delete file"), destination.pathOf(selected->text(0))))
         return;
-    ::unlink(QFile::encodeName(path).constData());
+    Folder(destination.folder()).remove(PicturePane::nativeName(selected));
     listRight();
 }
 
 // The folder becomes a setting that the settings file must give back
-// unchanged at the next start.
+// unchanged at the next start, and a path that reaches the folder.
 bool TesselView::acceptDirectory(const QString &dir)
 {
+    if (!Folder::isPlainPath(dir)) {
+        QMessageBox::information(this, tr("change directory"),
+                                 tr("The path\n%1\nholds a name that is not valid UTF-8.\n"
+                                    "The directory stays as it was.")
+                                     .arg(dir),
+                                 QMessageBox::Ok);
+        return false;
+    }
     if (TesselIOCfg::isStorable(dir))
         return true;
     QMessageBox::information(this, tr("change directory"),

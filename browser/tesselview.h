@@ -6,12 +6,16 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+
 #include "browser/flashcard.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
 #include "imaging/thumbnailfile.h"
 #include "widgets/widgettools.h"
 
+class CopyJob;
+class ReachablePath;
 class FullPic;
 class TesselData;
 class cfgEdit;
@@ -111,16 +115,12 @@ protected:
     char pictureBuffer[4097];
 
 private:
-    enum ListFill { FillEmpty, FillDone, FillUnreadable };
-    // The one directory object lists both panes; each listing sets what it
-    // needs and inherits the rest.
-    void aimDirectory(const QString &path);
-    ListFill refillPane(PicturePane &pane);
     void clearPane(PicturePane &pane);
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     bool chooseFolder(PicturePane &pane);
     void setMountLook(bool isMounted);
+    QString cardMountPoint() const;
     void cardMounted(const QString &mountPoint);
     void cardFoundMounted(const QString &mountPoint);
     void setSourceButtons(bool picturesListed);
@@ -132,12 +132,16 @@ private:
     void printUnsaved(const PicturePane &pane, const QString &name);
 
     bool acceptDirectory(const QString &dir);
+    bool confirmed(const QString &caption, const QString &text);
+    void copyMany(const QList<QTreeWidgetItem *> &items);
 
     QPixmap loadedPic;
     QPixmap scaledPic;
     // The picture behind scaledPic as it was read, for its thumbnail.
     ThumbnailFile::Stamp scaledFrom;
     FlashCard card;
+    CopyJob *copyJob;
+    std::unique_ptr<ReachablePath> previewed;
 };
 
 #endif

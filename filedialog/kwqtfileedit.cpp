@@ -14,6 +14,7 @@ struct Preset
     bool appendExtension;
     bool mkDirAllowed;
     bool dirsFirst;
+    bool foldersOnly;
 };
 
 QString runDialog(QWidget *parent, const char *name, const QString &startDir,
@@ -25,6 +26,7 @@ QString runDialog(QWidget *parent, const char *name, const QString &startDir,
     dialog->setAppendExtension(preset.appendExtension);
     dialog->setMkDirAllowed(preset.mkDirAllowed);
     dialog->setDirsFirst(preset.dirsFirst);
+    dialog->setFoldersOnly(preset.foldersOnly);
     dialog->refresh();
 
     const int answer = dialog->exec();
@@ -49,23 +51,23 @@ QString KwQtFileEdit::chooseFile(QWidget *parent, const char *name, const QStrin
                                  const QString &filter)
 {
     return runDialog(parent, name, startDir, filter,
-                     {QDir::AllEntries | QDir::System, true, false, false, true});
+                     {QDir::AllEntries | QDir::System, true, false, false, true, false});
 }
 
 QString KwQtFileEdit::chooseSaveFile(QWidget *parent, const char *name, const QString &startDir,
                                      const QString &filter)
 {
-    return runDialog(parent, name, startDir, filter, {QDir::AllEntries, true, true, false, true});
+    return runDialog(parent, name, startDir, filter, {QDir::AllEntries, true, true, false, true, false});
 }
 
 QString KwQtFileEdit::chooseDir(QWidget *parent, const char *name, const QString &startDir)
 {
     return runDialog(parent, name, startDir, QStringLiteral("*"),
-                     {QDir::Dirs, false, false, false, true});
+                     {QDir::Dirs, false, false, false, true, false});
 }
 
 QString KwQtFileEdit::chooseDirMkDir(QWidget *parent, const char *name, const QString &startDir,
                                      const QString &filter)
 {
-    return runDialog(parent, name, startDir, filter, {QDir::AllEntries, false, true, true, true});
+    return runDialog(parent, name, startDir, filter, {QDir::AllEntries, false, true, true, true, true});
 }

@@ -2,12 +2,19 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QStyleHints>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 
 #include "platform/systemcalls.h"
 
@@ -81,6 +88,8 @@ KwQtFileEditDlg::KwQtFileEditDlg(QWidget *parent, const char *name, const QStrin
     filterSpec = AllEntries;
     applyNameFilter = false;
     dirsFirst = false;
+
+    ListView->viewport()->installEventFilter(this);
 }
 
 KwQtFileEditDlg::~KwQtFileEditDlg() = default;
@@ -202,8 +211,41 @@ void KwQtFileEditDlg::slotShowDir()
         ListView->resizeColumnToContents(column);
 }
 
+bool KwQtFileEditDlg::isSecondClickOfNavigation(const QEvent *event)
+{
+    const auto *mouse = static_cast<const QMouseEvent *>(event);
+    const quint64 interval = quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    if (navigatedByClick && mouse->timestamp() - lastPressTime < interval)
+        return true;
+    if (event->type() == QEvent::MouseButtonPress) {
+        navigatedByClick = false;
+        buttonDown = true;
+        lastPressTime = mouse->timestamp();
+    }
+    return false;
+}
+
+bool KwQtFileEditDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ListView->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return isSecondClickOfNavigation(event);
+        case QEvent::MouseButtonRelease:
+            buttonDown = false;
+            break;
+        default:
+            break;
+        }
+    }
+    return KwQtFileDlg::eventFilter(watched, event);
+}
+
 void KwQtFileEditDlg::enterDir(const QString &name)
 {
+    if (buttonDown)
+        navigatedByClick = true;
     const QString previous = dirPath;
     dirPath = joinPath(dirPath, name);
     entryList = readDir(dirPath, nameFilter);
@@ -224,7 +266,7 @@ void KwQtFileEditDlg::slotSelectionChanged(QTreeWidgetItem *item)
     if (type == dirText) {
         if (!busy)
             enterDir(item->text(0));
-    } else if (type == fileText) {
+    } else if (type == fileText && !foldersOnly) {
         const QString name = item->text(0);
         FNameLineEdit->setText(name);
         fileName = name;
@@ -270,7 +312,14 @@ void KwQtFileEditDlg::slotMkDir()
     // handing a relative path to the directory object would nest it below
     // its own path a second time.
     const QString target = joinPath(dirPath, name);
-    mkdir(QDir::current().absoluteFilePath(target));
+    if (::mkdir(QFile::encodeName(QDir::current().absoluteFilePath(target)).constData(), 0777) !=
+        0) {
+        const int err = errno;
+        QMessageBox::information(this, tr("make directory"),
+                                 tr("The directory\n%1\ncannot be made:\n%2")
+                                     .arg(target, QString::fromLocal8Bit(strerror(err))),
+                                 QMessageBox::Ok);
+    }
 
     entryList = readDir(dirPath, nameFilter);
     FNameLineEdit->setText(QString());
@@ -286,6 +335,14 @@ void KwQtFileEditDlg::slotOK()
             const QString extension = pattern.mid(dot);
             if (!fileName.contains(extension))
                 fileName += extension;
+        }
+    }
+    if (foldersOnly) {
+        const QString chosen = joinPath(dirPath, fileName);
+        if (!QFileInfo(QDir::current().absoluteFilePath(chosen)).isDir()) {
+            QMessageBox::information(this, tr("choose directory"),
+                                     tr("%1\nis not a directory").arg(chosen), QMessageBox::Ok);
+            return;
         }
     }
     accept();

@@ -31,6 +31,9 @@ public:
     void setApplyNameFilter(bool on) { applyNameFilter = on; }
     void setDirsFirst(bool on) { dirsFirst = on; }
     void setMkDirAllowed(bool on);
+    // Only an existing directory may be returned; file entries do not fill
+    // the name field.
+    void setFoldersOnly(bool on) { foldersOnly = on; }
 
     // Reads the current directory and fills the list at once.
     void refresh();
@@ -58,8 +61,12 @@ private slots:
     void slotShowDir();
     void slotMkDir() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void enterDir(const QString &name);
+    bool isSecondClickOfNavigation(const QEvent *event);
     QTreeWidgetItem *newListItem(const QFileInfo &info) const;
 
     QString dirPath;
@@ -88,7 +95,14 @@ private:
     bool dirsFirst = false;
     bool applyNameFilter = false;
     bool appendExtension = false;
+    bool foldersOnly = false;
     bool busy = false;
+
+    // A click on a folder enters it at once, so the second click of a
+    // double-click would land on a row of the new list.
+    bool buttonDown = false;
+    bool navigatedByClick = false;
+    quint64 lastPressTime = 0;
 };
 
 #endif

@@ -4,23 +4,58 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/folder.h"
+#include "platform/replacementfile.h"
+
 namespace {
 
 const std::size_t streamBufferSize = 1 << 20;
-const std::size_t kernelChunk = 1 << 30;
-
+// Small enough that a progress callback comes every few milliseconds.
+const std::size_t kernelChunk = 1 << 20;
+const int maxLinks = 40;
 
 QByteArray native(const QString &path)
 {
     return QFile::encodeName(path);
+}
+
+// Replaces folder and name by those of the file the link chain ends at (which
+// may not exist yet). `owner` keeps any folder opened on the way.
+bool followLinks(const Folder **folder, QByteArray *name, std::unique_ptr<Folder> *owner)
+{
+    for (int depth = 0; depth < maxLinks; ++depth) {
+        struct stat st;
+        if (!(*folder)->status(*name, &st, false) || !S_ISLNK(st.st_mode))
+            return true;
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t length = readlinkat((*folder)->descriptor(), name->constData(),
+                                          target.data(), target.size());
+        if (length < 0)
+            return false;
+        target.truncate(length);
+        const int slash = target.lastIndexOf('/');
+        if (slash >= 0) {
+            auto next = std::make_unique<Folder>(**folder, slash == 0 ? "/" : target.left(slash));
+            if (!next->isOpen()) {
+                errno = next->openError();
+                return false;
+            }
+            *owner = std::move(next);
+            *folder = owner->get();
+        }
+        *name = target.mid(slash + 1);
+    }
+    errno = ELOOP;
+    return false;
 }
 
 // New files get the mode the user's umask allows, as with any other
@@ -32,6 +67,29 @@ mode_t defaultFileMode()
     return 0666 & ~mask;
 }
 
+bool unchanged(const struct stat &before, const struct stat &after)
+{
+    return before.st_size == after.st_size && before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
+           before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
+}
+
+// The replaced file's mode and owner, and the source's times, as cp -p
+// keeps them. File systems without owners or modes (vfat) refuse some of
+// it; the copy is no worse for that.
+void keepIdentity(int out, const struct stat &source, const struct stat *replaced)
+{
+    if (replaced) {
+        // Owner first: a change of owner clears set-id bits.
+        if (fchown(out, replaced->st_uid, replaced->st_gid) != 0)
+            (void)fchown(out, uid_t(-1), replaced->st_gid);
+        (void)fchmod(out, replaced->st_mode & 07777);
+    } else {
+        (void)fchmod(out, defaultFileMode());
+    }
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    (void)futimens(out, times);
+}
+
 } // namespace
 
 FileCopy::FileCopy(char *copyBuffer, std::size_t size)
@@ -39,7 +97,7 @@ FileCopy::FileCopy(char *copyBuffer, std::size_t size)
 {
 }
 
-FileCopy::Status FileCopy::fail(Status status, int err)
+FileCopy::Status FileCopy::finish(Status status, int err)
 {
     lastErrno = err;
     return status;
@@ -59,41 +117,77 @@ bool FileCopy::isSameFile(const QString &a, const QString &b)
 
 FileCopy::Status FileCopy::copy(const QString &source, const QString &destination)
 {
+    const QFileInfo from(source);
+    const QFileInfo to(destination);
+    const Folder sourceFolder(from.path());
+    if (!sourceFolder.isOpen())
+        return finish(SourceUnreadable, sourceFolder.openError());
+    const Folder destinationFolder(to.path());
+    if (!destinationFolder.isOpen())
+        return finish(NotCreated, destinationFolder.openError());
+    return copy(sourceFolder, native(from.fileName()), destinationFolder,
+                native(to.fileName()));
+}
+
+FileCopy::Status FileCopy::copy(const Folder &sourceFolder, const QByteArray &sourceName,
+                                const Folder &destinationFolder,
+                                const QByteArray &destinationName)
+{
     lastErrno = 0;
-    if (isSameFile(source, destination))
-        return fail(SameFile, 0);
-
-    const int in = open(native(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = sourceFolder.open(sourceName, O_RDONLY);
     if (in < 0)
-        return fail(SourceUnreadable, errno);
+        return finish(SourceUnreadable, errno);
 
-    const QFileInfo target(destination);
-    QByteArray tempName = native(target.absolutePath() + "/." + target.fileName() + ".XXXXXX");
-    const int out = mkstemp(tempName.data());
-    if (out < 0) {
-        const int err = errno;
-        close(in);
-        return fail(NotCreated, err);
-    }
+    // A link in the destination stays: the file it points to is replaced.
+    std::unique_ptr<Folder> linkFolder;
+    const Folder *folder = &destinationFolder;
+    QByteArray name = destinationName;
+    Status status = Copied;
+    if (!followLinks(&folder, &name, &linkFolder))
+        status = finish(NotCreated, errno);
+    else
+        status = copyInto(in, *folder, name);
+    close(in);
+    return status;
+}
+
+FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArray &name)
+{
+    struct stat before, old;
+    if (fstat(in, &before) != 0)
+        return finish(ReadFailed, errno);
+    const bool replacing = folder.status(name, &old, false);
+    if (replacing && old.st_dev == before.st_dev && old.st_ino == before.st_ino)
+        return finish(SameFile, 0);
+
+    ReplacementFile::removeLeftovers(folder);
+    ReplacementFile out(folder, unnamedFiles);
+    if (out.descriptor() < 0)
+        return finish(NotCreated, errno);
 
     int err = 0;
-    Status status = transfer(in, out, &err);
-    close(in);
-    if (status == Copied && (fchmod(out, defaultFileMode()) != 0 || fsync(out) != 0)) {
-        status = WriteFailed;
-        err = errno;
-    }
-    if (close(out) != 0 && status == Copied) {
-        status = WriteFailed;
-        err = errno;
-    }
-    if (status == Copied && rename(tempName.constData(), native(destination).constData()) != 0) {
-        status = RenameFailed;
-        err = errno;
-    }
+    copied = 0;
+    Status status = transfer(in, out.descriptor(), &err);
+    struct stat after;
+    if (status == Copied && (fstat(in, &after) != 0 || !unchanged(before, after) ||
+                             copied != before.st_size))
+        status = SourceChanged;
     if (status != Copied)
-        unlink(tempName.constData());
-    return fail(status, err);
+        return finish(status, err);
+
+    keepIdentity(out.descriptor(), before, replacing ? &old : nullptr);
+    if (fsync(out.descriptor()) != 0)
+        return finish(WriteFailed, errno);
+    if (!out.commit(name))
+        return finish(RenameFailed, errno);
+    return finish(Copied, 0);
+}
+
+void FileCopy::progressed(qint64 bytes)
+{
+    copied += bytes;
+    if (onProgress)
+        onProgress(copied);
 }
 
 FileCopy::Status FileCopy::transfer(int in, int out, int *err)
@@ -121,8 +215,10 @@ FileCopy::Status FileCopy::kernelTransfer(int in, int out, int *err,
         const ssize_t moved = move(in, out);
         if (moved == 0)
             return Copied;
-        if (moved > 0)
+        if (moved > 0) {
+            progressed(moved);
             continue;
+        }
         if (first && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
                       errno == EOPNOTSUPP))
             return Unsupported;
@@ -164,6 +260,7 @@ FileCopy::Status FileCopy::blockTransfer(int in, int out, int *err)
             *err = errno;
             break;
         }
+        progressed(qint64(got));
         if (got < blockSize)
             break;
     }

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 
 namespace {
@@ -27,6 +28,17 @@ int SystemCalls::umount(const char *target)
 int SystemCalls::statfs(const char *path, struct statfs *buf)
 {
     return ::statfs(path, buf);
+}
+
+bool SystemCalls::isMountPoint(const char *path)
+{
+    struct stat folder, parent;
+    if (!path || !*path || ::stat(path, &folder) != 0 || !S_ISDIR(folder.st_mode))
+        return false;
+    const QByteArray up = QByteArray(path) + "/..";
+    if (::stat(up.constData(), &parent) != 0)
+        return false;
+    return folder.st_dev != parent.st_dev || folder.st_ino == parent.st_ino;
 }
 
 bool SystemCalls::canOpenDirectory(const QString &path)

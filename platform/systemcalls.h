@@ -17,6 +17,10 @@ public:
                       unsigned long flags, const void *data);
     virtual int umount(const char *target);
     virtual int statfs(const char *path, struct statfs *buf);
+    // Whether a file system is mounted on the folder: it lies on another
+    // device than its parent (or is the root). The truth after a mount or
+    // unmount call, whatever the call answered.
+    virtual bool isMountPoint(const char *path);
 
     // Whether the directory can really be opened for reading. Existence and
     // permission bits do not tell: root passes access() checks that a

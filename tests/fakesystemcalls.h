@@ -1,7 +1,7 @@
 #ifndef FAKESYSTEMCALLS_H
 #define FAKESYSTEMCALLS_H
 
-// Stands in for mount, umount and statfs while it lives: records every
+// Stands in for mount, umount, statfs and the mount check while it lives: records every
 // call and answers as the test tells it to.
 
 #include <QByteArray>
@@ -29,13 +29,25 @@ public:
                      .arg(source, target, fsType)
                      .arg(flags, 0, 16)
                      .arg(data ? "data" : "null");
+        if (!mountErrno)
+            mounted = true;
         return answer(mountErrno);
     }
 
     int umount(const char *target) override
     {
         calls << QString("umount %1").arg(target);
+        if (!umountErrno)
+            mounted = false;
         return answer(umountErrno);
+    }
+
+    // Follows the successful calls; a test sets it for a card that was
+    // mounted (or not) before.
+    bool isMountPoint(const char *path) override
+    {
+        calls << QString("ismountpoint %1").arg(path);
+        return mounted;
     }
 
     int statfs(const char *path, struct statfs *buf) override
@@ -59,6 +71,7 @@ public:
     int mountErrno = 0;
     int umountErrno = 0;
     int statfsErrno = 0;
+    bool mounted = false;
     long blockSize = 4096;
     unsigned long long availableBlocks = 1000;
     QStringList calls;

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QFileInfo>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -74,6 +75,11 @@ private slots:
     void copyOntoItselfRefused();
     void failedCopyTold_data();
     void failedCopyTold();
+    void copyNeedsARealDestination_data();
+    void copyNeedsARealDestination();
+    void returnNeverDeletesOrOverwrites_data();
+    void returnNeverDeletesOrOverwrites();
+    void relativeFolderKeepsItsThumbnails();
     void deleteAllAsksTwice_data();
     void deleteAllAsksTwice();
     void deleteAllStopsThumbnailRun();
@@ -246,6 +252,80 @@ void tst_FileCommands::copyAsksBeforeOverwriting()
     QCOMPARE(readFile(right() + "/a.jpg"), replaced ? picture : old);
     QCOMPARE(readFile(left() + "/a.jpg"), picture);
     QCOMPARE(names(view->RightListView), QStringList({"a.jpg", "b.jpg"}));
+}
+
+void tst_FileCommands::copyNeedsARealDestination_data()
+{
+    QTest::addColumn<QString>("destination"); // "" empty setting, "missing", "unreadable"
+    QTest::newRow("empty setting") << "";
+    QTest::newRow("missing folder") << "missing";
+    QTest::newRow("unreadable folder") << "unreadable";
+}
+
+void tst_FileCommands::copyNeedsARealDestination()
+{
+    QFETCH(QString, destination);
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    auto view = makeBrowser();
+    data->rightPath = destination.isEmpty() ? QString() : right();
+    if (destination == "missing")
+        QVERIFY(QDir(right()).removeRecursively());
+    else if (destination == "unreadable")
+        QVERIFY(QFile::setPermissions(right(), QFile::WriteOwner | QFile::ExeOwner));
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    {
+        TestUtils::PermissionChecksOn permissions;
+        copySelected(view.get(), "a.jpg", answerer);
+    }
+    QCOMPARE(answerer.captions, QStringList{"copy file"});
+    QCOMPARE(answerer.texts.value(0),
+             QString("The destination directory\n%1\nis missing or cannot be read.\n"
+                     "Nothing was copied.").arg(data->rightPath));
+    QVERIFY(!QFileInfo::exists(right() + "/a.jpg"));
+    QVERIFY(!QFileInfo::exists("/a.jpg"));
+}
+
+void tst_FileCommands::returnNeverDeletesOrOverwrites_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("overwrite") << "LeftCopyToolButton";
+    QTest::newRow("delete file") << "RightDeleteToolButton";
+    QTest::newRow("delete all files") << "LeftDeleteToolButton";
+}
+
+void tst_FileCommands::returnNeverDeletesOrOverwrites()
+{
+    QFETCH(QString, button);
+    QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
+    QVERIFY(writeFile(right() + "/a.jpg", "old picture"));
+    auto view = makeBrowser();
+    QTreeWidget *list = button.startsWith("Right") ? view->RightListView : view->LeftListView;
+    list->setCurrentItem(list->topLevelItem(0));
+
+    ModalAnswerer answerer;
+    answerer.answerModal([](QWidget *box) { QTest::keyClick(box, Qt::Key_Return); });
+    view->findChild<QToolButton *>(button)->click();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(QFileInfo::exists(left() + "/a.jpg"));
+    QCOMPARE(readFile(right() + "/a.jpg"), QByteArray("old picture"));
+}
+
+void tst_FileCommands::relativeFolderKeepsItsThumbnails()
+{
+    QVERIFY(TestUtils::writePicture(right() + "/b.jpg", QSize(64, 48)));
+    const QString saved = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dirs->path()));
+    data->rightPath = "right";
+    auto view = makeBrowser();
+    view->listLeft();
+    QVERIFY(view->stepDestThumbs(true));
+    while (view->stepDestThumbs(false)) {
+    }
+    QDir::setCurrent(saved);
+    QVERIFY(QFileInfo::exists(right() + "/_thumbnail/b.jpg.png"));
+    QVERIFY(!QFileInfo::exists(right() + "/right"));
 }
 
 void tst_FileCommands::copyOntoItselfRefused_data()

@@ -3,10 +3,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/filecopy.h"
+#include "platform/folder.h"
 #include "testutils.h"
 
 using TestUtils::writeFile;
@@ -36,6 +40,14 @@ QStringList filesIn(const QString &dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
 
+struct stat statOf(const QString &path, bool followLinks = true)
+{
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(path);
+    followLinks ? stat(name.constData(), &st) : lstat(name.constData(), &st);
+    return st;
+}
+
 } // namespace
 
 class tst_FileCopy : public QObject
@@ -54,6 +66,15 @@ private slots:
     void readErrorKeepsDestination();
     void fullDiskKeepsDestination();
     void readOnlyFolderKeepsDestination();
+    void replacementKeepsIdentity();
+    void linkedDestinationStaysALink();
+    void changingSourceIsNeverCopied_data();
+    void changingSourceIsNeverCopied();
+    void crashLeavesNothingBehind_data();
+    void crashLeavesNothingBehind();
+    void longNamesCopy_data();
+    void longNamesCopy();
+    void copiesByteNames();
 
 private:
     QTemporaryDir src, dst;
@@ -205,6 +226,161 @@ void tst_FileCopy::readOnlyFolderKeepsDestination()
     QCOMPARE(status, FileCopy::NotCreated);
     QCOMPARE(err, EACCES);
     QCOMPARE(readAll(dst.filePath("a.jpg")), QByteArray("old picture"));
+}
+
+void tst_FileCopy::replacementKeepsIdentity()
+{
+    // Runs as root in CI: the owner can be given back.
+    const QString source = src.filePath("a.jpg"), destination = dst.filePath("a.jpg");
+    QVERIFY(writeFile(source, pattern(5000)));
+    const struct timespec taken[2] = {{978307200, 0}, {978307200, 500}};
+    QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(source).constData(), taken, 0), 0);
+    QVERIFY(writeFile(destination, "old"));
+    QCOMPARE(chmod(QFile::encodeName(destination).constData(), 0600), 0);
+    const bool root = geteuid() == 0;
+    if (root)
+        QCOMPARE(chown(QFile::encodeName(destination).constData(), 1234, 1234), 0);
+
+    FileCopy copy(buffer, 4096);
+    QCOMPARE(copy.copy(source, destination), FileCopy::Copied);
+    const struct stat st = statOf(destination);
+    QCOMPARE(int(st.st_mode & 07777), 0600);
+    if (root)
+        QCOMPARE(int(st.st_uid), 1234);
+    QCOMPARE(qint64(st.st_mtim.tv_sec), qint64(978307200));
+    QCOMPARE(qint64(st.st_mtim.tv_nsec), qint64(500));
+}
+
+void tst_FileCopy::linkedDestinationStaysALink()
+{
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("real.jpg"), hardLink = elsewhere.filePath("hard.jpg");
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(6000)));
+    QVERIFY(writeFile(target, "old"));
+    QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(hardLink).constData()), 0);
+    QVERIFY(QFile::link("../" + QFileInfo(elsewhere.path()).fileName() + "/real.jpg",
+                        dst.filePath("a.jpg")));
+
+    FileCopy copy(buffer, 4096);
+    QCOMPARE(copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg")), FileCopy::Copied);
+    QVERIFY(S_ISLNK(statOf(dst.filePath("a.jpg"), false).st_mode));
+    QCOMPARE(readAll(target), pattern(6000));
+    // The old file is replaced, not rewritten: its other names keep it.
+    QCOMPARE(readAll(hardLink), QByteArray("old"));
+}
+
+void tst_FileCopy::changingSourceIsNeverCopied_data()
+{
+    QTest::addColumn<qint64>("newSize"); // -1: same size, rewritten
+    QTest::newRow("truncated") << qint64(1500000);
+    QTest::newRow("grown") << qint64(4000000);
+    QTest::newRow("rewritten in place") << qint64(-1);
+}
+
+void tst_FileCopy::changingSourceIsNeverCopied()
+{
+    QFETCH(qint64, newSize);
+    const QString source = src.filePath("a.jpg");
+    QVERIFY(writeFile(source, pattern(3000000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
+
+    FileCopy copy(buffer, 4096);
+    copy.onProgress = [&](qint64 copied) {
+        if (copied > 2000000)
+            return;
+        const QByteArray name = QFile::encodeName(source);
+        if (newSize >= 0) {
+            QCOMPARE(truncate(name.constData(), newSize), 0);
+        } else {
+            const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
+            QCOMPARE(utimensat(AT_FDCWD, name.constData(), later, 0), 0);
+        }
+    };
+    QCOMPARE(copy.copy(source, dst.filePath("a.jpg")), FileCopy::SourceChanged);
+    QCOMPARE(readAll(dst.filePath("a.jpg")), QByteArray("old picture"));
+    QCOMPARE(filesIn(dst.path()), QStringList{"a.jpg"});
+}
+
+void tst_FileCopy::crashLeavesNothingBehind_data()
+{
+    QTest::addColumn<bool>("unnamed");
+    QTest::newRow("unnamed file") << true;
+    QTest::newRow("named temporary, as on vfat") << false;
+}
+
+void tst_FileCopy::crashLeavesNothingBehind()
+{
+    QFETCH(bool, unnamed);
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(3000000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
+
+    const pid_t child = fork();
+    if (child == 0) {
+        FileCopy copy(buffer, 4096);
+        copy.setUnnamedFiles(unnamed);
+        copy.onProgress = [](qint64) { raise(SIGKILL); };
+        copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg"));
+        _exit(0);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFSIGNALED(status));
+    QCOMPARE(readAll(dst.filePath("a.jpg")), QByteArray("old picture"));
+    QCOMPARE(filesIn(dst.path()).size(), unnamed ? 1 : 2);
+
+    // The next copy into the folder clears what the crash left.
+    QVERIFY(writeFile(src.filePath("b.jpg"), "b"));
+    FileCopy copy(buffer, 4096);
+    copy.setUnnamedFiles(unnamed);
+    QCOMPARE(copy.copy(src.filePath("b.jpg"), dst.filePath("b.jpg")), FileCopy::Copied);
+    QCOMPARE(filesIn(dst.path()), (QStringList{"a.jpg", "b.jpg"}));
+}
+
+void tst_FileCopy::longNamesCopy_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("replacing");
+    QTest::addColumn<bool>("unnamed");
+    QTest::newRow("248 bytes, new") << 248 << false << true;
+    QTest::newRow("255 bytes, replacing") << 255 << true << true;
+    QTest::newRow("255 bytes, replacing, named temporary") << 255 << true << false;
+}
+
+void tst_FileCopy::longNamesCopy()
+{
+    QFETCH(int, length);
+    QFETCH(bool, replacing);
+    QFETCH(bool, unnamed);
+    const QString name = QString(length - 4, 'p') + ".jpg";
+    QVERIFY(writeFile(src.filePath(name), pattern(5000)));
+    if (replacing)
+        QVERIFY(writeFile(dst.filePath(name), "old"));
+    FileCopy copy(buffer, 4096);
+    copy.setUnnamedFiles(unnamed);
+    QCOMPARE(copy.copy(src.filePath(name), dst.filePath(name)), FileCopy::Copied);
+    QCOMPARE(readAll(dst.filePath(name)), pattern(5000));
+    QCOMPARE(filesIn(dst.path()), QStringList{name});
+}
+
+void tst_FileCopy::copiesByteNames()
+{
+    const QByteArray name = "bild\xff\xfe.jpg";
+    const Folder from(src.path()), to(dst.path());
+    const int fd = from.open(name, O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(write(fd, "picture", 7), ssize_t(7));
+    close(fd);
+
+    FileCopy copy(buffer, 4096);
+    QCOMPARE(copy.copy(from, name, to, name), FileCopy::Copied);
+    QList<QByteArray> names;
+    QVERIFY(to.entryNames(&names));
+    QCOMPARE(names, QList<QByteArray>{name});
+    QFile copied;
+    QVERIFY(to.openFile(&copied, name, QIODevice::ReadOnly));
+    QCOMPARE(copied.readAll(), QByteArray("picture"));
+    // Qt's own removal of the folders would not see these names.
+    QVERIFY(to.remove(name) && from.remove(name));
 }
 
 QTEST_GUILESS_MAIN(tst_FileCopy)

@@ -6,7 +6,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <sys/socket.h>
@@ -86,6 +88,27 @@ void typeName(KwQtFileEditDlg *dlg, const QString &name)
     dlg->FNameLineEdit->setText(name);
 }
 
+// A real double-click as the window system delivers it: press, release,
+// and a second press soon after, which Qt turns into a press and a
+// double-click. `between` runs after the first click.
+void doubleClick(QTreeWidget *list, QTreeWidgetItem *item, const std::function<void()> &between)
+{
+    QWindow *window = list->window()->windowHandle();
+    const QPoint at = list->viewport()->mapTo(list->window(), list->visualItemRect(item).center());
+    const QPointF global = window->mapToGlobal(QPointF(at));
+    for (int click = 0; click < 2; ++click) {
+        if (click == 1)
+            between();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QTest::lastMouseTimestamp += 50;
+            const bool down = type == QEvent::MouseButtonPress;
+            qt_handleMouseEvent(window, at, global, down ? Qt::LeftButton : Qt::NoButton,
+                                Qt::LeftButton, type, {}, QTest::lastMouseTimestamp);
+        }
+    }
+    QTest::lastMouseTimestamp += QTest::mouseDoubleClickInterval;
+}
+
 bool makeDirs(const QString &root, const QStringList &dirs)
 {
     for (const QString &d : dirs) {
@@ -121,6 +144,11 @@ private slots:
     void makeDirectory();
     void makeDirectoryBelowRelativeFolder();
     void makeDirectoryDisabledElsewhere();
+    void makeDirectoryRefusedSaysWhy_data();
+    void makeDirectoryRefusedSaysWhy();
+    void makeDirectoryPresetReturnsOnlyFolders();
+    void doubleClickEntersOnce_data();
+    void doubleClickEntersOnce();
     void appendedExtension_data();
     void appendedExtension();
     void notAcceptedReturnsEmpty_data();
@@ -539,6 +567,94 @@ void tst_KwQtFileEdit::makeDirectoryDisabledElsewhere()
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
     QCOMPARE(enabled, (QList<bool>{false, false, false}));
     QVERIFY(!QFileInfo::exists(root + "/never"));
+}
+
+void tst_KwQtFileEdit::makeDirectoryRefusedSaysWhy_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("exists") << "alpha" << QString(strerror(EEXIST));
+    QTest::newRow("refused by the system") << "beta/inner/new" << QString(strerror(EACCES));
+}
+
+void tst_KwQtFileEdit::makeDirectoryRefusedSaysWhy()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+    QVERIFY(QFile::setPermissions(root + "/beta/inner", QFile::ReadOwner | QFile::ExeOwner));
+    ModalAnswerer box;
+    {
+        PermissionChecksOn checks;
+        drive([&] { return KwQtFileEdit::chooseDirMkDir(nullptr, "", root, "*"); },
+              [&](KwQtFileEditDlg *dlg) {
+                  typeName(dlg, name);
+                  box.answerMessageBox(QMessageBox::Ok);
+                  dlg->MkDirButton->click();
+                  dlg->CancelButton->click();
+              });
+    }
+    QVERIFY(QFile::setPermissions(root + "/beta/inner", QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFile::ExeOwner));
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
+    QCOMPARE(box.captions, QStringList{"make directory"});
+    QVERIFY2(box.texts.value(0).endsWith(reason), qPrintable(box.texts.value(0)));
+}
+
+void tst_KwQtFileEdit::makeDirectoryPresetReturnsOnlyFolders()
+{
+    ModalAnswerer box;
+    QString nameAfterSelecting;
+    const QString result =
+        drive([&] { return KwQtFileEdit::chooseDirMkDir(nullptr, "", root, "*"); },
+              [&](KwQtFileEditDlg *dlg) {
+                  activate(dlg, "notes.txt");
+                  nameAfterSelecting = dlg->FNameLineEdit->text();
+                  typeName(dlg, "notes.txt");
+                  box.answerMessageBox(QMessageBox::Ok);
+                  dlg->OkButton->click();
+                  expect(dlg->isVisible(), "a file is refused");
+                  typeName(dlg, "alpha");
+                  dlg->OkButton->click();
+              });
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
+    QCOMPARE(nameAfterSelecting, QString());
+    QCOMPARE(box.captions, QStringList{"choose directory"});
+    QCOMPARE(result, root + "/alpha");
+}
+
+void tst_KwQtFileEdit::doubleClickEntersOnce_data()
+{
+    QTest::addColumn<bool>("refilledBetween");
+    QTest::addColumn<QString>("inside"); // what lies under the pointer after entering
+    QTest::newRow("second click before the refill") << false << "x/";
+    QTest::newRow("refilled between, folder below") << true << "y/";
+    QTest::newRow("refilled between, file below") << true << "y.jpg";
+}
+
+void tst_KwQtFileEdit::doubleClickEntersOnce()
+{
+    QFETCH(bool, refilledBetween);
+    QFETCH(QString, inside);
+    const QString start = root + "/dc";
+    QVERIFY(makeDirs(start, {"x"}));
+    QVERIFY(inside.endsWith('/') ? makeDirs(start + "/x", {inside})
+                                 : writeFile(start + "/x/" + inside, "data"));
+    inside.remove('/');
+    QString nameField;
+    const QString result =
+        drive([&] { return KwQtFileEdit::chooseDirMkDir(nullptr, "", start, "*"); },
+              [&](KwQtFileEditDlg *dlg) {
+                  doubleClick(dlg->ListView, entry(dlg, "x"), [&] {
+                      if (refilledBetween)
+                          expect(QTest::qWaitFor([&] { return !entry(dlg, "x"); }), "refilled");
+                  });
+                  waitForList(dlg, {"..", inside});
+                  nameField = dlg->FNameLineEdit->text();
+                  dlg->OkButton->click();
+              });
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
+    QCOMPARE(nameField, QString());
+    QCOMPARE(result, start + "/x");
 }
 
 void tst_KwQtFileEdit::appendedExtension_data()

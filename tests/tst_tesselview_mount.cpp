@@ -58,7 +58,7 @@ private slots:
     void startState();
     void mountClick_data();
     void mountClick();
-    void mountClickFallsBackAfterTimer();
+    void emptyCardStaysMounted();
     void realKernelRefusesMissingDevice();
     void overlongNamesRefused_data();
     void overlongNamesRefused();
@@ -122,18 +122,23 @@ void tst_TesselViewMount::startState()
 void tst_TesselViewMount::mountClick_data()
 {
     QTest::addColumn<int>("mountErrno");
-    QTest::newRow("mount works") << 0;
-    QTest::newRow("no such device") << ENODEV;
-    QTest::newRow("device busy") << EBUSY;
+    QTest::addColumn<bool>("mountedBefore"); // by someone else
+    QTest::newRow("mount works") << 0 << false;
+    QTest::newRow("no such device") << ENODEV << false;
+    QTest::newRow("device busy, already mounted") << EBUSY << true;
 }
 
 void tst_TesselViewMount::mountClick()
 {
     QFETCH(int, mountErrno);
+    QFETCH(bool, mountedBefore);
+    QVERIFY(touch(right() + "/b.jpg"));
     auto view = makeBrowser();
     QVERIFY(!view->isMounted());
     data->leftPath = "/somewhere/else";
     calls->mountErrno = mountErrno;
+    calls->mounted = mountedBefore;
+    const bool mountedAfter = !mountErrno || mountedBefore;
     QSignalSpy cfgChanged(view.get(), &TesselView::cfgChanged);
 
     ModalAnswerer answerer;
@@ -146,15 +151,19 @@ void tst_TesselViewMount::mountClick()
         printed = diagnostics(out);
     }
 
-    QCOMPARE(data->leftPath, mountPoint() + "/dcim");
-    QCOMPARE(cfgChanged.size(), 1);
+    // A failed call does not rewrite the settings file; the look shows
+    // what is mounted.
+    QCOMPARE(data->leftPath, mountedAfter ? mountPoint() + "/dcim" : "/somewhere/else");
+    QCOMPARE(cfgChanged.size(), mountErrno ? 0 : 1);
     QCOMPARE(calls->callsOf("mount"),
              QStringList("mount /dev/tessel-card " + mountPoint() + " vfat c0ed0000 null"));
-    QVERIFY(view->isMounted());
-    QVERIFY(looksMounted(view.get()));
-    QVERIFY(view->dirTimer.isActive());
+    QCOMPARE(view->isMounted(), mountedAfter);
+    QVERIFY(mountedAfter ? looksMounted(view.get()) : looksUnmounted(view.get()));
+    QCOMPARE(view->dirTimer.isActive(), mountedAfter);
     QVERIFY(view->dirTimer.isSingleShot());
-    QCOMPARE(view->dirTimer.interval(), 700);
+    if (mountedAfter)
+        QCOMPARE(view->dirTimer.interval(), 700);
+    QCOMPARE(view->RightListView->topLevelItemCount(), 1);
     QCOMPARE(answerer.pending(), 0);
     if (mountErrno) {
         QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
@@ -166,9 +175,10 @@ void tst_TesselViewMount::mountClick()
         QVERIFY(printed.isEmpty());
     }
 
+    if (!mountedAfter)
+        return;
     // The card's pictures show once the timer has run.
     QVERIFY(touch(pictures() + "/a.jpg"));
-    QVERIFY(touch(right() + "/b.jpg"));
     QTRY_VERIFY_WITH_TIMEOUT(!view->dirTimer.isActive(), 5000);
     QCOMPARE(view->LeftListView->topLevelItemCount(), 1);
     QCOMPARE(view->RightListView->topLevelItemCount(), 1);
@@ -179,7 +189,7 @@ void tst_TesselViewMount::mountClick()
     QVERIFY(view->RightDeleteToolButton->isEnabled());
 }
 
-void tst_TesselViewMount::mountClickFallsBackAfterTimer()
+void tst_TesselViewMount::emptyCardStaysMounted()
 {
     QVERIFY(touch(right() + "/b.jpg"));
     auto view = makeBrowser();
@@ -187,15 +197,15 @@ void tst_TesselViewMount::mountClickFallsBackAfterTimer()
     QVERIFY(looksMounted(view.get()));
 
     showDir(view.get());
-    QVERIFY(!view->isMounted());
-    QVERIFY(looksUnmounted(view.get()));
+    // An empty card is still mounted: the next click unmounts it.
+    QVERIFY(view->isMounted());
+    QVERIFY(looksMounted(view.get()));
     QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
     QVERIFY(!view->LeftDeleteToolButton->isEnabled());
     QVERIFY(!view->LeftChdirToolButton->isEnabled());
     QVERIFY(!view->LeftCopyToolButton->isEnabled());
-    // The source was cleared first, so its leftover filter finds nothing.
-    QCOMPARE(view->RightListView->topLevelItemCount(), 0);
-    QVERIFY(!view->RightDeleteToolButton->isEnabled());
+    QCOMPARE(view->RightListView->topLevelItemCount(), 1);
+    QVERIFY(view->RightDeleteToolButton->isEnabled());
     QCOMPARE(calls->callsOf("umount"), QStringList());
 }
 
@@ -272,6 +282,7 @@ void tst_TesselViewMount::unmountClick()
     QFETCH(int, umountErrno);
     QVERIFY(touch(pictures() + "/a.jpg"));
     QVERIFY(touch(right() + "/b.jpg"));
+    calls->mounted = true;
     auto view = makeBrowser();
     QVERIFY(view->isMounted());
     QCOMPARE(view->RightListView->topLevelItemCount(), 1);
@@ -284,10 +295,12 @@ void tst_TesselViewMount::unmountClick()
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(calls->callsOf("umount"), QStringList("umount " + mountPoint()));
-    QVERIFY(!view->isMounted());
-    QVERIFY(looksUnmounted(view.get()));
-    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
-    QCOMPARE(view->RightListView->topLevelItemCount(), 0);
+    // A card that stayed mounted still shows so.
+    const bool stillMounted = umountErrno != 0;
+    QCOMPARE(view->isMounted(), stillMounted);
+    QVERIFY(stillMounted ? looksMounted(view.get()) : looksUnmounted(view.get()));
+    QCOMPARE(view->LeftListView->topLevelItemCount(), stillMounted ? 1 : 0);
+    QCOMPARE(view->RightListView->topLevelItemCount(), 1);
     QCOMPARE(view->RightListView->headerItem()->text(0), right());
     if (umountErrno) {
         QCOMPARE(answerer.captions, QStringList("unmount flashdisk"));

@@ -182,6 +182,30 @@ zeigt die Verzeichnisse und Dateien</translation>
         <source>link</source>
         <translation>Verknüpfung</translation>
     </message>
+    <message>
+        <source>make directory</source>
+        <translation>Verzeichnis anlegen</translation>
+    </message>
+    <message>
+        <source>The directory
+%1
+cannot be made:
+%2</source>
+        <translation>Das Verzeichnis
+%1
+kann nicht angelegt werden:
+%2</translation>
+    </message>
+    <message>
+        <source>choose directory</source>
+        <translation>Verzeichnis wählen</translation>
+    </message>
+    <message>
+        <source>%1
+is not a directory</source>
+        <translation>%1
+ist kein Verzeichnis</translation>
+    </message>
 </context>
 <context>
     <name>MainDlg</name>
@@ -538,6 +562,40 @@ The directory stays as it was.</source>
         <translation>Der Pfad
 %1
 enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.
+Das Verzeichnis bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>The destination directory
+%1
+is missing or cannot be read.
+Nothing was copied.</source>
+        <translation>Das Zielverzeichnis
+%1
+fehlt oder ist nicht lesbar.
+Nichts wurde kopiert.</translation>
+    </message>
+    <message>
+        <source>the picture changed while it was copied</source>
+        <translation>das Bild hat sich beim Kopieren geändert</translation>
+    </message>
+    <message>
+        <source>%1 of the %2 files exist!
+overwrite ?</source>
+        <translation>%1 der %2 Dateien existieren schon!
+Überschreiben?</translation>
+    </message>
+    <message>
+        <source>copy files</source>
+        <translation>Dateien kopieren</translation>
+    </message>
+    <message>
+        <source>The path
+%1
+holds a name that is not valid UTF-8.
+The directory stays as it was.</source>
+        <translation>Der Pfad
+%1
+enthält einen Namen, der kein gültiges UTF-8 ist.
 Das Verzeichnis bleibt unverändert.</translation>
     </message>
 </context>

@@ -1,0 +1,69 @@
+#ifndef FOLDER_H
+#define FOLDER_H
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QList>
+#include <QString>
+
+#include <sys/types.h>
+
+class QFile;
+struct stat;
+
+// A directory held open by its descriptor. Every operation names a file by
+// the bytes the file system holds, so a name that is not valid UTF-8 (cards
+// written by other systems carry them) still reaches exactly that file, and
+// a folder renamed meanwhile is still the folder the names were read from.
+// Failures return false or -1 and leave errno set.
+class Folder
+{
+public:
+    explicit Folder(const QString &path);
+    // A folder relative to `base` (or absolute).
+    Folder(const Folder &base, const QByteArray &relativePath);
+    ~Folder();
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    bool isOpen() const { return fd >= 0; }
+    // errno of the failed open; 0 when open.
+    int openError() const { return openErrno; }
+    int descriptor() const { return fd; }
+
+    // Every entry but "." and "..", in the order the file system gives them.
+    // False when the folder cannot be read.
+    bool entryNames(QList<QByteArray> *names) const;
+
+    struct File
+    {
+        QByteArray name;
+        qint64 size;
+    };
+    // The regular files (and links to them) whose shown name matches the
+    // wildcard `pattern`, case ignored; hidden ones left out. Ordered by
+    // shown name. False when the folder cannot be read.
+    bool files(const QString &pattern, QList<File> *found) const;
+
+    bool status(const QByteArray &name, struct stat *st, bool followLinks = true) const;
+    // A descriptor of the entry (openat); -1 on failure.
+    int open(const QByteArray &name, int flags, mode_t mode = 0) const;
+    // Opens the entry into `file`, which then owns the descriptor.
+    bool openFile(QFile *file, const QByteArray &name, QIODevice::OpenMode mode) const;
+    bool remove(const QByteArray &name) const;
+    bool rename(const QByteArray &from, const Folder &toFolder, const QByteArray &to) const;
+    bool makeFolder(const QByteArray &name, mode_t mode = 0777) const;
+
+    // How a file name is shown: bytes that are not UTF-8 become U+FFFD.
+    static QString displayName(const QByteArray &name);
+    // Whether the name comes back as the same bytes from its shown text,
+    // i.e. a path built from the text reaches this file.
+    static bool isPlainName(const QByteArray &name);
+    static bool isPlainPath(const QString &path);
+
+private:
+    int fd = -1;
+    int openErrno = 0;
+};
+
+#endif

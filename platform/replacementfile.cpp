@@ -1,0 +1,131 @@
+#include "platform/replacementfile.h"
+
+#include <QList>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "platform/folder.h"
+
+namespace {
+
+// Short, so that a picture name of up to 255 bytes still has room beside
+// it, and ours, so that only our own leftovers are ever removed.
+const QByteArray prefix = ".tessel-";
+const int randomLength = 6;
+const int nameAttempts = 100;
+
+QByteArray randomName()
+{
+    static const char letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray name = prefix;
+    for (int i = 0; i < randomLength; ++i)
+        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+    return name;
+}
+
+bool unnamedUnsupported(int err)
+{
+    return err == EOPNOTSUPP || err == EISDIR || err == EINVAL || err == ENOENT;
+}
+
+} // namespace
+
+ReplacementFile::ReplacementFile(const Folder &target, bool unnamedAllowed)
+    : folder(target)
+{
+    if (unnamedAllowed) {
+        fd = folder.open(".", O_TMPFILE | O_WRONLY, 0600);
+        unnamed = fd >= 0;
+        if (!unnamed && !unnamedUnsupported(errno))
+            return;
+    }
+    if (!unnamed)
+        createNamed();
+    // Held until the descriptor closes: a copy in another process must not
+    // take our file for a leftover, not even in the moment it is linked.
+    if (fd >= 0)
+        ::flock(fd, LOCK_EX | LOCK_NB);
+}
+
+ReplacementFile::~ReplacementFile()
+{
+    if (!temporaryName.isEmpty())
+        folder.remove(temporaryName);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+bool ReplacementFile::createNamed()
+{
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        const QByteArray name = randomName();
+        fd = folder.open(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0) {
+            temporaryName = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool ReplacementFile::linkUnnamed()
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        const QByteArray name = randomName();
+        int result = ::linkat(AT_FDCWD, self.constData(), folder.descriptor(), name.constData(),
+                              AT_SYMLINK_FOLLOW);
+        // Without /proc, the descriptor itself (needs more privilege).
+        if (result != 0 && errno == ENOENT)
+            result = ::linkat(fd, "", folder.descriptor(), name.constData(), AT_EMPTY_PATH);
+        if (result == 0) {
+            temporaryName = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool ReplacementFile::commit(const QByteArray &name)
+{
+    // A name of its own first: linking straight to `name` cannot replace a
+    // file that is already there.
+    if (unnamed && temporaryName.isEmpty() && !linkUnnamed())
+        return false;
+    if (!folder.rename(temporaryName, folder, name))
+        return false;
+    temporaryName.clear();
+    return true;
+}
+
+bool ReplacementFile::isTemporaryName(const QByteArray &name)
+{
+    return name.size() == prefix.size() + randomLength && name.startsWith(prefix);
+}
+
+void ReplacementFile::removeLeftovers(const Folder &folder)
+{
+    QList<QByteArray> names;
+    if (!folder.entryNames(&names))
+        return;
+    for (const QByteArray &name : names) {
+        if (!isTemporaryName(name))
+            continue;
+        const int fd = folder.open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        // A lock we can take is a lock nobody holds: its copy has ended.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            folder.remove(name);
+        ::close(fd);
+    }
+}

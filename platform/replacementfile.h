@@ -1,0 +1,45 @@
+#ifndef REPLACEMENTFILE_H
+#define REPLACEMENTFILE_H
+
+#include <QByteArray>
+
+class Folder;
+
+// The new content of a file while it is written. Where the file system
+// allows, it has no name at all until commit(), so a crash leaves nothing
+// behind; elsewhere (vfat) it lives under a short name of ours, locked
+// while in use, and removeLeftovers() clears what an earlier crash left.
+// Either way commit() puts it in place of the old file in one rename.
+class ReplacementFile
+{
+public:
+    // unnamedAllowed false: always the named way, as on vfat.
+    ReplacementFile(const Folder &folder, bool unnamedAllowed);
+    // Removes the content unless it was committed.
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile &) = delete;
+    ReplacementFile &operator=(const ReplacementFile &) = delete;
+
+    // -1 when no file could be made (errno set).
+    int descriptor() const { return fd; }
+    bool isUnnamed() const { return unnamed; }
+
+    // Gives the content `name`, replacing any file of that name. The
+    // descriptor stays open. False with errno set on failure.
+    bool commit(const QByteArray &name);
+
+    // Removes our temporary files in `folder` that no copy holds any more.
+    static void removeLeftovers(const Folder &folder);
+    static bool isTemporaryName(const QByteArray &name);
+
+private:
+    bool createNamed();
+    bool linkUnnamed();
+
+    const Folder &folder;
+    int fd = -1;
+    bool unnamed = false;
+    QByteArray temporaryName;
+};
+
+#endif
