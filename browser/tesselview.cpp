@@ -13,12 +13,11 @@
 #include <unistd.h>
 
 #include "browser/copyjob.h"
+#include "browser/folderchoice.h"
 #include "browser/picturecopy.h"
 #include "browser/sharedprogress.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
-#include "filedialog/kwqtfileedit.h"
 #include "fullpic/fullpic.h"
 #include "imaging/pictureloader.h"
 #include "platform/folder.h"
@@ -497,40 +496,9 @@ void TesselView::slotDeleteRight()
     listRight();
 }
 
-// The folder becomes a setting that the settings file must give back
-// unchanged at the next start, and a path that reaches the folder.
-bool TesselView::acceptDirectory(const QString &dir)
-{
-    if (!Folder::isPlainPath(dir)) {
-        QMessageBox::information(this, tr("change directory"),
-                                 tr("The path\n%1\nholds a name that is not valid UTF-8.\n"
-                                    "The directory stays as it was.")
-                                     .arg(dir),
-                                 QMessageBox::Ok);
-        return false;
-    }
-    if (TesselIOCfg::isStorable(dir))
-        return true;
-    QMessageBox::information(this, tr("change directory"),
-                             tr("The path\n%1\ncontains a line break, \";\" or a character "
-                                "the settings file cannot hold.\nThe directory stays as it was.")
-                                 .arg(dir),
-                             QMessageBox::Ok);
-    return false;
-}
-
-bool TesselView::chooseFolder(PicturePane &pane)
-{
-    const QString dir = KwQtFileEdit::chooseDir(this, "", pane.folder());
-    if (dir.isEmpty() || !acceptDirectory(dir))
-        return false;
-    pane.setFolder(dir);
-    return true;
-}
-
 void TesselView::slotChdirLeft()
 {
-    if (!chooseFolder(source))
+    if (!FolderChoice::choose(this, source))
         return;
     listLeft();
     LeftCopyToolButton->setEnabled(false);
@@ -539,7 +507,7 @@ void TesselView::slotChdirLeft()
 
 void TesselView::slotChdirRight()
 {
-    if (!chooseFolder(destination))
+    if (!FolderChoice::choose(this, destination))
         return;
     listRight();
     emit cfgChanged();
@@ -547,8 +515,8 @@ void TesselView::slotChdirRight()
 
 void TesselView::slotMkdirRight()
 {
-    const QString dir = KwQtFileEdit::chooseDirMkDir(this, "", destination.folder(), "*");
-    if (dir.isEmpty() || !acceptDirectory(dir))
+    const QString dir = FolderChoice::chooseOrMake(this, destination.folder());
+    if (dir.isEmpty())
         return;
     destination.setFolder(dir);
     // Shown at once: a pane still listing the old folder would offer its

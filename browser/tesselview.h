@@ -118,7 +118,6 @@ private:
     void clearPane(PicturePane &pane);
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
-    bool chooseFolder(PicturePane &pane);
     void setMountLook(bool isMounted);
     QString cardMountPoint() const;
     void cardMounted(const QString &mountPoint);
@@ -131,7 +130,6 @@ private:
     bool saveThumb(const QString &dir, const QString &name, const QPixmap *picture);
     void printUnsaved(const PicturePane &pane, const QString &name);
 
-    bool acceptDirectory(const QString &dir);
     bool confirmed(const QString &caption, const QString &text);
     void copyMany(const QList<QTreeWidgetItem *> &items);
 
