@@ -12,6 +12,7 @@
 #include "browser/flashcard.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "platform/systemcalls.h"
 
 namespace {
 
@@ -37,8 +38,9 @@ PictureCopy::PictureCopy(QWidget *parent, char *buffer, std::size_t bufferSize)
 
 bool PictureCopy::destinationUsable(const QString &folder)
 {
-    QList<QByteArray> names;
-    if (!folder.isEmpty() && Folder(folder).entryNames(&names))
+    // Opening it is enough: reading every name of a large folder before
+    // each copy would only repeat what the listing already did.
+    if (!folder.isEmpty() && SystemCalls::canOpenDirectory(folder))
         return true;
     QMessageBox::information(parent, tr("copy file"),
                              tr("The destination directory\n%1\nis missing or cannot be read.\n"
