@@ -1,13 +1,15 @@
 #include "browser/flashcard.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QMessageBox>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 
+#include "platform/folder.h"
 #include "platform/systemcalls.h"
 
 namespace {
@@ -17,36 +19,46 @@ const unsigned long mountMagic = 0xC0ED0000UL;
 
 } // namespace
 
-FlashCard::FlashCard(QWidget *parent) : parent(parent), deviceBuffer(), mountPointBuffer()
+FlashCard::FlashCard(QObject *parent)
+    : QObject(parent), deviceBuffer(), mountPointBuffer()
 {
-    QObject::connect(&udisks, &UDisksClient::mountFinished, &udisks,
-                     [this](const QString &, const QString &error) {
-                         if (!error.isEmpty())
-                             showServiceFailure(tr("mount flashdisk"), error);
-                     });
-    QObject::connect(&udisks, &UDisksClient::unmountFinished, &udisks,
-                     [this](const QString &error) {
-                         if (!error.isEmpty())
-                             showServiceFailure(tr("unmount flashdisk"), error);
-                     });
+    connect(&udisks, &UDisksClient::mountFinished, this,
+            [this](const QString &mountPoint, const QString &error) {
+                if (!error.isEmpty())
+                    serviceFailed(QCoreApplication::translate("TesselView", "mount flashdisk"),
+                                  error);
+                emit mountFinished(error.isEmpty() ? mountPoint : QString());
+            });
+    connect(&udisks, &UDisksClient::unmountFinished, this, [this](const QString &error) {
+        if (!error.isEmpty())
+            serviceFailed(QCoreApplication::translate("TesselView", "unmount flashdisk"), error);
+    });
+    connect(&udisks, &UDisksClient::mountPointFound, this, &FlashCard::mountPointFound);
 }
 
 QString FlashCard::failureText(const QString &systemText, int err)
 {
-    return tr("no success") + "\n" + QString("%1\nerrno = %2").arg(systemText).arg(err);
+    return QCoreApplication::translate("TesselView", "no success") + "\n" +
+           QString("%1\nerrno = %2").arg(systemText).arg(err);
 }
 
-void FlashCard::showCallFailure(const QString &caption)
+void FlashCard::setMounted(bool isMounted)
+{
+    if (mounted == isMounted)
+        return;
+    mounted = isMounted;
+    emit stateChanged(mounted);
+}
+
+void FlashCard::callFailed(const QString &caption)
 {
     const int err = errno;
-    QMessageBox::information(parent, caption,
-                             failureText(QString::fromLocal8Bit(strerror(err)), err),
-                             QMessageBox::Ok);
+    emit failed(caption, failureText(QString::fromLocal8Bit(strerror(err)), err));
 }
 
-void FlashCard::showServiceFailure(const QString &caption, const QString &error)
+void FlashCard::serviceFailed(const QString &caption, const QString &error)
 {
-    QMessageBox::information(parent, caption, tr("no success") + "\n" + error, QMessageBox::Ok);
+    emit failed(caption, QCoreApplication::translate("TesselView", "no success") + "\n" + error);
     // The card may well be mounted now (unmounting refused, or the desktop
     // was quicker): look, so that the browser shows the truth.
     udisks.findMountPoint(serviceDevice);
@@ -69,11 +81,11 @@ int FlashCard::mount(const QString &device, const QString &mountPoint)
     const QByteArray mountPointName = QFile::encodeName(mountPoint);
     // A cut-off name would mount the wrong device or on the wrong directory.
     if (deviceName.size() > maxArgLength || mountPointName.size() > maxArgLength) {
-        QMessageBox::information(
-            parent, tr("mount flashdisk"),
-            tr("no success") + "\n" +
-                tr("device or mount point is longer than %1 characters").arg(maxArgLength),
-            QMessageBox::Ok);
+        emit failed(QCoreApplication::translate("TesselView", "mount flashdisk"),
+                    QCoreApplication::translate("TesselView", "no success") + "\n" +
+                        QCoreApplication::translate(
+                            "TesselView", "device or mount point is longer than %1 characters")
+                            .arg(maxArgLength));
         return -1;
     }
     memset(deviceBuffer, 0, sizeof deviceBuffer);
@@ -89,7 +101,7 @@ int FlashCard::mount(const QString &device, const QString &mountPoint)
     printf("\nTesselView::mountDevice - mnt is %s", mountPointBuffer);
     fflush(stdout);
     errno = err;
-    showCallFailure(tr("mount flashdisk"));
+    callFailed(QCoreApplication::translate("TesselView", "mount flashdisk"));
     return -1;
 }
 
@@ -105,7 +117,7 @@ int FlashCard::unmount(const QString &device, const QString &mountPoint)
     const int err = errno;
     fflush(stdout);
     errno = err;
-    showCallFailure(tr("unmount flashdisk"));
+    callFailed(QCoreApplication::translate("TesselView", "unmount flashdisk"));
     return -1;
 }
 
@@ -114,7 +126,17 @@ bool FlashCard::isMounted(const QString &mountPoint)
     return SystemCalls::instance()->isMountPoint(QFile::encodeName(mountPoint).constData());
 }
 
-bool FlashCard::measureFree(const QString &path, QString &text, QString &unit)
+bool FlashCard::holds(const Folder &folder, const QString &path, const QString &mountPoint)
+{
+    if (!path.startsWith(mountPoint + "/") || !isMounted(mountPoint))
+        return true;
+    struct stat inside, root;
+    return ::fstat(folder.descriptor(), &inside) == 0 &&
+           ::stat(QFile::encodeName(mountPoint).constData(), &root) == 0 &&
+           inside.st_dev == root.st_dev;
+}
+
+bool FlashCard::measureFree(const QString &path)
 {
     struct statfs fs;
     memset(&fs, 0, sizeof fs);
@@ -123,7 +145,7 @@ bool FlashCard::measureFree(const QString &path, QString &text, QString &unit)
         printf("\nTesselView::slotGetFreeStorage call for %s", qPrintable(path));
         fflush(stdout);
         errno = err;
-        showCallFailure(tr("statfs call"));
+        callFailed(QCoreApplication::translate("TesselView", "statfs call"));
         return false;
     }
     // Cards of 2 GiB and more overflow 32 bits.
@@ -138,5 +160,6 @@ bool FlashCard::measureFree(const QString &path, QString &text, QString &unit)
         text = QString::asprintf("%.1f", double(freeBytes / 1048576));
         unit = "M";
     }
+    emit freeSpaceChanged(text, unit);
     return true;
 }

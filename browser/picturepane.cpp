@@ -2,6 +2,12 @@
 
 #include <QTreeWidget>
 
+namespace {
+
+const int entryRole = Qt::UserRole + 1;
+
+} // namespace
+
 PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
                          const QString &thumbCaption, const char *thumbWriter,
                          const Thumbnailer &thumbnailer)
@@ -13,9 +19,15 @@ PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
       thumbWriter(thumbWriter),
       dir(folder),
       run(widgets.list, thumbCaption,
-          {[this, load = thumbnailer.load](const QString &name) { return load(dir, name); },
-           [this, save = thumbnailer.save](const QString &name, const QPixmap *picture) {
-               return save(dir, name, picture);
+          {[this, load = thumbnailer.load](const QTreeWidgetItem *item) {
+               return load(entryOf(item), pathOf(item->text(0)));
+           },
+           [this, save = thumbnailer.save](const QTreeWidgetItem *item, const QPixmap *picture) {
+               return save(entryOf(item), picture);
+           },
+           [this](const QTreeWidgetItem *item) {
+               const FolderEntry entry = entryOf(item);
+               return !entry.folder || entry.folder->isGone();
            }})
 {
 }
@@ -45,29 +57,59 @@ void PicturePane::empty()
     // The items go now: the run must not reach them.
     run.stop();
     list->clear();
+    listed.clear();
+    openedFolder.reset();
 }
 
-void PicturePane::fill(const QList<Folder::File> &files)
+void PicturePane::fill(const std::shared_ptr<const Folder> &folder, const QList<Listed> &pictures)
 {
     empty();
-    for (const Folder::File &file : files) {
-        auto *item = new QTreeWidgetItem(
-            list, {Folder::displayName(file.name), QString::number(file.size)});
-        item->setData(0, Qt::UserRole, file.name);
+    openedFolder = folder;
+    for (const Listed &picture : pictures) {
+        auto *item = new QTreeWidgetItem(list, {picture.shown, QString::number(picture.size)});
+        item->setData(0, Qt::UserRole, picture.entry.name);
+        item->setData(0, entryRole, int(listed.size()));
+        listed.append(picture.entry);
     }
 }
 
 // Read by descriptor and byte names, so that a name that is not UTF-8 is
 // listed, and acted on, as the very file it is.
-bool PicturePane::refill(const QString &pattern)
+bool PicturePane::refill(const QStringList &patterns)
 {
+    auto folder = std::make_shared<const Folder>(dir);
     QList<Folder::File> files;
-    if (!Folder(dir).files(pattern, &files)) {
+    bool readable = folder->isOpen();
+    for (const QString &pattern : patterns) {
+        QList<Folder::File> matching;
+        readable = readable && folder->files(pattern, &matching);
+        files += matching;
+    }
+    if (!readable) {
         empty();
         return false;
     }
-    fill(files);
-    return !files.isEmpty();
+    QList<Listed> pictures;
+    for (const Folder::File &file : files)
+        pictures.append({{folder, file.name, {}, {}}, Folder::displayName(file.name), file.size});
+    fill(folder, pictures);
+    return !pictures.isEmpty();
+}
+
+FolderEntry PicturePane::entryOf(const QTreeWidgetItem *item) const
+{
+    const QVariant index = item ? item->data(0, entryRole) : QVariant();
+    if (!index.isValid() || index.toInt() < 0 || index.toInt() >= listed.size())
+        return FolderEntry();
+    return listed.at(index.toInt());
+}
+
+bool PicturePane::holds(const FolderEntry &entry) const
+{
+    for (const FolderEntry &own : listed)
+        if (own.sameAs(entry))
+            return true;
+    return false;
 }
 
 QByteArray PicturePane::nativeName(const QTreeWidgetItem *item)

@@ -6,9 +6,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 #include "browser/thumbnailrun.h"
 #include "platform/folder.h"
+#include "platform/folderentry.h"
 
 class QPixmap;
 class QToolButton;
@@ -17,8 +19,9 @@ class QTreeWidgetItem;
 
 // One of the browser's two picture lists: its list view, the folder it
 // shows (a setting, read and written in place), the buttons that act on
-// its folder and the thumbnail run over its pictures. Every path built from
-// one of its file names is built here.
+// its folder and the thumbnail run over its pictures. While it lists a
+// folder it holds that folder open, and each item is an entry of it: every
+// command reaches the file through the entry, never through its shown text.
 class PicturePane
 {
 public:
@@ -30,12 +33,20 @@ public:
         QToolButton *thumbnailButton;
     };
 
-    // The thumbnail work for a picture of any folder; the pane applies it
-    // to its own.
+    // The thumbnail work for an entry of any pane, known by its entry and
+    // the path that names it in diagnostics.
     struct Thumbnailer
     {
-        std::function<QPixmap *(const QString &dir, const QString &name)> load;
-        std::function<bool(const QString &dir, const QString &name, const QPixmap *picture)> save;
+        std::function<QPixmap *(const FolderEntry &entry, const QString &path)> load;
+        std::function<bool(const FolderEntry &entry, const QPixmap *picture)> save;
+    };
+
+    // One listed picture: its entry, shown text and size.
+    struct Listed
+    {
+        FolderEntry entry;
+        QString shown;
+        qint64 size;
     };
 
     // `side` is the number the browser records when this pane takes the
@@ -56,6 +67,8 @@ public:
     const QString &folder() const { return dir; }
     void setFolder(const QString &path) { dir = path; }
     QString pathOf(const QString &name) const { return dir + "/" + name; }
+    // The folder as listed; null while nothing is.
+    const std::shared_ptr<const Folder> &opened() const { return openedFolder; }
 
     // The first selected item, or null.
     QTreeWidgetItem *selectedItem() const;
@@ -64,14 +77,21 @@ public:
     // Gives up the selection, so that only one pane shows one.
     void deselect();
 
-    // Every emptying and refilling passes through here. An item shows its
-    // file's name (undecodable bytes as U+FFFD) and keeps the name's bytes.
+    // Every emptying and refilling passes through here. Emptying lets go of
+    // the folder too, so that nothing of a card stays open.
     void empty();
-    void fill(const QList<Folder::File> &files);
-    // Lists the folder's files that match `pattern`; true when there are
+    void fill(const std::shared_ptr<const Folder> &folder, const QList<Listed> &pictures);
+    // Lists the folder's files that match `patterns`; true when there are
     // any. A folder that cannot be read shows nothing: never the names of
     // the folder shown before, which a delete would then act on.
-    bool refill(const QString &pattern);
+    bool refill(const QStringList &patterns);
+    bool refill(const QString &pattern) { return refill(QStringList{pattern}); }
+
+    // The item's entry; invalid for an item of no listing.
+    FolderEntry entryOf(const QTreeWidgetItem *item) const;
+    QList<FolderEntry> entries() const { return listed; }
+    // Whether the listing holds that very file.
+    bool holds(const FolderEntry &entry) const;
     // The file's name as the file system holds it.
     static QByteArray nativeName(const QTreeWidgetItem *item);
 
@@ -79,6 +99,8 @@ public:
 
 private:
     QString &dir;
+    std::shared_ptr<const Folder> openedFolder;
+    QList<FolderEntry> listed;
     ThumbnailRun run;
 };
 

@@ -3,27 +3,31 @@
 #include <QFile>
 #include <QLCDNumber>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include "browser/copyjob.h"
 #include "browser/folderchoice.h"
 #include "browser/picturecopy.h"
+#include "browser/pictureremoval.h"
 #include "browser/sharedprogress.h"
+#include "browser/thumbnailwork.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
 #include "fullpic/fullpic.h"
 #include "imaging/pictureloader.h"
 #include "platform/folder.h"
-#include "platform/reachablepath.h"
 #include "platform/systemcalls.h"
 #include "progress/progressedit.h"
+#include "widgets/heldcontrols.h"
+#include "widgets/plainmessagebox.h"
 
 namespace {
 
@@ -39,37 +43,38 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       QDir(dirPath, nameFilter, QDir::IgnoreCase, QDir::Dirs | QDir::Files | QDir::Drives),
       data(settings),
       activeSide(0),
+      freeText(card.freeText()),
+      freeUnit(card.freeUnit()),
+      preview(PixmapLabel, worker, settings),
+      thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
-             settings->leftPath, "save source thumbnails", "saveThumbToSrc", thumbnailer()),
+             settings->leftPath, "save source thumbnails", "saveThumbToSrc",
+             thumbWork.thumbnailer()),
       destination(2,
                   {RightListView, RightDeleteToolButton, RightChdirToolButton,
                    RightThumbnailButton},
-                  settings->rightPath, "save dest thumbnails", "saveThumbToDest", thumbnailer()),
+                  settings->rightPath, "save dest thumbnails", "saveThumbToDest",
+                  thumbWork.thumbnailer()),
       srcThumbTimer(source.thumbnails().timer()),
       destThumbTimer(destination.thumbnails().timer()),
       fullPic(nullptr),
       cfgDialog(nullptr),
       progress(nullptr),
       runWindow(nullptr),
-      mounted(false),
+      mounted(card.mountedState()),
       pictureBuffer(),
-      card(this),
       copyJob(new CopyJob(this, pictureBuffer, sizeof pictureBuffer))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While many pictures are copied nothing may change the panes or start
     // a thumbnail run.
-    copyJob->holdWhileRunning({source.list, destination.list, LeftCopyToolButton,
-                               LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton,
-                               RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
-                               RightThumbnailButton, MountPushButton, SetupToolButton});
+    copyJob->holdWhileRunning(workControls());
     connect(copyJob, &CopyJob::finished, this, &TesselView::listRight);
     setAllWidgetsFont("helvetica", 8);
-    mounted = false;
 
     MountPushButton->setBackgroundRole(QPalette::Base);
     MountPushButton->setAutoFillBackground(true);
-    MountPushButton->setPalette(QPalette(unmountedColour));
+    setMountLook(false);
 
     for (QToolButton *button : {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton,
                                 ShowFullToolButton, RightDeleteToolButton})
@@ -79,8 +84,12 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
 
-    connect(&card.service(), &UDisksClient::mountFinished, this, &TesselView::cardMounted);
-    connect(&card.service(), &UDisksClient::mountPointFound, this, &TesselView::cardFoundMounted);
+    connect(&card, &FlashCard::stateChanged, this, &TesselView::setMountLook);
+    connect(&card, &FlashCard::freeSpaceChanged, this, &TesselView::showFreeStorage);
+    connect(&card, &FlashCard::failed, this, &TesselView::tell);
+    connect(&card, &FlashCard::mountFinished, this, &TesselView::cardMounted);
+    connect(&card, &FlashCard::mountPointFound, this, &TesselView::cardFoundMounted);
+    connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     initMountState();
     card.findMountPoint(data->device);
     listRight();
@@ -93,14 +102,25 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
-    showRunsIn(progress);
+    thumbWork.follow(progress, source, destination);
+    runWindow = thumbWork.shared();
+    connect(&thumbWork, &ThumbnailWork::runFailed, this, &TesselView::tell);
     progress->hide();
 
     activeSide = 0;
 }
 
+QList<QWidget *> TesselView::workControls() const
+{
+    return {source.list,          destination.list,      LeftCopyToolButton,
+            LeftDeleteToolButton, LeftChdirToolButton,   LeftThumbnailButton,
+            RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
+            RightThumbnailButton, MountPushButton,       SetupToolButton};
+}
+
 TesselView::~TesselView()
 {
+    worker.stopAndWait();
     delete fullPic;
     fullPic = nullptr;
     delete cfgDialog;
@@ -116,12 +136,19 @@ QString TesselView::thumbDir(const QString &dir) const
 
 QString TesselView::thumbName(const QString &dir, const QString &name) const
 {
-    return thumbDir(dir) + "/" + name + ".png";
+    return thumbWork.thumbName(dir, name);
 }
 
 bool TesselView::listLeft()
 {
-    return source.refill("*." + data->fileExt);
+    bool listed = source.refill("*." + data->fileExt);
+    sourceOffCard = !sourceOnCard();
+    if (sourceOffCard) {
+        source.empty();
+        listed = false;
+    }
+    forgetPreviewUnlessListed(source);
+    return listed;
 }
 
 bool TesselView::listRight()
@@ -129,12 +156,41 @@ bool TesselView::listRight()
     slotGetFreeStorage();
     const bool listed = destination.refill("*." + data->fileExt);
     destination.list->headerItem()->setText(0, destination.folder());
+    forgetPreviewUnlessListed(destination);
     return listed;
 }
 
 void TesselView::clearPane(PicturePane &pane)
 {
     pane.empty();
+    forgetPreviewUnlessListed(pane);
+}
+
+// A folder under the card's mount point must lie on the card: a link on a
+// card made elsewhere could lead to the user's own pictures, which "delete
+// all" would then delete.
+bool TesselView::sourceOnCard()
+{
+    return !source.opened() ||
+           FlashCard::holds(*source.opened(), source.folder(), cardMountPoint());
+}
+
+void TesselView::tellIfOffCard()
+{
+    if (sourceOffCard)
+        tell(tr("mount flashdisk"), tr("the picture folder is not on the card"));
+}
+
+void TesselView::forgetPreviewUnlessListed(const PicturePane &pane)
+{
+    if (preview.side() == pane.side && !pane.holds(preview.entry()))
+        preview.clear();
+}
+
+void TesselView::previewCleared()
+{
+    currentPicture = "";
+    ShowFullToolButton->setEnabled(false);
 }
 
 void TesselView::takeSelection(PicturePane &pane, PicturePane &other)
@@ -174,6 +230,8 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
     showPreview(item->text(0));
 }
 
+// The entry is the selected item's own: the text alone may name another
+// file (names that are not UTF-8 look alike).
 void TesselView::showPreview(const QString &name)
 {
     const QList<QToolButton *> pictureButtons = {LeftDeleteToolButton, LeftChdirToolButton,
@@ -183,48 +241,38 @@ void TesselView::showPreview(const QString &name)
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
 
-    const PicturePane *pane = activePane();
+    PicturePane *pane = activePane();
     if (!pane)
         return;
-    const QPixmap *picture = loadSmallPic(pane->folder(), name, true);
-    if (!picture) {
-        // The previous photo would pass for the selected one.
-        PixmapLabel->clear();
+    FolderEntry entry;
+    QTreeWidgetItem *current = pane->list->currentItem();
+    for (QTreeWidgetItem *item : {current, pane->selectedItem()})
+        if (item && item->isSelected() && item->text(0) == name && !entry.isValid())
+            entry = pane->entryOf(item);
+    const QString path = pane->pathOf(name);
+    const Preview::Outcome outcome = preview.show(entry, path, pane->side);
+    if (outcome != Preview::Shown)
         return;
-    }
-    // Full-screen reaches the very file the preview showed.
-    previewed = std::make_unique<ReachablePath>(pane->folder(), name);
-    currentPicture = previewed->path();
-    PixmapLabel->setPixmap(*picture);
+    currentPicture = path;
     for (QToolButton *button : pictureButtons)
         button->setEnabled(true);
 }
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
 {
-    const QString path = dir + "/" + name;
-    if (useThumb) {
-        loadedPic = QPixmap::fromImage(ThumbnailFile::load(thumbName(dir, name), path));
-        if (!loadedPic.isNull())
-            return &loadedPic;
-    }
-
-    const ReachablePath picture(dir, name);
-    scaledFrom = ThumbnailFile::stampOf(picture.path());
-    scaledPic = QPixmap::fromImage(
-        PictureLoader::loadPreview(picture.path(), QSize(data->previewWidth, data->previewHeight)));
-    if (scaledPic.isNull()) {
-        printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
-        fflush(stdout);
-        return nullptr;
-    }
-    return &scaledPic;
+    const FolderEntry entry{std::make_shared<const Folder>(dir), QFile::encodeName(name), {}, {}};
+    return preview.load(entry, dir + "/" + name, useThumb);
 }
 
 void TesselView::setMountLook(bool isMounted)
 {
     MountPushButton->setText(isMounted ? tr("unmount disk") : tr("mount disk"));
     MountPushButton->setPalette(QPalette(isMounted ? mountedColour : unmountedColour));
+}
+
+void TesselView::tell(const QString &caption, const QString &text)
+{
+    PlainMessageBox::information(this, caption, text, QMessageBox::Ok);
 }
 
 void TesselView::setSourceButtons(bool picturesListed)
@@ -238,10 +286,18 @@ void TesselView::setSourceButtons(bool picturesListed)
 bool TesselView::initMountState()
 {
     const bool listed = listLeft();
-    mounted = listed || FlashCard::isMounted(data->mountPoint);
+    card.setMounted(listed || FlashCard::isMounted(data->mountPoint));
     setMountLook(mounted);
     setSourceButtons(listed);
     return mounted;
+}
+
+void TesselView::releaseCard()
+{
+    worker.stopAndWait();
+    clearLeft();
+    if (preview.side() == source.side)
+        preview.clear();
 }
 
 // The look and the flag follow what is mounted, not what the last call
@@ -250,10 +306,10 @@ bool TesselView::initMountState()
 void TesselView::slotToggleMount()
 {
     if (mounted) {
-        clearLeft();
         // The service unmounts for sure or says why; the kernel call is
         // followed by a look at what it left.
-        mounted = unmountDevice() != FlashCard::started && FlashCard::isMounted(cardMountPoint());
+        card.setMounted(unmountDevice() != FlashCard::started &&
+                        FlashCard::isMounted(cardMountPoint()));
         setMountLook(mounted);
         setSourceButtons(mounted && listLeft());
         if (!listRight())
@@ -266,11 +322,11 @@ void TesselView::slotToggleMount()
     if (result == FlashCard::started) {
         // The service answers later (cardMounted), which then writes the
         // settings.
+        card.setMounted(true);
         setMountLook(true);
-        mounted = true;
         return;
     }
-    mounted = FlashCard::isMounted(data->mountPoint);
+    card.setMounted(FlashCard::isMounted(data->mountPoint));
     setMountLook(mounted);
     if (result == 0)
         emit cfgChanged();
@@ -316,10 +372,11 @@ void TesselView::slotShowDir()
     if (listLeft()) {
         setSourceButtons(true);
     } else {
-        mounted = FlashCard::isMounted(cardMountPoint());
+        card.setMounted(FlashCard::isMounted(cardMountPoint()));
         setMountLook(mounted);
         setSourceButtons(false);
         clearLeft();
+        tellIfOffCard();
     }
     const bool picturesListed = listRight();
     destination.deleteButton->setEnabled(picturesListed);
@@ -332,15 +389,17 @@ int TesselView::mountDevice()
     return card.mount(data->device, data->mountPoint);
 }
 
+// Nothing of the card may stay open, or the kernel refuses: busy.
 int TesselView::unmountDevice()
 {
+    releaseCard();
     return card.unmount(data->device, data->mountPoint);
 }
 
 void TesselView::slotGetFreeStorage()
 {
-    if (mounted && card.measureFree(source.folder(), freeText, freeUnit))
-        showFreeStorage();
+    if (mounted)
+        card.measureFree(source.folder());
 }
 
 void TesselView::showFreeStorage()
@@ -359,54 +418,16 @@ bool TesselView::stepThumbs(PicturePane &pane, bool start)
     return true;
 }
 
-PicturePane::Thumbnailer TesselView::thumbnailer()
-{
-    return {[this](const QString &dir, const QString &name) {
-                return loadSmallPic(dir, name, false);
-            },
-            [this](const QString &dir, const QString &name, const QPixmap *picture) {
-                return saveThumb(dir, name, picture);
-            }};
-}
-
-// A failed thumbnail is printed before the window shows it.
-void TesselView::showRunsIn(progressEdit *window)
-{
-    auto *shared = new SharedProgress(window, this);
-    for (PicturePane *pane : {&source, &destination}) {
-        connect(&pane->thumbnails(), &ThumbnailRun::saveFailed, this,
-                [this, pane](const QString &name) { printUnsaved(*pane, name); });
-        shared->follow(&pane->thumbnails());
-    }
-    runWindow = shared;
-}
-
 void TesselView::slotCloseRequest()
 {
     // A copy of many has the window to itself; it hides the window when it
     // has stopped after the current file.
-    if (copyJob->isRunning())
+    if (copyJob->isRunning()) {
         copyJob->cancel();
-    else
+    } else {
         runWindow->cancelAll();
-}
-
-// The run saves right after loading the same picture, so scaledFrom is
-// that picture's stamp.
-bool TesselView::saveThumb(const QString &dir, const QString &name, const QPixmap *picture)
-{
-    // Usually there already; a failure shows as a failed save below. A
-    // relative folder counts from the working directory, as every other
-    // path does, not from the folder last listed.
-    QDir().mkpath(thumbDir(dir));
-    return picture && ThumbnailFile::save(thumbName(dir, name), picture->toImage(), scaledFrom);
-}
-
-void TesselView::printUnsaved(const PicturePane &pane, const QString &name)
-{
-    printf("\nTesselView::%s - thumbnail not saveable (%s)\n", pane.thumbWriter,
-           qPrintable(thumbName(pane.folder(), name)));
-    fflush(stdout);
+        worker.cancelAll();
+    }
 }
 
 void TesselView::slotSetup()
@@ -420,9 +441,9 @@ void TesselView::slotSetup()
 
 void TesselView::slotShowFullPic()
 {
-    if (currentPicture.isEmpty())
+    if (currentPicture.isEmpty() || !preview.isShown())
         return;
-    fullPic->loadPicture(currentPicture);
+    fullPic->loadPicture(preview.entry().dirFd(), preview.entry().name);
     fullPic->exec();
     fullPic->hide();
 }
@@ -466,8 +487,27 @@ void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
 // Questions that delete default to No: Return alone never deletes.
 bool TesselView::confirmed(const QString &caption, const QString &text)
 {
-    return QMessageBox::information(this, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes;
+    return PlainMessageBox::information(this, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                        QMessageBox::No) == QMessageBox::Yes;
+}
+
+// The files go in the worker while the panes and commands are held; the
+// first that cannot be removed stops it and is named in a box.
+bool TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption)
+{
+    const HeldControls held(workControls());
+    const auto task = worker.run<PictureRemoval::Failure>(
+        [entries](const std::atomic<bool> &cancelled) {
+            return PictureRemoval::remove(entries, cancelled);
+        });
+    Worker::await(task.future);
+    const PictureRemoval::Failure failure = task.future.result();
+    if (failure.err == 0)
+        return true;
+    tell(caption, FlashCard::failureText(QString::fromLocal8Bit(strerror(failure.err)),
+                                         failure.err) +
+                      "\n" + Folder::displayName(failure.name));
+    return false;
 }
 
 void TesselView::slotDeleteLeft()
@@ -476,13 +516,10 @@ void TesselView::slotDeleteLeft()
                          "\n path is \n" + source.folder();
     if (!confirmed(tr("delete all files"), text))
         return;
-    if (confirmed(tr("delete all files"), tr("really ?"))) {
-        // What could not be removed shows in the relisting.
-        const Folder folder(source.folder());
-        for (int i = 0; i < source.list->topLevelItemCount(); ++i)
-            folder.remove(PicturePane::nativeName(source.list->topLevelItem(i)));
-    }
+    if (confirmed(tr("delete all files"), tr("really ?")))
+        removeEntries(source.entries(), tr("delete all files"));
     listLeft();
+    slotGetFreeStorage();
 }
 
 void TesselView::slotDeleteRight()
@@ -492,22 +529,33 @@ void TesselView::slotDeleteRight()
         return;
     if (!confirmed(tr("delete file"), destination.pathOf(selected->text(0))))
         return;
-    Folder(destination.folder()).remove(PicturePane::nativeName(selected));
+    removeEntries({destination.entryOf(selected)}, tr("delete file"));
     listRight();
+}
+
+bool TesselView::takeFolder(const FolderChoice::Choice &choice, PicturePane &pane)
+{
+    if (!choice.refusal.isEmpty())
+        tell(tr("change directory"), choice.refusal);
+    if (choice.dir.isEmpty())
+        return false;
+    pane.setFolder(choice.dir);
+    return true;
 }
 
 void TesselView::slotChdirLeft()
 {
-    if (!FolderChoice::choose(this, source))
+    if (!takeFolder(FolderChoice::choose(this, source.folder()), source))
         return;
     listLeft();
+    tellIfOffCard();
     LeftCopyToolButton->setEnabled(false);
     emit cfgChanged();
 }
 
 void TesselView::slotChdirRight()
 {
-    if (!FolderChoice::choose(this, destination))
+    if (!takeFolder(FolderChoice::choose(this, destination.folder()), destination))
         return;
     listRight();
     emit cfgChanged();
@@ -515,10 +563,8 @@ void TesselView::slotChdirRight()
 
 void TesselView::slotMkdirRight()
 {
-    const QString dir = FolderChoice::chooseOrMake(this, destination.folder());
-    if (dir.isEmpty())
+    if (!takeFolder(FolderChoice::chooseOrMake(this, destination.folder()), destination))
         return;
-    destination.setFolder(dir);
     // Shown at once: a pane still listing the old folder would offer its
     // names for copies and deletes that now act on the new one.
     if (!listRight())

@@ -9,13 +9,15 @@
 #include <memory>
 
 #include "browser/flashcard.h"
+#include "browser/folderchoice.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
-#include "imaging/thumbnailfile.h"
+#include "browser/preview.h"
+#include "browser/thumbnailwork.h"
+#include "browser/worker.h"
 #include "widgets/widgettools.h"
 
 class CopyJob;
-class ReachablePath;
 class FullPic;
 class TesselData;
 class cfgEdit;
@@ -39,6 +41,7 @@ public:
 
     // Valid until the next call; null when the picture cannot be shown.
     QPixmap *loadSmallPic(const QString &dir, const QString &name, bool useThumb);
+    // Shows the selected picture of the active pane whose text is `name`.
     void showPreview(const QString &name);
 
     QString thumbDir(const QString &dir) const;
@@ -56,6 +59,9 @@ public:
     {
         destination.thumbnails().saveThumb(item, picture);
     }
+    // Cancels the slow work and waits for it, then lets go of every file and
+    // folder of the card, so that it can be unmounted.
+    void releaseCard();
 
     // Copies the selected source picture into the destination folder.
     void copyFile();
@@ -94,10 +100,18 @@ private slots:
 
 protected:
     TesselData *data;
+    FlashCard card;
+    Worker worker;
     int activeSide;
+    // The shown text of the previewed picture with its folder; the picture
+    // itself is the preview's entry.
     QString currentPicture;
-    QString freeText;
-    QString freeUnit;
+    // What the card says; painted here.
+    const QString &freeText;
+    const QString &freeUnit;
+    // What the preview shows, and what the thumbnail runs do.
+    Preview preview;
+    ThumbnailWork thumbWork;
     QTimer dirTimer;
     PicturePane source;
     PicturePane destination;
@@ -109,37 +123,37 @@ protected:
     progressEdit *progress;
     // Shows both panes' runs in `progress`.
     SharedProgress *runWindow;
-    bool mounted;
+    const bool &mounted;
 
     // One block of a copy, and a spare byte.
     char pictureBuffer[4097];
 
 private:
     void clearPane(PicturePane &pane);
+    void forgetPreviewUnlessListed(const PicturePane &pane);
+    void previewCleared();
+    bool sourceOnCard();
+    void tellIfOffCard();
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);
+    void tell(const QString &caption, const QString &text);
     QString cardMountPoint() const;
     void cardMounted(const QString &mountPoint);
     void cardFoundMounted(const QString &mountPoint);
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);
-    PicturePane::Thumbnailer thumbnailer();
-    void showRunsIn(progressEdit *window);
-    bool saveThumb(const QString &dir, const QString &name, const QPixmap *picture);
-    void printUnsaved(const PicturePane &pane, const QString &name);
+    QList<QWidget *> workControls() const;
+    bool takeFolder(const FolderChoice::Choice &choice, PicturePane &pane);
 
     bool confirmed(const QString &caption, const QString &text);
+    bool removeEntries(const QList<FolderEntry> &entries, const QString &caption);
     void copyMany(const QList<QTreeWidgetItem *> &items);
 
-    QPixmap loadedPic;
-    QPixmap scaledPic;
-    // The picture behind scaledPic as it was read, for its thumbnail.
-    ThumbnailFile::Stamp scaledFrom;
-    FlashCard card;
     CopyJob *copyJob;
-    std::unique_ptr<ReachablePath> previewed;
+    // The listing found the source folder off the card.
+    bool sourceOffCard = false;
 };
 
 #endif

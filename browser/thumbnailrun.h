@@ -19,19 +19,23 @@ class ThumbnailRun : public QObject
 {
     Q_OBJECT
 public:
-    // What is done for each picture, known by its file name: load it at
-    // thumbnail size (null when it cannot be loaded), then write its
-    // thumbnail (false when that failed).
+    // What is done for each picture of the list: load it at thumbnail size
+    // (null when it cannot be loaded; the event loop may run meanwhile),
+    // then write its thumbnail (false when that failed).
     struct Work
     {
-        std::function<QPixmap *(const QString &name)> load;
-        std::function<bool(const QString &name, const QPixmap *picture)> save;
+        std::function<QPixmap *(const QTreeWidgetItem *item)> load;
+        std::function<bool(const QTreeWidgetItem *item, const QPixmap *picture)> save;
+        // The folder of the item's picture is gone (the card was pulled).
+        std::function<bool(const QTreeWidgetItem *item)> folderGone;
     };
 
     // One picture per tick keeps the screen responsive on the handheld;
     // the next tick comes as soon as the event loop has handled what came
     // in meanwhile, so a run takes as long as its work and no longer.
     static constexpr int tickMs = 0;
+    // How soon a run looks again while another run's picture loads.
+    static constexpr int waitMs = 5;
 
     ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
                  QObject *parent = nullptr);
@@ -44,12 +48,21 @@ public:
     void stop();
     // Stops at the user's request; the next start begins afresh.
     void cancel();
-    bool isRunning() const { return ticker.isActive(); }
+    bool isRunning() const { return ticker.isActive() || busy; }
 
     // Writes one thumbnail and reports a failure.
     void saveThumb(QTreeWidgetItem *item, const QPixmap *picture);
 
     QTimer &timer() { return ticker; }
+
+    // What the last run could not do, valid from finished() until the next
+    // start: how many pictures of how many could not be read or had no
+    // thumbnail saved, and the system's reason for the first that could
+    // not be saved (empty when none was, or only reading failed).
+    int failures() const { return failed; }
+    int total() const { return count; }
+    const QString &firstFailure() const { return firstReason; }
+    const QString &title() const { return caption; }
 
 public slots:
     // One timer tick: a step, and the timer stops once the run has ended.
@@ -71,6 +84,15 @@ private:
     QTimer ticker;
     QTreeWidgetItem *next = nullptr;
     int index = 1;
+    // Counts starts, stops and cancels: a load that let the event loop run
+    // finds out whether its item is still the run's.
+    quint64 generation = 0;
+    bool busy = false;
+    // Runs whose picture is loading now, on the window's thread.
+    static int loading;
+    int failed = 0;
+    int count = 0;
+    QString firstReason;
 };
 
 #endif

@@ -3,6 +3,7 @@
 
 #include "fullpic/fullpicdlg.h"
 
+class QByteArray;
 class QCloseEvent;
 class QImage;
 class QMouseEvent;
@@ -22,6 +23,7 @@ public:
     // Puts the picture into the label; a picture that cannot be shown
     // leaves the label empty rather than showing an earlier picture.
     void loadPicture(const QString &fileName);
+    void loadPicture(int dirFd, const QByteArray &name);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <atomic>
+
 // Decodes pictures straight to the size they are shown at, upright as their
 // orientation tag says. JPEGs are then scaled inside the decoder (1/2, 1/4,
 // 1/8), which is several times faster and far lighter on memory than
@@ -35,6 +37,15 @@ public:
     // The picture's upright size read from its header, without decoding;
     // invalid when the file cannot be read as a picture.
     static QSize pictureSize(const QString &path, const QByteArray &format = QByteArray());
+
+    static QImage loadScaled(int dirFd, const QByteArray &name, const QSize &size,
+                             const QByteArray &format = QByteArray(),
+                             const std::atomic<bool> *cancelled = nullptr);
+    static QImage loadPreview(int dirFd, const QByteArray &name, const QSize &size,
+                              const std::atomic<bool> *cancelled = nullptr);
+    static QImage quickPreview(int dirFd, const QByteArray &name, const QSize &size);
+    static QSize pictureSize(int dirFd, const QByteArray &name,
+                             const QByteArray &format = QByteArray());
 
     // `size` with its sides cut to MemoryBudget::maxSide; invalid when empty.
     static QSize boundedSize(const QSize &size);

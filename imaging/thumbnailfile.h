@@ -34,6 +34,11 @@ public:
     // had `picture` as its stamp. The old thumbnail is replaced only by a
     // complete new one. False when it cannot be written.
     static bool save(const QString &thumbPath, const QImage &image, const Stamp &picture);
+
+    static Stamp stampOf(int dirFd, const QByteArray &name);
+    static QImage load(int dirFd, const QByteArray &thumbFolder, const QByteArray &name);
+    static bool save(int dirFd, const QByteArray &thumbFolder, const QByteArray &name,
+                     const QImage &image, const Stamp &stamp);
 };
 
 #endif

@@ -74,7 +74,7 @@ bool Folder::files(const QString &pattern, QList<File> *found) const
     for (const QByteArray &name : names) {
         struct stat st;
         if (name.startsWith('.') || !match.match(displayName(name)).hasMatch() ||
-            !status(name, &st) || !S_ISREG(st.st_mode))
+            !status(name, &st, false) || !S_ISREG(st.st_mode))
             continue;
         found->append({name, qint64(st.st_size)});
     }
@@ -93,6 +93,37 @@ bool Folder::status(const QByteArray &name, struct stat *st, bool followLinks) c
 int Folder::open(const QByteArray &name, int flags, mode_t mode) const
 {
     return ::openat(fd, name.constData(), flags | O_CLOEXEC, mode);
+}
+
+int Folder::openRegular(const QByteArray &name) const
+{
+    const int file = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (file < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(file, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(file);
+        errno = EINVAL;
+        return -1;
+    }
+    // Reads of a regular file never wait anyway; the flag goes for the
+    // readers that check it.
+    ::fcntl(file, F_SETFL, ::fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    return file;
+}
+
+bool Folder::isGone() const
+{
+    struct stat st;
+    return fd < 0 || ::fstat(fd, &st) != 0 || st.st_nlink == 0 ||
+           ::faccessat(fd, ".", F_OK, 0) != 0;
+}
+
+bool Folder::isSameFolder(const Folder &other) const
+{
+    struct stat a, b;
+    return fd >= 0 && other.fd >= 0 && ::fstat(fd, &a) == 0 && ::fstat(other.fd, &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool Folder::openFile(QFile *file, const QByteArray &name, QIODevice::OpenMode mode) const

@@ -40,7 +40,7 @@ public:
         QByteArray name;
         qint64 size;
     };
-    // The regular files (and links to them) whose shown name matches the
+    // The regular files (never links) whose shown name matches the
     // wildcard `pattern`, case ignored; hidden ones left out. Ordered by
     // shown name. False when the folder cannot be read.
     bool files(const QString &pattern, QList<File> *found) const;
@@ -48,6 +48,15 @@ public:
     bool status(const QByteArray &name, struct stat *st, bool followLinks = true) const;
     // A descriptor of the entry (openat); -1 on failure.
     int open(const QByteArray &name, int flags, mode_t mode = 0) const;
+    // The entry opened for reading when it is a regular file, by its own
+    // name and never through a link; opening never waits (a FIFO under a
+    // picture's name would). -1 with errno set otherwise (EINVAL for a
+    // FIFO, device or socket, ELOOP for a link).
+    int openRegular(const QByteArray &name) const;
+    // The folder was removed, or its file system went, since it was opened.
+    bool isGone() const;
+    // The same folder (device and inode) as `other`.
+    bool isSameFolder(const Folder &other) const;
     // Opens the entry into `file`, which then owns the descriptor.
     bool openFile(QFile *file, const QByteArray &name, QIODevice::OpenMode mode) const;
     bool remove(const QByteArray &name) const;

@@ -111,8 +111,10 @@ void tst_TesselView::sourceListingShowsMatchingFilesOnly()
     QVERIFY(QFile::link(left() + "/a.jpg", left() + "/e.jpg"));
     auto view = makeBrowser();
 
+    // A link is never listed, not even one to a picture: commands would
+    // act on a file elsewhere.
     QVERIFY(view->listLeft());
-    QCOMPARE(names(view->LeftListView), QStringList({"a.jpg", "b.jpg", "e.jpg"}));
+    QCOMPARE(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}));
 }
 
 void tst_TesselView::listingKeepsSizeInSecondColumn()

@@ -13,6 +13,7 @@ class tst_ThumbnailRun : public QObject
 private slots:
     void reportsEachPictureAndItsEnd();
     void stopForgetsTheItems();
+    void stopWhileLoadingLeavesTheItemAlone();
 
 private:
     struct Fixture
@@ -22,14 +23,22 @@ private:
         QStringList loaded;
         QStringList saved;
         ThumbnailRun run{&list, "caption",
-                         {[this](const QString &name) {
+                         {[this](const QTreeWidgetItem *item) {
+                              const QString name = item->text(0);
                               loaded << name;
+                              // The list is emptied while the picture loads.
+                              if (name == clearedAt) {
+                                  run.stop();
+                                  list.clear();
+                              }
                               return name == "b" ? nullptr : &picture;
                           },
-                          [this](const QString &name, const QPixmap *) {
-                              saved << name;
-                              return name != "c";
-                          }}};
+                          [this](const QTreeWidgetItem *item, const QPixmap *) {
+                              saved << item->text(0);
+                              return item->text(0) != "c";
+                          },
+                          {}}};
+        QString clearedAt;
 
         explicit Fixture(const QStringList &names)
         {
@@ -64,6 +73,8 @@ void tst_ThumbnailRun::reportsEachPictureAndItsEnd()
     QCOMPARE(failed.first().first().toString(), QString("c"));
     QCOMPARE(finished.size(), 1);
     QVERIFY(f.list.isEnabled());
+    QCOMPARE(f.run.failures(), 2);
+    QCOMPARE(f.run.total(), 3);
 }
 
 void tst_ThumbnailRun::stopForgetsTheItems()
@@ -82,6 +93,20 @@ void tst_ThumbnailRun::stopForgetsTheItems()
     f.list.clear();
     QVERIFY(!f.run.step());
     QCOMPARE(f.loaded, QStringList({"a"}));
+}
+
+
+// Loading lets the event loop run; a refill meanwhile stops the run and
+// deletes the item that was loading.
+void tst_ThumbnailRun::stopWhileLoadingLeavesTheItemAlone()
+{
+    Fixture f({"a", "b"});
+    f.clearedAt = "a";
+    QSignalSpy progressed(&f.run, &ThumbnailRun::progressed);
+    f.run.start();
+    QVERIFY(!f.run.step());
+    QCOMPARE(progressed.size(), 0);
+    QVERIFY(f.saved.isEmpty());
 }
 
 QTEST_MAIN(tst_ThumbnailRun)

@@ -180,7 +180,12 @@ void tst_Thumbnails::undecodablePictureSkipped()
         QVERIFY(!p.list->isEnabled());
     }
     QVERIFY(view->progress->TimeLabel->text().startsWith("file:c.jpg"));
+    // What could not be read is told once, at the end.
+    TestUtils::ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
     tick(view.get(), p);
+    QCOMPARE(answerer.texts, QStringList({"1 of the 3 pictures could not be read or saved.\n"
+                                          "the picture cannot be read"}));
     QVERIFY(!view->progress->isVisible());
     QVERIFY(p.list->isEnabled());
     QVERIFY(!p.timer->isActive());
@@ -333,7 +338,11 @@ void tst_Thumbnails::failedSaveReportedAndRemoved()
     auto view = makeBrowser();
     const Pane p = pane(view.get(), "source");
 
+    // A folder that takes no thumbnail ends the run at the first picture,
+    // with one box.
     QString printed;
+    TestUtils::ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
     {
         TestUtils::PermissionChecksOn permissions;
         StdoutCapture out;
@@ -341,17 +350,16 @@ void tst_Thumbnails::failedSaveReportedAndRemoved()
         tick(view.get(), p);
         QCOMPARE(view->progress->ErrorLabel->text(), QString("a.jpg : not saveable"));
         tick(view.get(), p);
-        QCOMPARE(view->progress->ErrorLabel->text(), QString("b.jpg : not saveable"));
-        QCOMPARE(view->progress->ProgressBar->value(), 2);
-        tick(view.get(), p);
         QVERIFY(!p.timer->isActive());
         printed = diagnostics(out);
     }
+    QCOMPARE(answerer.texts,
+             QStringList({"1 of the 2 pictures could not be read or saved.\n" +
+                          QString(fileInThePlace ? "Not a directory" : "Permission denied")}));
     QFile::setPermissions(thumbs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const QString line = "\nTesselView::saveThumbToSrc - thumbnail not saveable (%1)\n";
-    QVERIFY2(printed.contains(line.arg(thumbs + "/a.jpg.png")), qPrintable(printed));
-    QVERIFY2(printed.endsWith(line.arg(thumbs + "/b.jpg.png")), qPrintable(printed));
+    QVERIFY2(printed.endsWith(line.arg(thumbs + "/a.jpg.png")), qPrintable(printed));
     if (!fileInThePlace) {
         QCOMPARE(filesIn(thumbs), QStringList({"a.jpg.png"}));
         QCOMPARE(readFile(thumbs + "/a.jpg.png"), oldThumb);

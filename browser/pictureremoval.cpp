@@ -1,0 +1,20 @@
+#include "browser/pictureremoval.h"
+
+#include <cerrno>
+
+PictureRemoval::Failure PictureRemoval::remove(const QList<FolderEntry> &entries,
+                                               const std::atomic<bool> &cancelled)
+{
+    for (const FolderEntry &entry : entries) {
+        if (cancelled)
+            break;
+        if (!entry.isValid())
+            continue;
+        for (const QByteArray &name : entry.sidecars + entry.partners + QList{entry.name}) {
+            // Gone already is what was asked for.
+            if (!entry.folder->remove(name) && errno != ENOENT)
+                return {name, errno};
+        }
+    }
+    return {};
+}

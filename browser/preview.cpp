@@ -1,0 +1,81 @@
+#include "browser/preview.h"
+
+#include <QLabel>
+
+#include <cstdio>
+
+#include "browser/worker.h"
+#include "config/tesseldata.h"
+#include "imaging/pictureloader.h"
+
+Preview::Preview(QLabel *label, Worker &worker, const TesselData *data, QObject *parent)
+    : QObject(parent), label(label), worker(worker), data(data)
+{
+}
+
+QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb)
+{
+    if (!entry.isValid()) {
+        printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
+        fflush(stdout);
+        return nullptr;
+    }
+    const int dirFd = entry.dirFd();
+    const QSize size(data->previewWidth, data->previewHeight);
+    if (useThumb) {
+        const QImage thumb =
+            ThumbnailFile::load(dirFd, data->thumbnailSuffix.toUtf8(), entry.name);
+        if (!thumb.isNull()) {
+            loadedPic = QPixmap::fromImage(thumb);
+            return &loadedPic;
+        }
+    }
+
+    // Read before the decode, so that a picture changed meanwhile never
+    // matches its thumbnail.
+    const ThumbnailFile::Stamp stamp = ThumbnailFile::stampOf(dirFd, entry.name);
+    QImage image = PictureLoader::quickPreview(dirFd, entry.name, size);
+    if (image.isNull()) {
+        // The task holds the folder open until it has run.
+        const auto task = worker.run<QImage>(
+            [folder = entry.folder, name = entry.name, size](const std::atomic<bool> &cancelled) {
+                return PictureLoader::loadPreview(folder->descriptor(), name, size, &cancelled);
+            });
+        Worker::await(task.future);
+        image = task.future.result();
+    }
+    // Set only now: another load may have run while this one waited.
+    scaledFrom = stamp;
+    scaledPic = QPixmap::fromImage(image);
+    if (scaledPic.isNull()) {
+        printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
+        fflush(stdout);
+        return nullptr;
+    }
+    return &scaledPic;
+}
+
+Preview::Outcome Preview::show(const FolderEntry &entry, const QString &path, int side)
+{
+    const quint64 request = ++requests;
+    const QPixmap *picture = load(entry, path, true);
+    if (request != requests)
+        return Superseded;
+    if (!picture) {
+        // The previous photo would pass for the selected one.
+        clear();
+        return Failed;
+    }
+    label->setPixmap(*picture);
+    shown = entry;
+    shownSide = side;
+    return Shown;
+}
+
+void Preview::clear()
+{
+    label->clear();
+    shown = FolderEntry();
+    shownSide = 0;
+    emit cleared();
+}

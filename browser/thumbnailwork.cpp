@@ -1,0 +1,76 @@
+#include "browser/thumbnailwork.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+
+#include <cstdio>
+
+#include "browser/preview.h"
+#include "browser/sharedprogress.h"
+#include "config/tesseldata.h"
+#include "imaging/thumbnailfile.h"
+
+ThumbnailWork::ThumbnailWork(Preview &preview, const TesselData *data, QObject *parent)
+    : QObject(parent), preview(preview), data(data)
+{
+}
+
+QString ThumbnailWork::thumbName(const QString &dir, const QString &name) const
+{
+    return dir + "/" + data->thumbnailSuffix + "/" + name + ".png";
+}
+
+PicturePane::Thumbnailer ThumbnailWork::thumbnailer()
+{
+    return {[this](const FolderEntry &entry, const QString &path) {
+                return preview.load(entry, path, false);
+            },
+            [this](const FolderEntry &entry, const QPixmap *picture) {
+                return save(entry, picture);
+            }};
+}
+
+// The run saves right after loading the same picture, so the preview's
+// stamp is that picture's.
+bool ThumbnailWork::save(const FolderEntry &entry, const QPixmap *picture)
+{
+    return picture && entry.isValid() &&
+           ThumbnailFile::save(entry.dirFd(), data->thumbnailSuffix.toUtf8(), entry.name,
+                               picture->toImage(), preview.stamp());
+}
+
+// A failed thumbnail is printed before the window shows it.
+void ThumbnailWork::follow(progressEdit *window, PicturePane &source, PicturePane &destination)
+{
+    sharedWindow = new SharedProgress(window, this);
+    for (PicturePane *pane : {&source, &destination}) {
+        ThumbnailRun *run = &pane->thumbnails();
+        connect(run, &ThumbnailRun::saveFailed, this,
+                [this, pane](const QString &name) { printUnsaved(*pane, name); });
+        sharedWindow->follow(run);
+        connect(run, &ThumbnailRun::finished, this, [this, run] { report(*run); });
+    }
+}
+
+void ThumbnailWork::printUnsaved(const PicturePane &pane, const QString &name)
+{
+    printf("\nTesselView::%s - thumbnail not saveable (%s)\n", pane.thumbWriter,
+           qPrintable(thumbName(pane.folder(), name)));
+    fflush(stdout);
+}
+
+void ThumbnailWork::report(const ThumbnailRun &run)
+{
+    if (run.failures() == 0)
+        return;
+    const QString reason =
+        run.firstFailure().isEmpty()
+            ? QCoreApplication::translate("TesselView", "the picture cannot be read")
+            : run.firstFailure();
+    emit runFailed(run.title(),
+                   QCoreApplication::translate(
+                       "TesselView", "%1 of the %2 pictures could not be read or saved.\n%3")
+                       .arg(run.failures())
+                       .arg(run.total())
+                       .arg(reason));
+}

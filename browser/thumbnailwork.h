@@ -1,0 +1,46 @@
+#ifndef THUMBNAILWORK_H
+#define THUMBNAILWORK_H
+
+#include <QObject>
+#include <QString>
+
+#include "browser/picturepane.h"
+
+class Preview;
+class SharedProgress;
+class TesselData;
+class progressEdit;
+
+// What the browser's thumbnail runs do for each picture, and how they are
+// followed: pictures load through the preview (decoded in the worker),
+// thumbnails are written beside them, every failed save is printed, and
+// what a run could not do is told once when it ends.
+class ThumbnailWork : public QObject
+{
+    Q_OBJECT
+public:
+    ThumbnailWork(Preview &preview, const TesselData *data, QObject *parent = nullptr);
+
+    PicturePane::Thumbnailer thumbnailer();
+    // Both panes' runs report to `window`.
+    void follow(progressEdit *window, PicturePane &source, PicturePane &destination);
+    SharedProgress *shared() const { return sharedWindow; }
+
+    // The thumbnail's path as the diagnostics name it.
+    QString thumbName(const QString &dir, const QString &name) const;
+
+signals:
+    // A run ended with pictures it could not read or save.
+    void runFailed(const QString &caption, const QString &text);
+
+private:
+    bool save(const FolderEntry &entry, const QPixmap *picture);
+    void printUnsaved(const PicturePane &pane, const QString &name);
+    void report(const ThumbnailRun &run);
+
+    Preview &preview;
+    const TesselData *data;
+    SharedProgress *sharedWindow = nullptr;
+};
+
+#endif
