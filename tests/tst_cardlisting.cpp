@@ -15,8 +15,6 @@ class tst_CardListing : public QObject
 {
     Q_OBJECT
 private slots:
-    void extensionPatterns_data();
-    void extensionPatterns();
     void cameraFolderName_data();
     void cameraFolderName();
     void listed_data();
@@ -39,23 +37,6 @@ private:
         return true;
     }
 };
-
-void tst_CardListing::extensionPatterns_data()
-{
-    QTest::addColumn<QString>("fileExt");
-    QTest::addColumn<QStringList>("patterns");
-    QTest::newRow("one, as before") << "jpg" << QStringList{"*.jpg"};
-    QTest::newRow("commas") << "jpg,cr2,hif,mov" << QStringList{"*.jpg", "*.cr2", "*.hif", "*.mov"};
-    QTest::newRow("blanks and commas mixed") << " JPG, cr2  hif " << QStringList{"*.JPG", "*.cr2", "*.hif"};
-    QTest::newRow("empty, as before") << "" << QStringList{"*."};
-}
-
-void tst_CardListing::extensionPatterns()
-{
-    QFETCH(QString, fileExt);
-    QFETCH(QStringList, patterns);
-    QCOMPARE(Folder::extensionPatterns(fileExt), patterns);
-}
 
 void tst_CardListing::cameraFolderName_data()
 {
