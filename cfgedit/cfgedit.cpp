@@ -245,20 +245,27 @@ void cfgEdit::slotSelectButton()
         LineEdit->setText(chosen);
 }
 
-// The entry holds a path relative to the mount point; a folder elsewhere
-// has no such path, so it is refused rather than stored mangled.
+void cfgEdit::setCardMountPoint(const QString &mountPoint)
+{
+    cardMountPoint = mountPoint;
+}
+
+// The entry holds a path relative to the mount point, the one of the
+// settings or the one udisks2 reported; a folder elsewhere has no such
+// path, so it is refused rather than stored mangled.
 void cfgEdit::chooseFlashPath()
 {
-    const QString chosen =
-        KwQtFileEdit::chooseDir(this, "", data->mountPoint + "/" + data->flashPath);
+    const QString mount = cardMountPoint.isEmpty() ? data->mountPoint : cardMountPoint;
+    const QString chosen = KwQtFileEdit::chooseDir(this, "", mount + "/" + data->flashPath);
     if (chosen.isEmpty())
         return;
     QString relative;
-    if (!relativeToMountPoint(chosen, data->mountPoint, &relative)) {
+    if ((cardMountPoint.isEmpty() || !relativeToMountPoint(chosen, cardMountPoint, &relative)) &&
+        !relativeToMountPoint(chosen, data->mountPoint, &relative)) {
         QMessageBox::information(this, tr("Configuration"),
                                  tr("The folder %1 is not on the card mounted at \"%2\".\n"
                                     "The path on flash must lie below the mount point.")
-                                     .arg(chosen, data->mountPoint),
+                                     .arg(chosen, mount),
                                  QMessageBox::Ok);
         return;
     }

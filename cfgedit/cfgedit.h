@@ -28,6 +28,10 @@ public:
     void fillListView();
     void readListView();
     void checkModified();
+    // Where udisks2 mounted the card, when it did: the path on flash may
+    // then be chosen below it too, and the chooser starts there. Empty
+    // for none.
+    void setCardMountPoint(const QString &mountPoint);
 
 protected slots:
     void slotOK() override;
@@ -52,6 +56,7 @@ private:
     TesselSettings workCopy;
     QTreeWidgetItem *editItem;
     bool changed;
+    QString cardMountPoint;
     // Why the rows last read cannot be stored, naming the first entry at
     // fault; empty when they can.
     QString refusal;

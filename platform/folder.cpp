@@ -13,9 +13,9 @@
 
 namespace {
 
-int openDirectory(int base, const QByteArray &path)
+int openDirectory(int base, const QByteArray &path, int flags = 0)
 {
-    return ::openat(base, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return ::openat(base, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
 }
 
 } // namespace
@@ -26,8 +26,9 @@ Folder::Folder(const QString &path)
 {
 }
 
-Folder::Folder(const Folder &base, const QByteArray &relativePath)
-    : fd(openDirectory(base.fd, relativePath.isEmpty() ? QByteArray(".") : relativePath)),
+Folder::Folder(const Folder &base, const QByteArray &relativePath, Links links)
+    : fd(openDirectory(base.fd, relativePath.isEmpty() ? QByteArray(".") : relativePath,
+                       links == Links::NotFollowed ? O_NOFOLLOW : 0)),
       openErrno(fd < 0 ? errno : 0)
 {
 }
@@ -65,11 +66,30 @@ bool Folder::entryNames(QList<QByteArray> *names) const
 
 bool Folder::files(const QString &pattern, QList<File> *found) const
 {
+    return files(QStringList(pattern), found);
+}
+
+bool Folder::files(const QStringList &patterns, QList<File> *found) const
+{
     found->clear();
     QList<QByteArray> names;
     if (!entryNames(&names))
         return false;
-    const QRegularExpression match(QRegularExpression::wildcardToRegularExpression(pattern),
+    files(names, patterns, found);
+    return true;
+}
+
+void Folder::files(const QList<QByteArray> &names, const QStringList &patterns,
+                   QList<File> *found) const
+{
+    found->clear();
+    if (patterns.isEmpty())
+        return;
+    // One expression for all patterns: each name is matched once.
+    QStringList alternatives;
+    for (const QString &pattern : patterns)
+        alternatives << QRegularExpression::wildcardToRegularExpression(pattern);
+    const QRegularExpression match(alternatives.join('|'),
                                    QRegularExpression::CaseInsensitiveOption);
     for (const QByteArray &name : names) {
         struct stat st;
@@ -82,7 +102,17 @@ bool Folder::files(const QString &pattern, QList<File> *found) const
         const int order = displayName(a.name).compare(displayName(b.name));
         return order != 0 ? order < 0 : a.name < b.name;
     });
-    return true;
+}
+
+QStringList Folder::extensionPatterns(const QString &fileExt)
+{
+    static const QRegularExpression separators(QStringLiteral("[,\\s]+"));
+    QStringList patterns;
+    for (const QString &extension : fileExt.split(separators, Qt::SkipEmptyParts))
+        patterns << "*." + extension;
+    if (patterns.isEmpty())
+        patterns << "*." + fileExt;
+    return patterns;
 }
 
 bool Folder::status(const QByteArray &name, struct stat *st, bool followLinks) const

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <sys/types.h>
 
@@ -19,9 +20,12 @@ struct stat;
 class Folder
 {
 public:
+    // Whether the last component of a path may be a link to a folder.
+    enum class Links { Followed, NotFollowed };
+
     explicit Folder(const QString &path);
     // A folder relative to `base` (or absolute).
-    Folder(const Folder &base, const QByteArray &relativePath);
+    Folder(const Folder &base, const QByteArray &relativePath, Links links = Links::Followed);
     ~Folder();
     Folder(const Folder &) = delete;
     Folder &operator=(const Folder &) = delete;
@@ -44,6 +48,17 @@ public:
     // wildcard `pattern`, case ignored; hidden ones left out. Ordered by
     // shown name. False when the folder cannot be read.
     bool files(const QString &pattern, QList<File> *found) const;
+    // The same for several patterns: a file matching any of them.
+    bool files(const QStringList &patterns, QList<File> *found) const;
+    // The same among `names`, entries of this folder read before.
+    void files(const QList<QByteArray> &names, const QStringList &patterns,
+               QList<File> *found) const;
+
+    // The wildcard patterns of the extensions setting: one extension, or
+    // several separated by commas or blanks ("jpg, cr2 hif" gives "*.jpg",
+    // "*.cr2", "*.hif"). A setting without any gives "*." and the setting,
+    // as a single extension always did.
+    static QStringList extensionPatterns(const QString &fileExt);
 
     bool status(const QByteArray &name, struct stat *st, bool followLinks = true) const;
     // A descriptor of the entry (openat); -1 on failure.

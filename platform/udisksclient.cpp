@@ -8,15 +8,32 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <QCoreApplication>
+#include <QDBusMetaType>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+
+#include "platform/folder.h"
+
+// What the service's object manager answers: each object's interfaces
+// with their properties.
+using Interfaces = QMap<QString, QVariantMap>;
+using ManagedObjects = QMap<QDBusObjectPath, Interfaces>;
+Q_DECLARE_METATYPE(Interfaces)
+Q_DECLARE_METATYPE(ManagedObjects)
 
 namespace {
 
 const char service[] = "org.freedesktop.UDisks2";
 const char filesystemInterface[] = "org.freedesktop.UDisks2.Filesystem";
+const char blockInterface[] = "org.freedesktop.UDisks2.Block";
+const char driveInterface[] = "org.freedesktop.UDisks2.Drive";
+const char loopInterface[] = "org.freedesktop.UDisks2.Loop";
+const char partitionInterface[] = "org.freedesktop.UDisks2.Partition";
 
 // Mounting may wait for the user to type a password.
 const int mountTimeoutMs = 120000;
@@ -36,12 +53,40 @@ QDBusMessage filesystemCall(const QString &objectPath, const QString &method)
     return message;
 }
 
-QString firstMountPoint(const QDBusVariant &mountPoints)
+QString firstMountPoint(const QVariant &mountPoints)
 {
     QList<QByteArray> points;
-    mountPoints.variant().value<QDBusArgument>() >> points;
+    if (mountPoints.canConvert<QDBusArgument>())
+        mountPoints.value<QDBusArgument>() >> points;
     // Each point comes with its terminating zero byte.
     return points.isEmpty() ? QString() : QFile::decodeName(points.first().constData());
+}
+
+// Device names in the order of their numbers: loop2 before loop10.
+bool naturalLess(const QString &a, const QString &b)
+{
+    int i = 0;
+    int j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const int startA = i;
+            const int startB = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            const qulonglong numberA = a.mid(startA, i - startA).toULongLong();
+            const qulonglong numberB = b.mid(startB, j - startB).toULongLong();
+            if (numberA != numberB)
+                return numberA < numberB;
+        } else {
+            if (a[i] != b[j])
+                return a[i] < b[j];
+            ++i;
+            ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
 }
 
 } // namespace
@@ -67,8 +112,14 @@ bool UDisksClient::serviceAvailable()
 
 void UDisksClient::call(const QDBusMessage &message, int timeoutMs, const Answer &answer)
 {
-    auto *watcher = new QDBusPendingCallWatcher(
-        QDBusConnection::systemBus().asyncCall(message, timeoutMs), this);
+    const QDBusPendingCall pending = QDBusConnection::systemBus().asyncCall(message, timeoutMs);
+    // Without a bus the call fails at once, and a watcher would never say so.
+    if (pending.isFinished()) {
+        QMetaObject::invokeMethod(
+            this, [pending, answer] { answer(pending); }, Qt::QueuedConnection);
+        return;
+    }
+    auto *watcher = new QDBusPendingCallWatcher(pending, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, answer] {
         watcher->deleteLater();
         answer(*watcher);
@@ -138,7 +189,121 @@ void UDisksClient::findMountPoint(const QString &device)
         call(message, lookupTimeoutMs, [this](const QDBusPendingCall &answer) {
             // No file system on the device: nothing to show as mounted.
             const QDBusPendingReply<QDBusVariant> reply = answer;
-            emit mountPointFound(reply.isError() ? QString() : firstMountPoint(reply.value()));
+            emit mountPointFound(reply.isError() ? QString()
+                                                  : firstMountPoint(reply.value().variant()));
         });
     });
+}
+
+QString UDisksClient::dcimName(const QString &mountPoint)
+{
+    const Folder root(mountPoint);
+    QList<QByteArray> names;
+    if (mountPoint.isEmpty() || !root.entryNames(&names))
+        return {};
+    for (const QByteArray &name : names) {
+        if (name.toUpper() == "DCIM" && Folder(root, name, Folder::Links::NotFollowed).isOpen())
+            return Folder::displayName(name);
+    }
+    return {};
+}
+
+QString UDisksClient::noCardText()
+{
+    return QCoreApplication::translate("TesselView", "no card found");
+}
+
+void UDisksClient::findCard()
+{
+    qDBusRegisterMetaType<Interfaces>();
+    qDBusRegisterMetaType<ManagedObjects>();
+    const QDBusMessage message = QDBusMessage::createMethodCall(
+        service, "/org/freedesktop/UDisks2", "org.freedesktop.DBus.ObjectManager",
+        "GetManagedObjects");
+    call(message, lookupTimeoutMs,
+         [this](const QDBusPendingCall &answer) { lookAt(cardCandidates(answer)); });
+}
+
+QList<UDisksClient::Candidate> UDisksClient::cardCandidates(const QDBusPendingCall &managedObjects)
+{
+    const QDBusPendingReply<ManagedObjects> reply = managedObjects;
+    if (reply.isError()) {
+        printf("\nUDisksClient::findCard - %s\n", qPrintable(errorText(reply.error())));
+        fflush(stdout);
+        return {};
+    }
+    const ManagedObjects objects = reply.value();
+    // Removable drives first, then loop devices; each in device order.
+    QList<std::pair<int, Candidate>> ranked;
+    for (auto object = objects.begin(); object != objects.end(); ++object) {
+        const Interfaces &interfaces = object.value();
+        if (!interfaces.contains(filesystemInterface) || !interfaces.contains(blockInterface))
+            continue;
+        const QVariantMap block = interfaces.value(blockInterface);
+        const QVariantMap drive =
+            objects.value(block.value("Drive").value<QDBusObjectPath>()).value(driveInterface);
+        const bool removable = drive.value("Removable").toBool() ||
+                               drive.value("MediaRemovable").toBool() ||
+                               block.value("HintAuto").toBool();
+        // A partition of a loop device is on the loop device too.
+        const QDBusObjectPath table =
+            interfaces.value(partitionInterface).value("Table").value<QDBusObjectPath>();
+        const bool loop = interfaces.contains(loopInterface) ||
+                          objects.value(table).contains(loopInterface);
+        if (!removable && !loop)
+            continue;
+        const QByteArray device = block.value("Device").toByteArray();
+        const QVariant mountPoints = interfaces.value(filesystemInterface).value("MountPoints");
+        ranked.append({removable ? 0 : 1,
+                       {object.key().path(), QFile::decodeName(device.constData()),
+                        firstMountPoint(mountPoints)}});
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first < b.first
+                                  : naturalLess(a.second.device, b.second.device);
+    });
+    QList<Candidate> candidates;
+    for (const auto &entry : ranked)
+        candidates.append(entry.second);
+    return candidates;
+}
+
+void UDisksClient::lookAt(QList<Candidate> candidates)
+{
+    if (candidates.isEmpty()) {
+        emit cardFound({}, {});
+        return;
+    }
+    const Candidate candidate = candidates.takeFirst();
+    if (!candidate.mountPoint.isEmpty()) {
+        // Mounted by someone else: looked at, and left as it is.
+        if (!dcimName(candidate.mountPoint).isEmpty())
+            emit cardFound(candidate.device, candidate.mountPoint);
+        else
+            lookAt(candidates);
+        return;
+    }
+    call(filesystemCall(candidate.objectPath, "Mount"), mountTimeoutMs,
+         [this, candidate, candidates](const QDBusPendingCall &answer) {
+             const QDBusPendingReply<QString> mounted = answer;
+             if (mounted.isError()) {
+                 lookAt(candidates);
+                 return;
+             }
+             if (!dcimName(mounted.value()).isEmpty()) {
+                 emit cardFound(candidate.device, mounted.value());
+                 return;
+             }
+             call(filesystemCall(candidate.objectPath, "Unmount"), mountTimeoutMs,
+                  [this, candidate, candidates](const QDBusPendingCall &answer) {
+                      const QDBusPendingReply<> unmounted = answer;
+                      if (unmounted.isError()) {
+                          printf("\nUDisksClient::findCard - %s stays mounted: %s\n",
+                                 qPrintable(candidate.device),
+                                 qPrintable(errorText(unmounted.error())));
+                          fflush(stdout);
+                      }
+                      lookAt(candidates);
+                  });
+         });
 }

@@ -1,6 +1,7 @@
 #ifndef UDISKSCLIENT_H
 #define UDISKSCLIENT_H
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,18 @@ public:
     void mount(const QString &device);
     void unmount(const QString &device);
     void findMountPoint(const QString &device);
+    // Looks for a camera card: file systems on removable drives or marked
+    // for mounting by themselves, then those on loop devices, mounted or
+    // not, in the order of their devices. The first whose root holds a DCIM
+    // folder is the card; one mounted to look is unmounted again when it is
+    // none. File systems of other disks are never touched.
+    void findCard();
+
+    // The name of the DCIM folder at the root, in its case on the card;
+    // empty when there is none.
+    static QString dcimName(const QString &mountPoint);
+    // What the mount box says when findCard() found none.
+    static QString noCardText();
 
 signals:
     // `error` is empty on success.
@@ -36,12 +49,27 @@ signals:
     void unmountFinished(const QString &error);
     // Empty when the device is not mounted or the service does not know it.
     void mountPointFound(const QString &mountPoint);
+    // `device` is empty when no card was found (or the service did not
+    // answer); otherwise the card is mounted at `mountPoint`.
+    void cardFound(const QString &device, const QString &mountPoint);
 
 private:
     using Answer = std::function<void(const QDBusPendingCall &)>;
     using Found = std::function<void(const QString &objectPath, const QString &error)>;
     void call(const QDBusMessage &message, int timeoutMs, const Answer &answer);
     void resolve(const QString &device, const Found &found);
+
+    // A file system that may be the card.
+    struct Candidate
+    {
+        QString objectPath;
+        QString device;
+        // Empty when not mounted.
+        QString mountPoint;
+    };
+    // The file systems findCard() looks at, from the service's objects.
+    static QList<Candidate> cardCandidates(const QDBusPendingCall &managedObjects);
+    void lookAt(QList<Candidate> candidates);
 };
 
 #endif

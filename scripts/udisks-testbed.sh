@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# A udisks2 service of our own with a card image on a loop device, for the
-# test that mounts through it. Needs root.
+# A udisks2 service of our own with card images on loop devices, for the
+# tests that mount through it. Needs root.
 #
-#   udisks-testbed.sh start <folder>   puts the folder's files on an ext4 card
-#                                      image (the kernel here has no vfat) and
-#                                      prints DEVICE=<loop device> and
-#                                      BUS=<system bus address>
+#   udisks-testbed.sh start <folder>...  puts each folder's files on an ext4
+#                                        card image of its own (the kernel here
+#                                        has no vfat) on a loop device, and
+#                                        prints DEVICE=<loop device> for each,
+#                                        in order, and BUS=<system bus address>
 #   udisks-testbed.sh stop             undoes all of it, by the pids it noted
 #
 # The bus is a private one, so a desktop's own udisks2 is never touched; udevd
@@ -57,16 +58,15 @@ card_known() {
 stop() {
     [ -d "$state" ] || return 0
     [ "${TESSEL_TESTBED_WATCHDOG:-}" = 1 ] || stop_pid watchdog
-    if [ -f "$state/device" ]; then
-        local device
-        device=$(cat "$state/device")
+    local device
+    while read -r device; do
         # Through the service while it runs, so that it removes its mount folder.
         if findmnt -n --source "$device" >/dev/null; then
             DBUS_SYSTEM_BUS_ADDRESS=$bus timeout 20 udisksctl unmount --no-user-interaction \
                 -b "$device" >/dev/null 2>&1 || umount "$device"
         fi
         losetup -d "$device" 2>/dev/null
-    fi
+    done < <(cat "$state/devices" 2>/dev/null)
     stop_pid udisksd
     stop_pid dbus-daemon
     stop_pid udevd
@@ -74,7 +74,7 @@ stop() {
 }
 
 start() {
-    local folder=${1:?usage: $0 start <folder>}
+    [ $# -gt 0 ] || { echo "usage: $0 start <folder>..." >&2; exit 2; }
     [ "$(id -u)" -eq 0 ] || fail "needs root"
     [ -e /dev/loop-control ] || fail "no loop devices (/dev/loop-control)"
     stop
@@ -105,30 +105,38 @@ EOF
         wait_for 10 udevadm control --ping || fail "systemd-udevd did not start"
     fi
 
-    truncate -s 16M "$state/card.img" && mkfs.ext4 -q -F -L TESSELCARD -d "$folder" "$state/card.img" \
-        || fail "mkfs.ext4 -d failed"
-    local device
-    device=$(losetup -f --show "$state/card.img") || fail "no free loop device"
-    echo "$device" >"$state/device"
+    local folder device devices=() n=0
+    for folder in "$@"; do
+        n=$((n + 1))
+        truncate -s 16M "$state/card$n.img" &&
+            mkfs.ext4 -q -F -L "TESSELCARD$n" -d "$folder" "$state/card$n.img" \
+            || fail "mkfs.ext4 -d failed"
+        device=$(losetup -f --show "$state/card$n.img") || fail "no free loop device"
+        echo "$device" >>"$state/devices"
+        devices+=("$device")
+    done
     udevadm trigger --subsystem-match=block
     udevadm settle --timeout=30 || fail "udev did not settle"
 
     DBUS_SYSTEM_BUS_ADDRESS=$bus setsid /usr/libexec/udisks2/udisksd \
         >"$state/udisksd.log" 2>&1 &
     echo $! >"$state/udisksd.pid"
-    wait_for 30 card_known "$device" || fail "udisksd does not know $device: $(tail -n 3 "$state/udisksd.log")"
+    for device in "${devices[@]}"; do
+        wait_for 30 card_known "$device" ||
+            fail "udisksd does not know $device: $(tail -n 3 "$state/udisksd.log")"
+    done
 
     # In a session of its own: stopping its group ends the waiting tail too.
     TESSEL_TESTBED_WATCHDOG=1 setsid bash -c 'tail --pid="$1" -f /dev/null; "$2" stop' \
         watchdog "$PPID" "$self" >/dev/null 2>&1 &
     echo "-$!" >"$state/watchdog.pid"
 
-    echo "DEVICE=$device"
+    printf 'DEVICE=%s\n' "${devices[@]}"
     echo "BUS=$bus"
 }
 
 case "${1:-}" in
 start) shift; start "$@" ;;
 stop) stop ;;
-*) echo "usage: $0 start <folder> | stop" >&2; exit 2 ;;
+*) echo "usage: $0 start <folder>... | stop" >&2; exit 2 ;;
 esac

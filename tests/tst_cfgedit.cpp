@@ -436,6 +436,8 @@ void tst_cfgEdit::okStores_data()
     QTest::newRow("empty device stored empty") << "device" << "" << "device" << "";
     QTest::newRow("help file") << "help file" << "/opt/help/index.html" << "helpFile"
                                << "/opt/help/index.html";
+    QTest::newRow("several extensions as typed") << "fileextension" << "jpg, CR2 hif"
+                                                 << "fileExt" << "jpg, CR2 hif";
 }
 
 void tst_cfgEdit::okStores()
@@ -677,32 +679,41 @@ void tst_cfgEdit::chooserStartsWhereTheSettingSays()
 void tst_cfgEdit::chosenPathOnFlash_data()
 {
     QTest::addColumn<QString>("mountPoint");
+    QTest::addColumn<QString>("cardMount");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("entry");
 
     const QString cf = dir.filePath("mnt/cf");
-    QTest::newRow("below the mount point") << cf << cf + "/dcim/100" << "dcim/100";
-    QTest::newRow("mount point with trailing slash") << cf + "/" << cf + "/dcim/100"
+    const QString card = dir.filePath("media/CARD");
+    QTest::newRow("below the mount point") << cf << "" << cf + "/dcim/100" << "dcim/100";
+    QTest::newRow("mount point with trailing slash") << cf + "/" << "" << cf + "/dcim/100"
                                                      << "dcim/100";
-    QTest::newRow("the mount point itself") << cf << cf << "";
-    QTest::newRow("empty mount point is the root") << "" << cf + "/dcim" << cf.mid(1) + "/dcim";
+    QTest::newRow("the mount point itself") << cf << "" << cf << "";
+    QTest::newRow("empty mount point is the root") << "" << "" << cf + "/dcim"
+                                                   << cf.mid(1) + "/dcim";
+    QTest::newRow("below the card udisks2 mounted") << "" << card << card + "/DCIM" << "DCIM";
+    QTest::newRow("card mounted, below the mount point") << cf << card << cf + "/dcim/100"
+                                                         << "dcim/100";
     // Refused: the entry keeps what it held.
-    QTest::newRow("sibling with the same prefix") << cf << cf + "2/dcim" << "dcim/100olymp";
-    QTest::newRow("parent of the mount point") << cf << dir.filePath("mnt") << "dcim/100olymp";
-    QTest::newRow("elsewhere") << cf << dir.filePath("other") << "dcim/100olymp";
-    QTest::newRow("cancelled") << cf << QString() << "dcim/100olymp";
+    QTest::newRow("sibling with the same prefix") << cf << "" << cf + "2/dcim" << "dcim/100olymp";
+    QTest::newRow("parent of the mount point") << cf << "" << dir.filePath("mnt")
+                                               << "dcim/100olymp";
+    QTest::newRow("elsewhere") << cf << card << dir.filePath("other") << "dcim/100olymp";
+    QTest::newRow("cancelled") << cf << "" << QString() << "dcim/100olymp";
 }
 
 void tst_cfgEdit::chosenPathOnFlash()
 {
     QFETCH(QString, mountPoint);
+    QFETCH(QString, cardMount);
     QFETCH(QString, chosen);
     QFETCH(QString, entry);
 
-    for (const char *sub : {"mnt/cf/dcim/100", "mnt/cf2/dcim", "other"})
+    for (const char *sub : {"mnt/cf/dcim/100", "mnt/cf2/dcim", "other", "media/CARD/DCIM"})
         QVERIFY(QDir(dir.path()).mkpath(sub));
     data->mountPoint = mountPoint;
     auto editor = openEditor();
+    editor->setCardMountPoint(cardMount);
     QTreeWidgetItem *item = select(*editor, "path on flash");
     QVERIFY(item);
 

@@ -29,7 +29,7 @@ void setNonDefaults(TesselData &d)
     d.flashPath = "dcim/100olymp";
     d.device = "/dev/mmcblk0p1";
     d.mountPoint = "/mnt/cf";
-    d.fileExt = "jpg";
+    d.fileExt = "jpg, CR2 hif";
     d.leftPath = "/mnt/cf/dcim";
     d.rightPath = "/home/user/Bilder (alt) = 100%";
     d.helpProg = "helpbrowser";

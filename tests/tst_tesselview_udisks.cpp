@@ -1,17 +1,13 @@
 #include <QFile>
 #include <QLCDNumber>
 #include <QLabel>
-#include <QLockFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
-#include <unistd.h>
-
 #include "browserfixture.h"
-#include "platform/udisksclient.h"
 #include "testutils.h"
+#include "udiskstestbed.h"
 
 using TestUtils::ModalAnswerer;
 using TestUtils::names;
@@ -19,69 +15,6 @@ using TestUtils::names;
 namespace {
 
 const int serviceTimeoutMs = 20000;
-
-// A udisks2 service on a private system bus with a card image on a loop
-// device, set up and torn down by scripts/udisks-testbed.sh.
-class TestBed
-{
-public:
-    ~TestBed() { stop(); }
-
-    // Empty on success, else why the test bed is not there.
-    QString start(const QString &cardFolder)
-    {
-        if (geteuid() != 0)
-            return "it needs root for loop devices and mounting";
-        if (!lock.tryLock(120000))
-            return "another test run holds it";
-        running = true;
-        QProcess script;
-        script.start(TESSEL_SOURCE_DIR "/scripts/udisks-testbed.sh", {"start", cardFolder});
-        // The script's last word says why; what comes before is apt's.
-        if (!script.waitForFinished(240000) || script.exitCode() != 0)
-            return QString::fromLocal8Bit(script.readAllStandardError().trimmed().split('\n').last());
-        for (const QByteArray &line : script.readAllStandardOutput().split('\n')) {
-            if (line.startsWith("DEVICE="))
-                device = QString::fromLocal8Bit(line.mid(7));
-            else if (line.startsWith("BUS="))
-                qputenv("DBUS_SYSTEM_BUS_ADDRESS", line.mid(4));
-        }
-        if (!UDisksClient::serviceAvailable())
-            return "udisks2 does not answer on its bus";
-        return {};
-    }
-
-    void stop()
-    {
-        if (!running)
-            return;
-        QProcess::execute(TESSEL_SOURCE_DIR "/scripts/udisks-testbed.sh", {"stop"});
-        running = false;
-        lock.unlock();
-    }
-
-    // Where the card is mounted now, by the kernel's own table.
-    QString mountPoint() const
-    {
-        for (const QByteArray &line : TestUtils::readFile("/proc/self/mounts").split('\n')) {
-            const QList<QByteArray> fields = line.split(' ');
-            if (fields.size() > 1 && QString::fromLocal8Bit(fields[0]) == device)
-                return QString::fromLocal8Bit(fields[1]);
-        }
-        return {};
-    }
-
-    int udisksctl(const QString &action) const
-    {
-        return QProcess::execute("udisksctl", {action, "--no-user-interaction", "-b", device});
-    }
-
-    QString device;
-
-private:
-    QLockFile lock{QDir::tempPath() + "/tessel-udisks-testbed.lock"};
-    bool running = false;
-};
 
 } // namespace
 
@@ -105,7 +38,7 @@ private:
     void waitUntilUnmounted();
 
     QTemporaryDir card;
-    TestBed bed;
+    UDisksTestBed bed;
 };
 
 void tst_TesselViewUDisks::initTestCase()
@@ -114,7 +47,7 @@ void tst_TesselViewUDisks::initTestCase()
     QVERIFY(QDir().mkpath(card.path() + "/DCIM"));
     for (const char *name : {"a.jpg", "b.jpg"})
         QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + name, QSize(64, 48)));
-    const QString missing = bed.start(card.path());
+    const QString missing = bed.start({card.path()});
     if (!missing.isEmpty()) {
         bed.stop();
         QSKIP(qPrintable("no udisks2 test bed: " + missing));

@@ -481,6 +481,10 @@ Ausbinden?</translation>
         <translation>kein Erfolg</translation>
     </message>
     <message>
+        <source>no card found</source>
+        <translation>keine Karte gefunden</translation>
+    </message>
+    <message>
         <source>FullPicture</source>
         <translation>Vollbild</translation>
     </message>

@@ -1,0 +1,73 @@
+// Listing a whole card: 2,000 pictures spread over ten camera folders
+// against 2,000 in one folder. Empty files will do: the listing reads
+// names and sizes, never contents.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+#include "bench/benchutils.h"
+#include "platform/cardlisting.h"
+
+namespace {
+
+const int pictures = 2000;
+const int folders = 10;
+
+bool makeEmpty(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
+double listingMs(const QString &path, int expected)
+{
+    const QStringList patterns = Folder::extensionPatterns("jpg,cr2");
+    return BenchUtils::bestMs(
+        [&] {
+            QList<CardListing::Listed> listed;
+            if (!CardListing::list(std::make_shared<Folder>(path), patterns, &listed) ||
+                listed.size() != expected)
+                fprintf(stderr, "listing %s gave %lld entries\n", qPrintable(path),
+                        qint64(listed.size()));
+        },
+        20);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString flat = dir.filePath("flat");
+    const QString card = dir.filePath("DCIM");
+    bool made = QDir().mkpath(flat);
+    for (int i = 0; i < pictures; ++i) {
+        const QString name = QString::asprintf("IMG_%04d.JPG", i);
+        const QString camera = card + QString::asprintf("/%03dCANON", 100 + i % folders);
+        made = made && QDir().mkpath(camera) && makeEmpty(flat + "/" + name) &&
+               makeEmpty(camera + "/" + name);
+    }
+    if (!made) {
+        fprintf(stderr, "cannot make the folders in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    const double asBefore = BenchUtils::bestMs(
+        [&] {
+            QList<Folder::File> found;
+            Folder(flat).files("*.jpg", &found);
+        },
+        20);
+    const double oneFolder = listingMs(flat, pictures);
+    const double wholeCard = listingMs(card, pictures);
+    printf("%d pictures, one folder, one kind:  %7.2f ms\n", pictures, asBefore);
+    printf("%d pictures, one folder:            %7.2f ms\n", pictures, oneFolder);
+    printf("%d pictures in %d camera folders: %7.2f ms  (%.2f times)\n", pictures, folders,
+           wholeCard, wholeCard / oneFolder);
+    fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,88 @@
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "testutils.h"
+#include "udiskstestbed.h"
+
+// The card found through udisks2 without a device in the settings.
+class tst_UDisksFindCard : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cardFound_data();
+    void cardFound();
+    void noServiceNoCard();
+    void cleanup();
+
+private:
+    // The signal's device and mount point; empty when it did not come.
+    static QStringList find()
+    {
+        UDisksClient client;
+        QSignalSpy found(&client, &UDisksClient::cardFound);
+        client.findCard();
+        if (!found.wait(20000))
+            return {};
+        return {found[0][0].toString(), found[0][1].toString()};
+    }
+
+    QTemporaryDir folders;
+    UDisksTestBed bed;
+    QString missing;
+};
+
+// Two card images: the first, on the lower loop device, holds no DCIM.
+void tst_UDisksFindCard::initTestCase()
+{
+    QVERIFY(QDir().mkpath(folders.filePath("other/notes")));
+    QVERIFY(QDir().mkpath(folders.filePath("card/DCIM/100TEST")));
+    QVERIFY(TestUtils::writePicture(folders.filePath("card/DCIM/100TEST/a.jpg"), QSize(8, 8)));
+    missing = bed.start({folders.filePath("other"), folders.filePath("card")});
+}
+
+void tst_UDisksFindCard::cardFound_data()
+{
+    QTest::addColumn<bool>("mountedBefore");
+    QTest::newRow("mounted to look, the other unmounted again") << false;
+    QTest::newRow("both mounted before: found where it is, the other left") << true;
+}
+
+void tst_UDisksFindCard::cardFound()
+{
+    QFETCH(bool, mountedBefore);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable("no udisks2 test bed: " + missing));
+    const QString other = bed.devices.value(0);
+    const QString card = bed.devices.value(1);
+    if (mountedBefore) {
+        QCOMPARE(bed.udisksctl("mount", other), 0);
+        QCOMPARE(bed.udisksctl("mount", card), 0);
+    }
+    const QStringList found = find();
+    QCOMPARE(found, QStringList({card, bed.mountPoint(card)}));
+    QVERIFY(QFileInfo(found[1] + "/DCIM/100TEST/a.jpg").isFile());
+    QCOMPARE(UDisksClient::dcimName(found[1]), QString("DCIM"));
+    QCOMPARE(bed.mountPoint(other).isEmpty(), !mountedBefore);
+}
+
+// Without a bus, or once the test bed's is gone.
+void tst_UDisksFindCard::noServiceNoCard()
+{
+    bed.stop();
+    QCOMPARE(find(), QStringList({QString(), QString()}));
+    QCOMPARE(UDisksClient::noCardText(), QString("no card found"));
+}
+
+void tst_UDisksFindCard::cleanup()
+{
+    for (const QString &device : bed.devices) {
+        if (!bed.mountPoint(device).isEmpty())
+            bed.udisksctl("unmount", device);
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_UDisksFindCard)
+#include "tst_udisks_findcard.moc"
