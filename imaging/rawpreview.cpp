@@ -10,11 +10,14 @@
 
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <limits>
 #include <mutex>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,6 +27,8 @@ const qint64 maxRawBytes = std::min<qint64>(std::numeric_limits<long>::max(), UI
 // Even decoded at an eighth, a preview beyond this is no preview.
 const qint64 maxPreviewPixels = qint64(1) << 28;
 const int maxDecoderShift = 3; // libjpeg decodes at 1/2, 1/4 and 1/8
+// The metadata of a RAW sits near its start.
+const size_t metadataBytes = 128 * 1024;
 
 void setUpLibraries()
 {
@@ -36,7 +41,10 @@ void setUpLibraries()
     });
 }
 
-// The whole file, read only and copy-on-write, unmapped when done.
+// The whole file, read only and copy-on-write, unmapped when done. The
+// kernel reads nothing around the pages touched (its read-around is
+// megabytes on some disks): only the start, where the metadata is, and the
+// preview taken are read ahead.
 class Mapping
 {
 public:
@@ -51,6 +59,8 @@ public:
             return;
         bytes = static_cast<const Exiv2::byte *>(mapped);
         length = size_t(info.st_size);
+        madvise(mapped, length, MADV_RANDOM);
+        readAhead(0, metadataBytes);
     }
     ~Mapping()
     {
@@ -59,6 +69,38 @@ public:
     }
     Mapping(const Mapping &) = delete;
     Mapping &operator=(const Mapping &) = delete;
+
+    void readAhead(size_t offset, size_t size) const
+    {
+        if (offset >= length)
+            return;
+        const size_t start = offset & ~size_t(sysconf(_SC_PAGESIZE) - 1);
+        madvise(const_cast<Exiv2::byte *>(bytes) + start,
+                std::min(length, offset + size) - start, MADV_WILLNEED);
+    }
+
+    // Where exiv2 copies a JPEG preview of `size` bytes from is told by a
+    // pair of tags, an offset and a length; read that JPEG ahead.
+    void readAheadPreview(const Exiv2::ExifData &exif, uint32_t size) const
+    {
+        static const std::pair<const char *, const char *> pairs[] = {
+            {"JPEGInterchangeFormat", "JPEGInterchangeFormatLength"},
+            {"PreviewImageStart", "PreviewImageLength"},
+            {"StripOffsets", "StripByteCounts"}};
+        for (const Exiv2::Exifdatum &offset : exif) {
+            for (const auto &pair : pairs) {
+                if (offset.tagName() != pair.first || offset.count() != 1)
+                    continue;
+                const auto sizeTag = exif.findKey(Exiv2::ExifKey(
+                    std::string("Exif.") + offset.groupName() + "." + pair.second));
+                const size_t at = size_t(offset.toLong());
+                if (sizeTag != exif.end() && sizeTag->count() == 1 &&
+                    uint32_t(sizeTag->toLong()) == size && size >= 2 && at < length &&
+                    size <= length - at && bytes[at] == 0xff && bytes[at + 1] == 0xd8)
+                    readAhead(at, size);
+            }
+        }
+    }
 
     const Exiv2::byte *bytes = nullptr;
     size_t length = 0;
@@ -153,7 +195,8 @@ QImage decodeCovering(const Exiv2::PreviewImage &preview, const QSize &need)
     return image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage bestPreview(const Exiv2::Image &raw, const QSize &atLeast, bool largest)
+QImage bestPreview(const Mapping &file, const Exiv2::Image &raw, const QSize &atLeast,
+                   bool largest)
 {
     const Exiv2::PreviewManager manager(raw);
     const Exiv2::PreviewPropertiesList previews = jpegPreviews(manager);
@@ -167,6 +210,7 @@ QImage bestPreview(const Exiv2::Image &raw, const QSize &atLeast, bool largest)
     // a smaller one showing anything else is stale or banded.
     const QSize photo = sizeOf(previews.back());
     for (const size_t i : tryOrder(previews, need, largest)) {
+        file.readAheadPreview(raw.exifData(), previews[i].size_);
         const QImage image = decodeCovering(manager.getPreviewImage(previews[i]), need);
         if (image.isNull())
             continue;
@@ -204,7 +248,7 @@ QImage RawPreview::load(int fd, const QSize &atLeast, bool largest)
         if (!raw.get())
             return QImage();
         raw->readMetadata();
-        return bestPreview(*raw, atLeast, largest);
+        return bestPreview(file, *raw, atLeast, largest);
     } catch (...) {
         // exiv2 throws its own errors, std::bad_alloc and out_of_range alike.
         return QImage();
