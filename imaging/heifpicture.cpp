@@ -152,7 +152,9 @@ bool HeifPicture::isHeifName(const QByteArray &name)
     return false;
 }
 
-QImage HeifPicture::load(int fd, const QSize &atLeast)
+namespace {
+
+QImage loadFrom(int fd, const QSize &atLeast)
 {
     struct stat info;
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
@@ -173,4 +175,16 @@ QImage HeifPicture::load(int fd, const QSize &atLeast)
             return image;
     }
     return decoded(primary);
+}
+
+} // namespace
+
+QImage HeifPicture::load(int fd, const QSize &atLeast)
+{
+    try {
+        return loadFrom(fd, atLeast);
+    } catch (...) {
+        // libheif is C++ inside; nothing it throws may end the program.
+        return QImage();
+    }
 }

@@ -1,4 +1,3 @@
-#include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -88,6 +87,7 @@ class tst_Formats : public QObject
 
 private slots:
     void initTestCase();
+    void namesByExtension();
     void rawPreview_data();
     void rawPreview();
     void heifPicture_data();
@@ -112,6 +112,17 @@ void tst_Formats::initTestCase()
     QVERIFY(dir.isValid());
     QVERIFY2(heif_have_encoder_for_format(heif_compression_HEVC),
              "libheif has no HEVC encoder: install libx265 (scripts/install-deps.sh)");
+}
+
+void tst_Formats::namesByExtension()
+{
+    for (const char *raw : {"A.CR2", "a.cr3", "a.Nef", "a.ARW", "a.dng", "a.RAF", "a.orf", "a.RW2", "a.pef"})
+        QVERIFY(RawPreview::isRawName(raw));
+    QVERIFY(HeifPicture::isHeifName("a.HIF") && HeifPicture::isHeifName("a.heic") &&
+            HeifPicture::isHeifName("a.Heif"));
+    QVERIFY(VideoPreview::isVideoName("a.MOV") && VideoPreview::isVideoName("a.mp4"));
+    QVERIFY(!RawPreview::isRawName("a.jpg") && !HeifPicture::isHeifName("a.hi") &&
+            !VideoPreview::isVideoName("mov"));
 }
 
 QString tst_Formats::writeRaw(int orientation, bool stale)
@@ -168,7 +179,6 @@ void tst_Formats::rawPreview()
     QFETCH(QSize, expected);
     const QString raw = writeRaw(orientation, stale);
     QVERIFY(!raw.isEmpty());
-    QVERIFY(RawPreview::isRawName(QFile::encodeName(QFileInfo(raw).fileName())));
     const OpenFile file(raw);
     checkPicture(RawPreview::load(file.fd, atLeast, largest), expected, previewColours[chosen]);
 }
@@ -198,7 +208,6 @@ void tst_Formats::heifPicture()
     QFETCH(QSize, expected);
     const QString path = dir.filePath("IMG_0001.HIF");
     QVERIFY(writeHeif(path, quadrantImage(upright), orientation, thumbnailSide));
-    QVERIFY(HeifPicture::isHeifName("IMG_0001.HIF") && HeifPicture::isHeifName("x.heic"));
     const OpenFile file(path);
     checkPicture(HeifPicture::load(file.fd, atLeast), expected, plainQuadrants);
 }
@@ -230,7 +239,6 @@ void tst_Formats::videoPreview()
     QVERIFY(kind != "link" || QFile::link(shot, thmPath));
     QVERIFY(kind != "fifo" || (QFile::remove(thmPath) && mkfifo(QFile::encodeName(thmPath), 0600) == 0));
     QVERIFY(touch(folder.filePath("MVI_0001.MOV"), 4096));
-    QVERIFY(VideoPreview::isVideoName("MVI_0001.MOV") && VideoPreview::isVideoName("a.mp4"));
     const OpenFile folderFd(folder.path(), O_RDONLY | O_DIRECTORY);
     const QImage image = VideoPreview::load(folderFd.fd, "MVI_0001.MOV", QSize(200, 150));
     if (fromThm) {
