@@ -244,7 +244,7 @@ QImage RawPreview::load(int fd, const QSize &atLeast, bool largest)
     if (!file.bytes)
         return QImage();
     try {
-        Exiv2::Image::AutoPtr raw = Exiv2::ImageFactory::open(file.bytes, long(file.length));
+        const auto raw = Exiv2::ImageFactory::open(file.bytes, long(file.length));
         if (!raw.get())
             return QImage();
         raw->readMetadata();
