@@ -87,8 +87,20 @@ QSize sizeOf(const heif_image_handle *handle)
     return QSize(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
 }
 
-// The smallest thumbnail at least `atLeast`; null when none is.
-Handle fittingThumbnail(const heif_image_handle *primary, const QSize &atLeast)
+qint64 pixelsOf(const heif_image_handle *handle)
+{
+    return qint64(sizeOf(handle).width()) * sizeOf(handle).height();
+}
+
+bool covers(const heif_image_handle *handle, const QSize &atLeast)
+{
+    const QSize size = sizeOf(handle);
+    return size.width() >= atLeast.width() && size.height() >= atLeast.height();
+}
+
+// The smallest thumbnail at least `atLeast`, else the largest one; null
+// when there is none.
+Handle chosenThumbnail(const heif_image_handle *primary, const QSize &atLeast)
 {
     const int count = heif_image_handle_get_number_of_thumbnails(primary);
     if (count <= 0)
@@ -102,12 +114,13 @@ Handle fittingThumbnail(const heif_image_handle *primary, const QSize &atLeast)
             heif_error_Ok)
             continue;
         Handle candidate(thumbnail);
-        const QSize size = sizeOf(thumbnail);
-        const qint64 pixels = qint64(size.width()) * size.height();
-        if (size.width() < atLeast.width() || size.height() < atLeast.height() ||
-            pixels > MemoryBudget::maxFullDecodePixels)
+        if (pixelsOf(thumbnail) > MemoryBudget::maxFullDecodePixels)
             continue;
-        if (!best || pixels < qint64(sizeOf(best.get()).width()) * sizeOf(best.get()).height())
+        // One that covers beats one that does not; of two that cover the
+        // smaller wins, of two that do not the larger.
+        const bool covering = covers(thumbnail, atLeast);
+        const bool smaller = best && pixelsOf(thumbnail) < pixelsOf(best.get());
+        if (!best || (covering != covers(best.get(), atLeast) ? covering : smaller == covering))
             best = std::move(candidate);
     }
     return best;
@@ -115,8 +128,7 @@ Handle fittingThumbnail(const heif_image_handle *primary, const QSize &atLeast)
 
 QImage decoded(const heif_image_handle *handle)
 {
-    const QSize size = sizeOf(handle);
-    if (size.isEmpty() || qint64(size.width()) * size.height() > MemoryBudget::maxFullDecodePixels)
+    if (sizeOf(handle).isEmpty() || pixelsOf(handle) > MemoryBudget::maxFullDecodePixels)
         return QImage();
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
     Options options(heif_decoding_options_alloc());
@@ -169,7 +181,10 @@ QImage loadFrom(int fd, const QSize &atLeast)
     if (heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok)
         return QImage();
     const Handle owned(primary);
-    if (const Handle thumbnail = fittingThumbnail(primary, atLeast)) {
+    // A primary too large to decode whole leaves the thumbnail, even a small one.
+    const Handle thumbnail = chosenThumbnail(primary, atLeast);
+    const bool primaryTooLarge = pixelsOf(primary) > MemoryBudget::maxFullDecodePixels;
+    if (thumbnail && (covers(thumbnail.get(), atLeast) || primaryTooLarge)) {
         const QImage image = decoded(thumbnail.get());
         if (!image.isNull())
             return image;

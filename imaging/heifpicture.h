@@ -18,8 +18,9 @@ public:
     // The picture in the HEIF open at `fd` (a regular file, read with
     // pread: its offset is left alone), upright as the file says: its
     // smallest thumbnail at least `atLeast`, else the primary picture when
-    // it has at most MemoryBudget::maxFullDecodePixels. Not scaled to
-    // `atLeast`. Null when neither can be had. Takes a MemoryBudget::Slot
+    // it has at most MemoryBudget::maxFullDecodePixels, else its largest
+    // thumbnail however small. Not scaled to `atLeast`. Null when none of
+    // these can be had. Takes a MemoryBudget::Slot
     // while decoding: never call it holding one.
     static QImage load(int fd, const QSize &atLeast);
 };

@@ -204,7 +204,7 @@ void tst_Formats::heifPicture_data()
     QTest::newRow("thumbnail too small: primary") << QSize(640, 480) << 1 << 160 << QSize(200, 150) << QSize(640, 480);
     QTest::newRow("no thumbnail: primary") << QSize(640, 480) << 1 << 0 << QSize(100, 75) << QSize(640, 480);
     QTest::newRow("turned as the file says") << QSize(480, 640) << 6 << 160 << QSize(90, 120) << QSize(120, 160);
-    QTest::newRow("beyond the cap, thumbnail serves") << big << 1 << 256 << QSize(100, 75) << QSize(256, 252);
+    QTest::newRow("beyond the cap, a small thumbnail serves") << big << 1 << 256 << QSize(400, 300) << QSize(256, 252);
     QTest::newRow("beyond the cap, no thumbnail") << big << 1 << 0 << QSize(100, 75) << QSize();
 }
 
