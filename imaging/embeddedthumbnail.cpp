@@ -89,9 +89,9 @@ bool edgesLookBanded(const QImage &image, const QRect &area)
            (lineIsDark(image, left) && lineIsDark(image, right));
 }
 
-// The part of `thumbnail` that shows a photo of `storedSize`, or an empty
-// rectangle when the thumbnail does not show such a photo.
-QRect photoArea(const QImage &thumbnail, const QSize &storedSize)
+} // namespace
+
+QRect EmbeddedThumbnail::photoArea(const QImage &thumbnail, const QSize &storedSize)
 {
     const QRect whole = thumbnail.rect();
     const QSize fitted = storedSize.scaled(whole.size(), Qt::KeepAspectRatio);
@@ -112,8 +112,6 @@ QRect photoArea(const QImage &thumbnail, const QSize &storedSize)
         return QRect();
     return area;
 }
-
-} // namespace
 
 EmbeddedThumbnail::EmbeddedThumbnail(QIODevice &device)
 {

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageIOHandler>
+#include <QRect>
 #include <QSize>
 
 class QIODevice;
@@ -31,6 +32,10 @@ public:
 
     // `image` turned and mirrored as the orientation tag says.
     static QImage upright(const QImage &image, QImageIOHandler::Transformations orientation);
+
+    // The part of `thumbnail` that shows a photo of `storedSize`, black
+    // bands left out; empty when it does not show such a photo.
+    static QRect photoArea(const QImage &thumbnail, const QSize &storedSize);
 
 private:
     QImage decoded() const;
