@@ -40,11 +40,11 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       data(settings),
       activeSide(0),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
-             settings->leftPath, "save source thumbnails", "saveThumbToSrc", thumbnailer()),
+             settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc", thumbnailer()),
       destination(2,
                   {RightListView, RightDeleteToolButton, RightChdirToolButton,
                    RightThumbnailButton},
-                  settings->rightPath, "save dest thumbnails", "saveThumbToDest", thumbnailer()),
+                  settings->rightPath, tr("save dest thumbnails"), "saveThumbToDest", thumbnailer()),
       srcThumbTimer(source.thumbnails().timer()),
       destThumbTimer(destination.thumbnails().timer()),
       fullPic(nullptr),
@@ -473,7 +473,7 @@ bool TesselView::confirmed(const QString &caption, const QString &text)
 void TesselView::slotDeleteLeft()
 {
     const QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
-                         "\n path is \n" + source.folder();
+                         tr("\n path is \n") + source.folder();
     if (!confirmed(tr("delete all files"), text))
         return;
     if (confirmed(tr("delete all files"), tr("really ?"))) {
