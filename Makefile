@@ -29,7 +29,7 @@ run: configure
 	cmake --build $(BUILD) -j $(JOBS) --target tessel
 	scripts/run.sh $(BUILD)
 
-test: EXTRA_PACKAGES = desktop-file-utils appstream
+test: EXTRA_PACKAGES = desktop-file-utils appstream xvfb xdotool
 test: configure
 	cmake --build $(BUILD) -j $(JOBS) --target tessel tessel_tests
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "config/tesseldata.h"
+#include "config/tesseliocfg.h"
+
 InstallLayout::InstallLayout(const QString &programDir)
     : installedTranslations(
           QDir::cleanPath(programDir + "/" + QStringLiteral(TESSEL_TRANSLATIONS_FROM_BINDIR)))
@@ -29,4 +32,16 @@ QString InstallLayout::settingsFolder() const
         !isInstalled())
         return QString();
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/tessel";
+}
+
+bool InstallLayout::writeFirstSettings(const QString &folder)
+{
+    if (QFileInfo::exists(TesselIOCfg::filePath(folder, "tessel.cfg")))
+        return false;
+    TesselData data;
+    data.fileExt = "jpg";
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        data.rightPath = pictures;
+    return TesselIOCfg(&data).WriteFile(folder, "tessel.cfg") == 0;
 }

@@ -25,6 +25,12 @@ public:
     // folder, where a data folder of its own would not belong.
     QString settingsFolder() const;
 
+    // A first start in the settings folder above: where it holds no
+    // settings file yet, writes one that lists JPEG pictures and copies to
+    // the user's Pictures folder when there is one; every other setting
+    // keeps its default. True when it wrote the file.
+    static bool writeFirstSettings(const QString &folder);
+
 private:
     QString installedTranslations;
 };

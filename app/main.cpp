@@ -20,6 +20,7 @@ int main(int argc, char **argv)
     const QString settingsFolder = layout.settingsFolder();
     if (!settingsFolder.isEmpty()) {
         QDir().mkpath(settingsFolder);
+        InstallLayout::writeFirstSettings(settingsFolder);
         qputenv("TESSELCFG", QFile::encodeName(settingsFolder));
     }
 

@@ -75,8 +75,14 @@ void TesselApp::resizeEvent(QResizeEvent *e)
         view->setGeometry(0, 0, width(), height() - bottomStrip);
 }
 
+// Quitting the application closes every window once more: by then the
+// questions are answered and the window may go.
 void TesselApp::closeEvent(QCloseEvent *e)
 {
+    if (quitDecided) {
+        e->accept();
+        return;
+    }
     slotFileQuit();
     // The window stays; only quitting the application ends the program.
     e->ignore();
@@ -90,10 +96,27 @@ bool TesselApp::querySaveOnQuit()
     return answer == QMessageBox::Yes || answer == QMessageBox::No;
 }
 
+// However the end is asked for (the keys, the window's close, the
+// application's quit), the questions come once: a request while they are
+// open is dropped, and one after they were answered only quits.
 void TesselApp::slotFileQuit()
 {
-    if (data->isModified() && !querySaveOnQuit())
+    if (asking)
         return;
+    if (!quitDecided) {
+        asking = true;
+        quitDecided = askBeforeQuit();
+        asking = false;
+        if (!quitDecided)
+            return;
+    }
+    quitApplication();
+}
+
+bool TesselApp::askBeforeQuit()
+{
+    if (data->isModified() && !querySaveOnQuit())
+        return false;
     if (view->isMounted()) {
         const int answer =
             QMessageBox::information(this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
@@ -102,7 +125,7 @@ void TesselApp::slotFileQuit()
         if (answer == QMessageBox::Yes)
             view->unmountDevice();
     }
-    quitApplication();
+    return true;
 }
 
 void TesselApp::quitApplication()

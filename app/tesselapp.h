@@ -39,6 +39,8 @@ private:
     void initData();
     void initView();
     bool querySaveOnQuit();
+    // The questions before the end; false when the user stays.
+    bool askBeforeQuit();
 
     TesselView *view;
     std::unique_ptr<TesselData> data;
@@ -46,6 +48,10 @@ private:
     // The reason of the last failed save the user was told; empty once a
     // save works.
     QString shownSaveFailure;
+    // A question of the quit procedure is open.
+    bool asking = false;
+    // The questions were answered and the program ends.
+    bool quitDecided = false;
 };
 
 #endif

@@ -17,7 +17,9 @@ void SharedProgress::follow(ThumbnailRun *run)
     });
     connect(run, &ThumbnailRun::progressed, window, &progressEdit::update);
     connect(run, &ThumbnailRun::saveFailed, window,
-            [this](const QString &name) { window->setError(name + " : not saveable"); });
+            [this](const QString &name) {
+                window->setError(name + progressEdit::tr(" : not saveable"));
+            });
     connect(run, &ThumbnailRun::finished, this, [this, run]() { hideUnlessRunning(run); });
 }
 

@@ -48,12 +48,12 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       preview(PixmapLabel, worker, settings),
       thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
-             settings->leftPath, "save source thumbnails", "saveThumbToSrc",
+             settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc",
              thumbWork.thumbnailer()),
       destination(2,
                   {RightListView, RightDeleteToolButton, RightChdirToolButton,
                    RightThumbnailButton},
-                  settings->rightPath, "save dest thumbnails", "saveThumbToDest",
+                  settings->rightPath, tr("save dest thumbnails"), "saveThumbToDest",
                   thumbWork.thumbnailer()),
       srcThumbTimer(source.thumbnails().timer()),
       destThumbTimer(destination.thumbnails().timer()),
@@ -513,7 +513,7 @@ bool TesselView::removeEntries(const QList<FolderEntry> &entries, const QString 
 void TesselView::slotDeleteLeft()
 {
     const QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
-                         "\n path is \n" + source.folder();
+                         tr("\n path is \n") + source.folder();
     if (!confirmed(tr("delete all files"), text))
         return;
     if (confirmed(tr("delete all files"), tr("really ?")))

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -55,7 +56,13 @@ cfgEdit::cfgEdit(QWidget *parent, const char *name, bool modal, TesselData *sett
     ListView->setSortingEnabled(false);
     ListView->header()->setSortIndicator(-1, Qt::AscendingOrder);
     ListView->setAllColumnsShowFocus(true);
+    // The values get the room; a label too long for its share is elided.
+    ListView->header()->setStretchLastSection(true);
+    ListView->header()->setSectionResizeMode(0, QHeaderView::Interactive);
+    ListView->setTextElideMode(Qt::ElideRight);
 
+    // Without a window manager nothing maximises the dialog: it keeps this size.
+    resize(data->screenWidth, data->screenHeight);
     showMaximized();
 
     setupEdit();
@@ -70,6 +77,7 @@ void cfgEdit::setupEdit()
     editItem = nullptr;
     copySettings(*data, workCopy);
     fillListView();
+    fitColumns();
     changed = false;
     ToolButton->setEnabled(false);
     LineEdit->setEnabled(false);
@@ -291,6 +299,32 @@ void cfgEdit::slotTextChanged(const QString &text)
 {
     if (editItem)
         editItem->setText(1, text);
+}
+
+void cfgEdit::resizeEvent(QResizeEvent *event)
+{
+    CfgDlg::resizeEvent(event);
+    fitColumns();
+}
+
+// The labels take what the longest of them needs, but never more than
+// half of the list; the values have the rest.
+void cfgEdit::fitColumns()
+{
+    if (!ListView)
+        return;
+    const QFontMetrics metrics(ListView->font());
+    int labels = metrics.horizontalAdvance(ListView->headerItem()->text(0));
+    for (int g = 0; g < ListView->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem *groupItem = ListView->topLevelItem(g);
+        labels = qMax(labels, metrics.horizontalAdvance(groupItem->text(0)));
+        for (int e = 0; e < groupItem->childCount(); ++e)
+            labels = qMax(labels, ListView->indentation() +
+                                      metrics.horizontalAdvance(groupItem->child(e)->text(0)));
+    }
+    // Room for the branch mark and the cell's margins.
+    labels += ListView->indentation() + 2 * metrics.averageCharWidth();
+    ListView->setColumnWidth(0, qMin(labels, ListView->viewport()->width() / 2));
 }
 
 void cfgEdit::closeEvent(QCloseEvent *event)

@@ -9,6 +9,7 @@
 #include "config/tesselsettings.h"
 
 class QCloseEvent;
+class QResizeEvent;
 class TesselData;
 
 // Edits fourteen of the shared settings on a private copy, shown as a
@@ -43,6 +44,7 @@ protected slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     const SettingField *fieldOf(const QTreeWidgetItem *item) const;
@@ -51,6 +53,7 @@ private:
     void readEntry(const SettingField &field, const QString &text);
     void refuse(const QString &why);
     bool storeWorkCopy();
+    void fitColumns();
 
     TesselData *data;
     TesselSettings workCopy;

@@ -1,5 +1,6 @@
 #include "platform/qpeapplication.h"
 
+#include "widgets/focuskeeper.h"
 #include "widgets/messageboxfitter.h"
 
 QPEApplication::QPEApplication(int &argc, char **argv, Type type)
@@ -9,6 +10,7 @@ QPEApplication::QPEApplication(int &argc, char **argv, Type type)
     // own automatic quit would only duplicate that.
     setQuitOnLastWindowClosed(false);
     installEventFilter(new MessageBoxFitter(this));
+    installEventFilter(new FocusKeeper(this));
 }
 
 void QPEApplication::setMainWidget(QWidget *widget)

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -23,6 +25,9 @@ progressEdit::progressEdit(QWidget *parent, const char *name)
 {
     if (name)
         setWindowTitle(QString::fromUtf8(name));
+    // A long file name is elided to the window; it never widens it.
+    for (QLabel *label : {TimeLabel, ErrorLabel})
+        label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
 }
 
 void progressEdit::setClock(Clock msecsNow)
@@ -109,23 +114,46 @@ void progressEdit::update(const QString &fileName, int cnt)
 
     // Plain concatenation and a single-pass arg() keep any file name
     // intact, including names with non-Latin-1 letters or "%1".
-    QString text;
+    std::function<QString(const QString &)> line;
     if (tto < 1) {
-        text = QStringLiteral("file:") + fileName;
+        line = [](const QString &name) { return tr("file:") + name; };
     } else {
         const int forecast = tto - (elapsedMsecs() - tmsec) / 1000;
         printf("\nprogressEdit::update : forecast = %d", forecast);
         fflush(stdout);
-        text = QStringLiteral("file:%1 timeto:%2 sec").arg(fileName, QString::number(forecast));
+        line = [forecast](const QString &name) {
+            return tr("file:%1 timeto:%2 sec").arg(name, QString::number(forecast));
+        };
     }
-
+    TimeLabel->setText(fittedLine(TimeLabel, line, fileName));
     ProgressBar->setValue(cnt);
-    TimeLabel->setText(text);
+}
+
+// The window keeps within the screen; a line that does not fit has its
+// file name shortened in the middle, where the ends that tell pictures
+// apart stay.
+QString progressEdit::fittedLine(const QLabel *label,
+                                 const std::function<QString(const QString &)> &line,
+                                 const QString &fileName)
+{
+    const QScreen *shownOn = screen();
+    const int screenWidth = shownOn ? shownOn->availableGeometry().width() : width();
+    if (width() > screenWidth)
+        resize(screenWidth, height());
+    const QMargins margins = topLayout->contentsMargins();
+    const int room = qMin(width(), screenWidth) - margins.left() - margins.right() -
+                     2 * (label->frameWidth() + label->margin());
+    const QFontMetrics metrics(label->font());
+    const QString whole = line(fileName);
+    if (metrics.horizontalAdvance(whole) <= room)
+        return whole;
+    const int rest = metrics.horizontalAdvance(line(QString()));
+    return line(metrics.elidedText(fileName, Qt::ElideMiddle, qMax(room - rest, 0)));
 }
 
 void progressEdit::setError(const QString &text)
 {
-    ErrorLabel->setText(text);
+    ErrorLabel->setText(fittedLine(ErrorLabel, [](const QString &whole) { return whole; }, text));
 }
 
 void progressEdit::closeEvent(QCloseEvent *e)

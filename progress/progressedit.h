@@ -9,6 +9,7 @@
 
 class QCloseEvent;
 class QKeyEvent;
+class QLabel;
 
 // The progress window of a job processed one file at a time. It forecasts
 // the seconds to go from two measurements (an early one and one at half
@@ -42,6 +43,8 @@ private:
     void beginMeasurement(int cnt);
     void takeEstimate(int seconds);
     int elapsedMsecs() const;
+    QString fittedLine(const QLabel *label, const std::function<QString(const QString &)> &line,
+                       const QString &fileName);
     static qint64 nowMsecs();
 
     int total = 0;

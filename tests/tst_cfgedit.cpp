@@ -127,6 +127,7 @@ private slots:
     void formPlaceholders();
     void formSettings();
     void captionAndMaximisedFromConstructor();
+    void valuesGetTheRoomAtDeviceWidth();
     void buildingLooksUpTheSettingsDirectory();
 
     void fourClosedGroupsInOrder();
@@ -265,6 +266,27 @@ void tst_cfgEdit::formSettings()
     QCOMPARE(form.ToolButton->toolTip(), QString("Fileselector Button"));
     QCOMPARE(list->toolTip(), QString("select an item to edit"));
     QCOMPARE(list->whatsThis(), QString("ListView with TipData"));
+}
+
+// At the device's 240 pixels the labels give way, German ones too.
+void tst_cfgEdit::valuesGetTheRoomAtDeviceWidth()
+{
+    data->mountPoint = "/media/card";
+    auto editor = openEditor();
+    editor->showNormal();
+    QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+    QTreeWidgetItem *longLabel = row(editor->ListView, "mount", "path on flash");
+    QVERIFY(longLabel);
+    longLabel->setText(0, "Pfad auf der Speicherkarte");
+    editor->resize(240, 320);
+    QTRY_COMPARE(editor->size(), QSize(240, 320));
+
+    QTreeWidget *list = editor->ListView;
+    const int viewport = list->viewport()->width();
+    QVERIFY(list->columnWidth(0) <= viewport / 2);
+    QCOMPARE(list->columnWidth(0) + list->columnWidth(1), viewport);
+    QVERIFY(list->fontMetrics().horizontalAdvance("/media/card") < list->columnWidth(1));
+    editor->hide();
 }
 
 void tst_cfgEdit::captionAndMaximisedFromConstructor()

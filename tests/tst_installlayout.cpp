@@ -13,6 +13,8 @@ class tst_InstallLayout : public QObject
 private slots:
     void settingsAndTranslations_data();
     void settingsAndTranslations();
+    void firstSettings_data();
+    void firstSettings();
 };
 
 void tst_InstallLayout::settingsAndTranslations_data()
@@ -63,6 +65,43 @@ void tst_InstallLayout::settingsAndTranslations()
     QDir::setCurrent(savedCurrent);
     QCOMPARE(folder, expected.isEmpty() ? QString() : root.filePath(expected));
     QCOMPARE(dirs, installed ? QStringList({".", translations}) : QStringList({"."}));
+}
+
+void tst_InstallLayout::firstSettings_data()
+{
+    QTest::addColumn<bool>("picturesExists");
+    QTest::addColumn<bool>("fileExists");
+    QTest::newRow("Pictures folder: the destination") << true << false;
+    QTest::newRow("no Pictures folder: no destination") << false << false;
+    QTest::newRow("settings there: left alone") << true << true;
+}
+
+void tst_InstallLayout::firstSettings()
+{
+    QFETCH(bool, picturesExists);
+    QFETCH(bool, fileExists);
+    QTemporaryDir root;
+    qputenv("HOME", QFile::encodeName(root.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config")));
+    if (picturesExists)
+        QVERIFY(QDir().mkpath(root.filePath("Pictures")));
+    const QString cfg = root.filePath("config/tessel/tessel.cfg");
+    QVERIFY(QDir().mkpath(root.filePath("config/tessel")));
+    if (fileExists)
+        QVERIFY(TestUtils::writeFile(cfg, "mine"));
+
+    QCOMPARE(InstallLayout::writeFirstSettings(root.filePath("config/tessel")), !fileExists);
+    const QByteArray written = TestUtils::readFile(cfg);
+    if (fileExists) {
+        QCOMPARE(written, QByteArray("mine"));
+        return;
+    }
+    QVERIFY(written.contains("\nFILEEXT=jpg;\n"));
+    QVERIFY(written.contains("\nRIGHTPATH=" +
+                             (picturesExists ? QFile::encodeName(root.filePath("Pictures")) : "") +
+                             ";\n"));
+    QVERIFY(written.contains("\nSCREEN WIDTH=240;\n"));
+    QVERIFY(written.contains("\nMOUNTPOINT=;\n"));
 }
 
 QTEST_MAIN(tst_InstallLayout)

@@ -53,6 +53,8 @@ private slots:
     void slowJobGoesNegative();
     void fileNamesShownIntact_data();
     void fileNamesShownIntact();
+    void longNameElidedInTheMiddle_data();
+    void longNameElidedInTheMiddle();
 
     void emptyOrNegativeTotal_data();
     void emptyOrNegativeTotal();
@@ -319,6 +321,36 @@ void tst_progressEdit::slowJobGoesNegative()
     QCOMPARE(seen.at(14), countdownLabel(14, -3));
     QCOMPARE(seen.at(19), countdownLabel(19, -18));
     QVERIFY(capture.text().contains(QString(forecastLine).arg(-18)));
+}
+
+void tst_progressEdit::longNameElidedInTheMiddle_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("fits: as it is") << QString("img_0001.jpg") << false;
+    QTest::newRow("too long: middle elided") << QString("holiday_").repeated(20) + "0001.jpg" << true;
+}
+
+void tst_progressEdit::longNameElidedInTheMiddle()
+{
+    QFETCH(QString, fileName);
+    QFETCH(bool, elided);
+    progressEdit dlg;
+    dlg.resize(220, dlg.height());
+    dlg.start("run", 4);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.update(fileName, 1);
+    QCoreApplication::processEvents();
+
+    const QString text = dlg.TimeLabel->text();
+    QCOMPARE(text == "file:" + fileName, !elided);
+    QVERIFY2(text.startsWith("file:" + fileName.left(5)) && text.endsWith("0001.jpg"),
+             qPrintable(text));
+    QCOMPARE(dlg.width(), 220);
+    QVERIFY(QFontMetrics(dlg.TimeLabel->font()).horizontalAdvance(text) <=
+            dlg.TimeLabel->contentsRect().width());
+    dlg.hide();
 }
 
 void tst_progressEdit::fileNamesShownIntact_data()

@@ -32,7 +32,8 @@ private slots:
     void quitProcedure();
     void saveQuestionAskedAtEveryAttempt();
     void quitEndsEventLoop();
-    void windowCloseAsksOnceAndEnds();
+    void endAsksOnceAndEnds_data();
+    void endAsksOnceAndEnds();
     void ctrlQRunsQuitProcedure();
     void opensAtScreenSizeWhenNotMaximised();
     void mountClickRewritesConfiguration();
@@ -216,21 +217,40 @@ void tst_TesselApp::quitEndsEventLoop()
     QCOMPARE(execUntilQuit(), 0);
 }
 
-// Closed the way the window system closes it, with the application's own
-// quit behind it: quitting closes every window once more, which must not
-// bring the questions back nor keep the program alive.
-void tst_TesselApp::windowCloseAsksOnceAndEnds()
+// Ended each way with the application's own quit behind it: quitting
+// closes every window once more, which must not bring the questions back
+// nor keep the program alive.
+void tst_TesselApp::endAsksOnceAndEnds_data()
 {
+    QTest::addColumn<int>("how");
+    QTest::newRow("window system closes the window") << 0;
+    QTest::newRow("Ctrl+Q") << 1;
+    QTest::newRow("application quits") << 2;
+}
+
+void tst_TesselApp::endAsksOnceAndEnds()
+{
+    QFETCH(int, how);
     writeConfig(true);
     auto app = makeApp<TesselApp>();
     app->settings()->setModified(true);
+    app->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app.get()));
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
-    QTimer::singleShot(0, app.get(), [&app] { app->windowHandle()->close(); });
+    QTimer::singleShot(0, app.get(), [&app, how] {
+        if (how == 0)
+            app->windowHandle()->close();
+        else if (how == 1)
+            QTest::keyClick(app.get(), Qt::Key_Q, Qt::ControlModifier);
+        else
+            QCoreApplication::quit();
+    });
     QCOMPARE(execUntilQuit(), 0);
     QCOMPARE(answerer.captions, (QStringList{"Quit ... ", "Quit..."}));
     QCOMPARE(calls->callsOf("umount").size(), 1);
+    QCOMPARE(answerer.pending(), 0);
 }
 
 void tst_TesselApp::ctrlQRunsQuitProcedure()

@@ -602,6 +602,22 @@ The directory stays as it was.</source>
 enthält einen Namen, der kein gültiges UTF-8 ist.
 Das Verzeichnis bleibt unverändert.</translation>
     </message>
+    <message>
+        <source>save source thumbnails</source>
+        <translation>Vorschaubilder der Quelle speichern</translation>
+    </message>
+    <message>
+        <source>save dest thumbnails</source>
+        <translation>Vorschaubilder des Ziels speichern</translation>
+    </message>
+    <message>
+        <source>
+ path is 
+</source>
+        <translation>
+ Verzeichnis ist 
+</translation>
+    </message>
 </context>
 <context>
     <name>cfgEdit</name>
@@ -714,6 +730,21 @@ Bitte korrigieren Sie ihn.</translation>
 Please correct it.</source>
         <translation>Der Eintrag &quot;%1&quot; muss zwischen %2 und %3 liegen.
 Bitte korrigieren Sie ihn.</translation>
+    </message>
+</context>
+<context>
+    <name>progressEdit</name>
+    <message>
+        <source> : not saveable</source>
+        <translation> : nicht speicherbar</translation>
+    </message>
+    <message>
+        <source>file:</source>
+        <translation>Datei:</translation>
+    </message>
+    <message>
+        <source>file:%1 timeto:%2 sec</source>
+        <translation>Datei:%1 Rest:%2 s</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Runs the built program on a virtual X display at 240x320 with no window
+# manager and works it with xdotool as a user would: a card folder of
+# JPEGs, a selection, the delete question answered with the keyboard, a
+# thumbnail run over a long file name stopped with Esc, and Ctrl+Q at the
+# end, which must end the program. Every window must fit the screen.
+# Usage: xdisplay.sh TESSEL CARDFOLDER. Exits 77 (skipped) where the
+# display cannot be had.
+set -uo pipefail
+tessel=$1 cardfolder=$2
+skip() { echo "SKIP: $*"; exit 77; }
+fail() { echo "FAIL: $*"; exit 1; }
+
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb, xdotool)"
+done
+
+work=$(mktemp -d)
+xvfb_pid='' tessel_pid=''
+cleanup() {
+    [ -n "$tessel_pid" ] && kill "$tessel_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display number nobody uses.
+display=''
+for n in $(seq 73 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || skip "no free X display number"
+Xvfb ":$display" -screen 0 240x320x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || skip "Xvfb could not start: $(tail -1 "$work/xvfb.log")"
+    sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || skip "Xvfb did not accept clients within 5 s"
+
+# Polls up to $2 tenths of a second for a visible window titled $1.
+window_of() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+wait_window() {
+    for _ in $(seq "${2:-50}"); do
+        [ -n "$(window_of "$1")" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+wait_gone() {
+    for _ in $(seq 50); do
+        [ -z "$(window_of "$1")" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# No window of the program wider than the screen.
+check_widths() {
+    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        local width
+        width=$(xdotool getwindowgeometry "$w" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+        [ -z "$width" ] || [ "$width" -le 240 ] ||
+            fail "window '$(xdotool getwindowname "$w")' is $width px wide on a 240 px screen ($1)"
+    done
+}
+
+card="$work/card/dcim"
+long="holiday_on_the_beach_with_the_whole_family_in_the_summer_of_2026_0001.jpg"
+"$cardfolder" "$card" 150 a.jpg b.jpg "$long" || fail "the card folder could not be written"
+mkdir -p "$work/cfg" "$work/right"
+cat >"$work/cfg/tessel.cfg" <<CFG
+[HEADER]
+FLASHPATH=dcim;
+MOUNTPOINT=$work/card;
+FILEEXT=jpg;
+RIGHTPATH=$work/right;
+##EOF
+CFG
+
+TESSELCFG="$work/cfg" "$tessel" >"$work/tessel.log" 2>&1 &
+tessel_pid=$!
+wait_window "Tessel 0.2.1" || fail "the main window did not show"
+check_widths "start"
+
+# Select the first picture, then ask to delete all and answer Esc (No).
+xdotool mousemove 30 150 click 1
+xdotool mousemove 12 108 click 1
+wait_window "delete all files" || fail "the delete question did not come"
+check_widths "delete question"
+xdotool key Escape
+wait_gone "delete all files" || fail "Esc did not answer the delete question"
+[ -f "$card/a.jpg" ] || fail "Esc deleted the pictures"
+
+# The source thumbnails, the long name among the first; Esc stops the run.
+xdotool mousemove 76 108 click 1
+run="save source thumbnails"
+wait_window "$run" 30 || fail "the thumbnail run showed no progress window"
+check_widths "thumbnail run"
+xdotool key Escape
+wait_gone "$run" || fail "Esc did not stop the thumbnail run"
+[ -f "$card/_thumbnail/a.jpg.png" ] || fail "the run made no thumbnail"
+check_widths "after the run"
+
+# Ctrl+Q without a click first: the keyboard is still with the program.
+xdotool key ctrl+q
+# The card folder counts as mounted: the card question comes, answered No.
+if wait_window "Quit..." 30; then
+    check_widths "quit question"
+    xdotool key Escape
+fi
+for _ in $(seq 100); do
+    kill -0 "$tessel_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$tessel_pid" 2>/dev/null; then
+    visible=$(for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done)
+    fail "Ctrl+Q did not end the program; windows: $visible"
+fi
+wait "$tessel_pid"
+status=$?
+tessel_pid=''
+[ "$status" -eq 0 ] || fail "the program ended with status $status: $(tail -5 "$work/tessel.log")"
+echo "PASS"
