@@ -11,6 +11,7 @@
 #include "browser/flashcard.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
+#include "browser/worker.h"
 #include "imaging/thumbnailfile.h"
 #include "widgets/widgettools.h"
 
@@ -132,12 +133,15 @@ private:
 
     bool confirmed(const QString &caption, const QString &text);
     void copyMany(const QList<QTreeWidgetItem *> &items);
+    void copyBox(const QString &text);
 
     QPixmap loadedPic;
     QPixmap scaledPic;
     // The picture behind scaledPic as it was read, for its thumbnail.
     ThumbnailFile::Stamp scaledFrom;
     FlashCard card;
+    // The one thread for slow work; its jobs end before anything else goes.
+    Worker worker;
     CopyJob *copyJob;
     std::unique_ptr<ReachablePath> previewed;
 };

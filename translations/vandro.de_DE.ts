@@ -481,6 +481,10 @@ Ausbinden?</translation>
         <translation>kein Erfolg</translation>
     </message>
     <message>
+        <source>%1: %2 of %3 MB</source>
+        <translation>%1: %2 von %3 MB</translation>
+    </message>
+    <message>
         <source>FullPicture</source>
         <translation>Vollbild</translation>
     </message>
