@@ -109,7 +109,7 @@ bool crowdedFolder(const QString &base)
     for (int i = 0; i < 300; ++i)
         if (!writeRandom(QString("%1/p%2.jpg").arg(from).arg(i, 3, 10, QChar('0')), 60000, i))
             return false;
-    double ms[2] = {};
+    double ms[2] = {1e300, 1e300};
     for (int crowded = 0; crowded < 2; ++crowded) {
         const QString to = base + (crowded ? "/crowded" : "/empty");
         QDir().mkpath(to);
@@ -119,11 +119,21 @@ bool crowdedFolder(const QString &base)
             if (!f.open(QIODevice::WriteOnly))
                 return false;
         }
-        ms[crowded] = copyAll(from, to).wallMs;
-        if (QDir(to).entryList({"*.jpg"}, QDir::Files).size() != 300)
-            return false;
     }
-    printf("300 pictures: into an empty folder %8.1f ms, into 20,000 names %8.1f ms, "
+    // Best of three, taken in turns, so that the disk's own pace is the
+    // same for both.
+    for (int run = 0; run < 3; ++run) {
+        for (int crowded = 0; crowded < 2; ++crowded) {
+            const QString to = base + (crowded ? "/crowded" : "/empty");
+            ms[crowded] = std::min(ms[crowded], copyAll(from, to).wallMs);
+            const QStringList copies = QDir(to).entryList({"*.jpg"}, QDir::Files);
+            if (copies.size() != 300)
+                return false;
+            for (const QString &name : copies)
+                QFile::remove(to + "/" + name);
+        }
+    }
+    printf("300 pictures (best of 3): into an empty folder %8.1f ms, into 20,000 names %8.1f ms, "
            "ratio %.2f (target <= 1.5)\n",
            ms[0], ms[1], ms[1] / ms[0]);
     return true;
@@ -139,7 +149,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "no temporary folder\n");
         return 1;
     }
-    if (!stallWhileCopyingBigFiles(dir.path()) || !crowdedFolder(dir.path())) {
+    if (!crowdedFolder(dir.path()) || !stallWhileCopyingBigFiles(dir.path())) {
         fprintf(stderr, "a copy failed\n");
         return 1;
     }
