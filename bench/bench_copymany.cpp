@@ -95,8 +95,9 @@ bool stallWhileCopyingBigFiles(const QString &base)
             return false;
     const Figures f = copyAll(from, to);
     const bool copied = QFileInfo(to + "/video2.jpg").size() == 1000LL * 1000 * 1000;
-    printf("two 1 GB files: %8.1f ms wall, longest stall %6.1f ms (target <= 50)%s\n", f.wallMs,
+    printf("\ntwo 1 GB files: %8.1f ms wall, longest stall %6.1f ms (target <= 50)%s\n", f.wallMs,
            f.stallMs, copied ? "" : "  COPY INCOMPLETE");
+    fflush(stdout);
     QDir(from).removeRecursively();
     QDir(to).removeRecursively();
     return copied;
@@ -133,9 +134,10 @@ bool crowdedFolder(const QString &base)
                 QFile::remove(to + "/" + name);
         }
     }
-    printf("300 pictures (best of 3): into an empty folder %8.1f ms, into 20,000 names %8.1f ms, "
+    printf("\n300 pictures (best of 3): into an empty folder %8.1f ms, into 20,000 names %8.1f ms, "
            "ratio %.2f (target <= 1.5)\n",
            ms[0], ms[1], ms[1] / ms[0]);
+    fflush(stdout);
     return true;
 }
 
