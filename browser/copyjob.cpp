@@ -1,29 +1,34 @@
 #include "browser/copyjob.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/folder.h"
 #include "progress/progressedit.h"
 
-CopyJob::CopyJob(QWidget *parent, char *buffer, std::size_t bufferSize)
-    : QObject(parent), parentWidget(parent), copier(parent, buffer, bufferSize)
+namespace {
+
+// A big file's progress is shown every few MB, not at every chunk.
+const qint64 bytesShownEvery = 8 << 20;
+
+} // namespace
+
+CopyJob::CopyJob(Worker &worker, char *buffer, std::size_t bufferSize, QObject *parent)
+    : QObject(parent), copier(worker, buffer, bufferSize)
 {
-    copier.setNameInFailure(true);
     ticker.setSingleShot(true);
     connect(&ticker, &QTimer::timeout, this, &CopyJob::step);
+    connect(&watcher, &QFutureWatcherBase::finished, this, &CopyJob::fileDone);
 }
 
-bool CopyJob::start(const QString &from, const QString &to, const QList<QByteArray> &files,
-                    progressEdit *progress)
+bool CopyJob::start(const QString &fromDir, const QString &toDir, const QList<QByteArray> &files,
+                    PictureCopy::Existing whenExisting, progressEdit *progress)
 {
-    if (!copier.destinationUsable(to))
+    if (!copier.begin(fromDir, toDir))
         return false;
-    fromDir = from;
-    toDir = to;
     names = files;
-    existing = askAboutExisting();
+    existing = whenExisting;
     window = progress;
     next = 0;
     running = true;
@@ -34,29 +39,6 @@ bool CopyJob::start(const QString &from, const QString &to, const QList<QByteArr
     window->show();
     ticker.start(0);
     return true;
-}
-
-// One question for all: two buttons keep the box within a small screen,
-// and Return alone, like Escape, overwrites nothing.
-PictureCopy::Existing CopyJob::askAboutExisting() const
-{
-    int count = 0;
-    for (const QByteArray &name : names)
-        if (PictureCopy::exists(toDir, name))
-            ++count;
-    if (count == 0)
-        return PictureCopy::Replace;
-    // The browser's texts: they belong to its screen.
-    const QString text =
-        QCoreApplication::translate("TesselView", "%1 of the %2 files exist!\noverwrite ?")
-            .arg(count)
-            .arg(names.size());
-    return QMessageBox::information(parentWidget,
-                                    QCoreApplication::translate("TesselView", "copy file"), text,
-                                    QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes
-               ? PictureCopy::Replace
-               : PictureCopy::Keep;
 }
 
 void CopyJob::hold(bool on)
@@ -73,11 +55,13 @@ void CopyJob::hold(bool on)
         held.at(i)->setEnabled(enabledBefore.at(i));
 }
 
-// Asked for while a file is copied (its boxes run the event loop) or
-// between files: either way the next step ends the job.
+// Between files the next step ends the job; during a file's bytes the
+// worker stops within a chunk, and the file's copy leaves nothing.
 void CopyJob::cancel()
 {
     stopRequested = running;
+    if (running && fileCancelled)
+        fileCancelled->store(true);
 }
 
 void CopyJob::step()
@@ -90,11 +74,73 @@ void CopyJob::step()
     }
     const QByteArray name = names.at(next++);
     emit progressed(Folder::displayName(name), next);
-    if (copier.copy(fromDir, toDir, name, existing) == PictureCopy::Failed) {
+    PictureCopy::Result result = copier.check(name);
+    if (result.outcome == PictureCopy::Exists) {
+        if (existing == PictureCopy::Keep) {
+            ticker.start(0);
+            return;
+        }
+        result.outcome = PictureCopy::Ready;
+    }
+    if (result.outcome == PictureCopy::Failed) {
+        fail(Folder::displayName(name), result);
+        return;
+    }
+    const int index = next;
+    QPointer<CopyJob> self(this);
+    auto shown = std::make_shared<qint64>(0);
+    const Worker::Task<PictureCopy::Result> task =
+        copier.start(name, [self, index, shown](qint64 copied, qint64 size) {
+            if (copied < size && copied - *shown < bytesShownEvery)
+                return;
+            *shown = copied;
+            QMetaObject::invokeMethod(
+                self.data(), [self, index, copied, size] {
+                    if (self)
+                        self->showBytes(index, copied, size);
+                },
+                Qt::QueuedConnection);
+        });
+    fileCancelled = task.cancelled;
+    // A cancel asked for while the file was announced: a small file is
+    // copied whole, a big one stops after its first chunk.
+    if (stopRequested)
+        task.cancel();
+    watcher.setFuture(task.future);
+}
+
+void CopyJob::fileDone()
+{
+    fileCancelled.reset();
+    if (!running)
+        return;
+    const PictureCopy::Result result = watcher.result();
+    if (result.outcome == PictureCopy::Failed) {
+        fail(Folder::displayName(names.at(next - 1)), result);
+        return;
+    }
+    if (result.outcome == PictureCopy::Cancelled) {
         finish();
         return;
     }
     ticker.start(0);
+}
+
+void CopyJob::showBytes(int index, qint64 copied, qint64 size)
+{
+    if (!running || index != next || size <= 0)
+        return;
+    const QString name = Folder::displayName(names.at(index - 1));
+    // One arg() for all: a name with "%1" in it stays as it is.
+    window->update(QCoreApplication::translate("TesselView", "%1: %2 of %3 MB")
+                       .arg(name, QString::number(copied >> 20), QString::number(size >> 20)),
+                   index);
+}
+
+void CopyJob::fail(const QString &name, const PictureCopy::Result &result)
+{
+    emit failed(name, result.nameIt ? result.reason + "\n" + name : result.reason);
+    finish();
 }
 
 void CopyJob::finish()

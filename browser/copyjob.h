@@ -2,52 +2,62 @@
 #define COPYJOB_H
 
 #include <QByteArray>
+#include <QFutureWatcher>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <atomic>
+#include <memory>
+
 #include "browser/picturecopy.h"
 
+class QWidget;
 class progressEdit;
 
-// Copies many pictures, one per turn of the event loop, so that the
-// progress window stays live and a cancel stops after the current file.
-// Before it starts it asks once about the files that exist; while it runs
-// the controls it was given are disabled and the progress window is its
-// own. Every file goes through PictureCopy; the first failure ends the job
-// after its box, and what was copied stays.
+// Copies many pictures, their bytes on the worker thread in chunks, so that
+// the window stays live, the progress window shows each file and a big
+// file's own progress, and a cancel stops within a chunk (the unfinished
+// copy leaves nothing behind). What to do with files that exist is decided
+// before it starts; while it runs the controls it was given are disabled
+// and the progress window is its own. The first failure ends the job
+// (failed()), and what was copied stays. It asks and shows nothing itself.
 class CopyJob : public QObject
 {
     Q_OBJECT
 public:
-    CopyJob(QWidget *parent, char *buffer, std::size_t bufferSize);
+    CopyJob(Worker &worker, char *buffer, std::size_t bufferSize, QObject *parent = nullptr);
 
     // Disabled while the job runs, given back as they were.
     void holdWhileRunning(const QList<QWidget *> &controls) { held = controls; }
 
-    // False when nothing started (the destination folder was refused).
+    // False when nothing started: the destination folder cannot take
+    // copies (PictureCopy::unusableText()).
     bool start(const QString &fromDir, const QString &toDir, const QList<QByteArray> &names,
-               progressEdit *window);
+               PictureCopy::Existing existing, progressEdit *window);
     void cancel();
     bool isRunning() const { return running; }
 
 signals:
     // Sent before the file is copied; index counts from 1.
     void progressed(const QString &name, int index);
+    // The box's whole text, the picture's name included where it belongs.
+    void failed(const QString &name, const QString &text);
     void finished();
 
 private:
-    PictureCopy::Existing askAboutExisting() const;
     void hold(bool on);
     void step();
+    void fileDone();
+    void showBytes(int index, qint64 copied, qint64 size);
+    void fail(const QString &name, const PictureCopy::Result &result);
     void finish();
 
-    QWidget *parentWidget;
     PictureCopy copier;
     QTimer ticker;
-    QString fromDir;
-    QString toDir;
+    QFutureWatcher<PictureCopy::Result> watcher;
+    std::shared_ptr<std::atomic<bool>> fileCancelled;
     QList<QByteArray> names;
     progressEdit *window = nullptr;
     QList<QWidget *> held;

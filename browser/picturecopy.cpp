@@ -1,6 +1,6 @@
 #include "browser/picturecopy.h"
 
-#include <QMessageBox>
+#include <QFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +12,7 @@
 #include "browser/flashcard.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
-#include "platform/systemcalls.h"
+#include "platform/replacementfile.h"
 
 namespace {
 
@@ -29,25 +29,51 @@ bool sameFile(const Folder &a, const Folder &b, const QByteArray &name)
            sa.st_ino == sb.st_ino;
 }
 
+QString systemFailure(int err)
+{
+    return FlashCard::failureText(QString::fromLocal8Bit(strerror(err)), err);
+}
+
 } // namespace
 
-PictureCopy::PictureCopy(QWidget *parent, char *buffer, std::size_t bufferSize)
-    : parent(parent), buffer(buffer), bufferSize(bufferSize)
+PictureCopy::PictureCopy(Worker &copier, char *copyBuffer, std::size_t size)
+    : worker(copier), buffer(copyBuffer), bufferSize(size)
 {
+}
+
+PictureCopy::~PictureCopy() = default;
+
+bool PictureCopy::begin(const QString &from, const QString &to)
+{
+    fromDir = from;
+    toDir = to;
+    source = std::make_shared<Folder>(from);
+    destination = std::make_shared<Folder>(to);
+    struct stat st;
+    // Opening it is enough: reading every name of a large folder before
+    // each copy would only repeat what the listing already did.
+    if (to.isEmpty() || !destination->isOpen() || fstat(destination->descriptor(), &st) != 0)
+        return false;
+    destinationDevice = st.st_dev;
+    destinationInode = st.st_ino;
+    // Queued first, so done before any copy of the command.
+    worker.run<bool>([folder = destination](const std::atomic<bool> &) {
+        ReplacementFile::removeLeftovers(*folder);
+        return true;
+    });
+    return true;
 }
 
 bool PictureCopy::destinationUsable(const QString &folder)
 {
-    // Opening it is enough: reading every name of a large folder before
-    // each copy would only repeat what the listing already did.
-    if (!folder.isEmpty() && SystemCalls::canOpenDirectory(folder))
-        return true;
-    QMessageBox::information(parent, tr("copy file"),
-                             tr("The destination directory\n%1\nis missing or cannot be read.\n"
-                                "Nothing was copied.")
-                                 .arg(folder),
-                             QMessageBox::Ok);
-    return false;
+    return !folder.isEmpty() && Folder(folder).isOpen();
+}
+
+QString PictureCopy::unusableText(const QString &folder)
+{
+    return tr("The destination directory\n%1\nis missing or cannot be read.\n"
+              "Nothing was copied.")
+        .arg(folder);
 }
 
 bool PictureCopy::exists(const QString &dir, const QByteArray &name)
@@ -56,67 +82,76 @@ bool PictureCopy::exists(const QString &dir, const QByteArray &name)
     return Folder(dir).status(name, &st);
 }
 
-bool PictureCopy::askOverwrite()
+// The folder was opened by its path; should the path now lead elsewhere (a
+// card unmounted leaves the empty mount point), copies would land where the
+// user did not send them.
+bool PictureCopy::destinationStillThere() const
 {
-    // Return alone never overwrites.
-    return QMessageBox::information(parent, tr("copy file"),
-                                    tr("destination file exists!\noverwrite ?"),
-                                    QMessageBox::Yes | QMessageBox::No,
-                                    QMessageBox::No) == QMessageBox::Yes;
+    struct stat st;
+    return ::stat(QFile::encodeName(toDir).constData(), &st) == 0 &&
+           st.st_dev == destinationDevice && st.st_ino == destinationInode;
 }
 
-PictureCopy::Outcome PictureCopy::copy(const QString &fromDir, const QString &toDir,
-                                       const QByteArray &name, Existing existing)
+PictureCopy::Result PictureCopy::check(const QByteArray &name) const
 {
-    const QString shownName = Folder::displayName(name);
-    const QString from = fromDir + "/" + shownName;
-    const QString to = toDir + "/" + shownName;
-    const Folder source(fromDir), destination(toDir);
-    const int probe = source.open(name, O_RDONLY);
+    Result result;
+    const int probe = source->open(name, O_RDONLY | O_NONBLOCK);
     if (probe < 0) {
         const int err = errno;
-        printUnreadable(from);
-        // One picture alone vanished shows by its absence; in a copy of
-        // many the user must learn where the job stopped.
-        if (nameInFailure)
-            showFailure(FlashCard::failureText(QString::fromLocal8Bit(strerror(err)), err),
-                        shownName);
-        return Failed;
+        printUnreadable(fromDir + "/" + Folder::displayName(name));
+        return {Failed, systemFailure(err), true};
     }
     ::close(probe);
+    if (!destinationStillThere())
+        return {Failed, tr("no success") + "\n" + toDir, false, false};
     // Opening the picture for writing would empty it before a byte is read.
-    if (sameFile(source, destination, name)) {
-        QMessageBox::information(parent, tr("copy file"),
-                                 tr("source and destination are the same file,\nnothing copied"),
-                                 QMessageBox::Ok);
-        return Failed;
-    }
-    if (exists(toDir, name) &&
-        (existing == Keep || (existing == Ask && !askOverwrite())))
-        return Skipped;
-
-    memset(buffer, 0, bufferSize);
-    FileCopy copier(buffer, bufferSize - 1);
-    const FileCopy::Status status = copier.copy(source, name, destination, name);
-    if (status == FileCopy::Copied)
-        return Copied;
-    if (status == FileCopy::SourceUnreadable) {
-        printUnreadable(from);
-    } else if (status == FileCopy::NotCreated) {
-        printf("\nTesselView::WriteFile - file not writeable (%s)\n", qPrintable(to));
-        fflush(stdout);
-    }
-    // The destination is untouched: either the old file or none at all.
-    if (status == FileCopy::SourceChanged)
-        showFailure(tr("no success") + "\n" + tr("the picture changed while it was copied"),
-                    shownName);
-    else
-        showFailure(FlashCard::failureText(copier.errorText(), copier.error()), shownName);
-    return Failed;
+    if (sameFile(*source, *destination, name))
+        return {Failed, tr("source and destination are the same file,\nnothing copied"), false,
+                false};
+    struct stat st;
+    if (destination->status(name, &st))
+        result.outcome = Exists;
+    return result;
 }
 
-void PictureCopy::showFailure(const QString &text, const QString &name)
+Worker::Task<PictureCopy::Result>
+PictureCopy::start(const QByteArray &name, std::function<void(qint64, qint64)> progress)
 {
-    QMessageBox::information(parent, tr("copy file"), nameInFailure ? text + "\n" + name : text,
-                             QMessageBox::Ok);
+    const QString from = fromDir + "/" + Folder::displayName(name);
+    const QString to = toDir + "/" + Folder::displayName(name);
+    std::function<Result(const std::atomic<bool> &)> job =
+        [from, to, name, progress, source = source, destination = destination,
+         buffer = buffer, size = bufferSize](const std::atomic<bool> &cancelled) {
+            memset(buffer, 0, size);
+            FileCopy copier(buffer, size - 1);
+            copier.setCancelFlag(&cancelled);
+            struct stat st;
+            const qint64 total = source->status(name, &st) ? qint64(st.st_size) : 0;
+            if (progress)
+                copier.onProgress = [&](qint64 copied) { progress(copied, total); };
+            const FileCopy::Status status = copier.copy(*source, name, *destination, name);
+            if (status == FileCopy::Copied)
+                return Result{Copied, QString()};
+            if (status == FileCopy::Cancelled)
+                return Result{Cancelled, QString()};
+            if (status == FileCopy::SourceUnreadable) {
+                printUnreadable(from);
+            } else if (status == FileCopy::NotCreated) {
+                printf("\nTesselView::WriteFile - file not writeable (%s)\n", qPrintable(to));
+                fflush(stdout);
+            }
+            // The destination is untouched: either the old file or none at all.
+            if (status == FileCopy::SourceChanged)
+                return Result{Failed,
+                              tr("no success") + "\n" + tr("the picture changed while it was copied")};
+            return Result{Failed, FlashCard::failureText(copier.errorText(), copier.error())};
+        };
+    return worker.run<Result>(std::move(job));
+}
+
+PictureCopy::Result PictureCopy::copy(const QByteArray &name)
+{
+    const Worker::Task<Result> task = start(name);
+    Worker::await(task.future);
+    return task.future.result();
 }

@@ -5,14 +5,23 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <sys/types.h>
+
 #include <cstddef>
+#include <functional>
+#include <memory>
 
-class QWidget;
+#include "browser/worker.h"
 
-// Copies a picture for the browser: asks before it replaces a file, never
-// copies a file onto itself, and tells the user what went wrong. Files are
-// named by their bytes, so that a name that is not UTF-8 is copied as the
-// file it is. Message boxes appear over `parent`.
+class Folder;
+
+// Copies pictures for the browser, one command at a time: begin() opens
+// both folders once, check() looks at a picture before any byte moves, and
+// copy() or start() moves its bytes on the worker thread. It never copies a
+// file onto itself and never asks or shows anything: each step returns an
+// outcome and the text of the box the browser shows for it. Files are named
+// by their bytes, so that a name that is not UTF-8 is copied as the file it
+// is.
 class PictureCopy
 {
     // Its texts belong to the browser's screen and are translated with it.
@@ -20,31 +29,60 @@ class PictureCopy
 
 public:
     // What happens to a file of the same name in the destination.
-    enum Existing { Ask, Replace, Keep };
-    enum Outcome { Copied, Skipped, Failed };
+    enum Existing { Replace, Keep };
+    enum Outcome {
+        Ready,     // check(): nothing in the way
+        Exists,    // check(): a file of the name is there; the browser asks
+        Copied,
+        Failed,
+        Cancelled,
+    };
+    struct Result
+    {
+        Outcome outcome = Ready;
+        // The box's text for a failure.
+        QString reason;
+        // A picture copied alone that vanished shows by its absence: no box.
+        bool quietAlone = false;
+        // In a copy of many the box also names the picture.
+        bool nameIt = true;
+    };
 
-    // The copy goes through `buffer` in blocks one byte shorter than it.
-    PictureCopy(QWidget *parent, char *buffer, std::size_t bufferSize);
+    // The bytes go through `buffer` in blocks one byte shorter than it.
+    PictureCopy(Worker &worker, char *buffer, std::size_t bufferSize);
+    ~PictureCopy();
 
-    // Whether `folder` can take copies; a box says why not.
-    bool destinationUsable(const QString &folder);
+    // Opens the folders of a command and has the destination's leftovers
+    // removed, once. False when the destination cannot take copies.
+    bool begin(const QString &fromDir, const QString &toDir);
+    // Whether `folder` can take copies; the box's text when not.
+    static bool destinationUsable(const QString &folder);
+    static QString unusableText(const QString &folder);
 
-    Outcome copy(const QString &fromDir, const QString &toDir, const QByteArray &name,
-                 Existing existing = Ask);
-
-    // The failure box also names the file (for copies of many).
-    void setNameInFailure(bool on) { nameInFailure = on; }
+    Result check(const QByteArray &name) const;
+    // The bytes on the worker; `progress` gets the bytes copied so far, on
+    // the worker's thread.
+    Worker::Task<Result> start(const QByteArray &name,
+                               std::function<void(qint64 copied, qint64 size)> progress = {});
+    // The same, returning when the copy has ended (the event loop runs
+    // meanwhile, without user input).
+    Result copy(const QByteArray &name);
 
     static bool exists(const QString &dir, const QByteArray &name);
 
 private:
-    bool askOverwrite();
-    void showFailure(const QString &text, const QString &name);
+    bool destinationStillThere() const;
 
-    QWidget *parent;
+    Worker &worker;
     char *buffer;
     std::size_t bufferSize;
-    bool nameInFailure = false;
+    QString fromDir;
+    QString toDir;
+    // Shared with the jobs on the worker, which may outlive a command.
+    std::shared_ptr<Folder> source;
+    std::shared_ptr<Folder> destination;
+    dev_t destinationDevice = 0;
+    ino_t destinationInode = 0;
 };
 
 #endif

@@ -63,13 +63,15 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(card.mountedState()),
       pictureBuffer(),
-      copyJob(new CopyJob(this, pictureBuffer, sizeof pictureBuffer))
+      copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While many pictures are copied nothing may change the panes or start
     // a thumbnail run.
     copyJob->holdWhileRunning(workControls());
     connect(copyJob, &CopyJob::finished, this, &TesselView::listRight);
+    connect(copyJob, &CopyJob::failed, this,
+            [this](const QString &, const QString &text) { copyBox(text); });
     setAllWidgetsFont("helvetica", 8);
 
     MountPushButton->setBackgroundRole(QPalette::Base);
@@ -457,31 +459,64 @@ void TesselView::slotCopyToRight()
         copyMany(selected);
         return;
     }
-    if (!PictureCopy(this, pictureBuffer, sizeof pictureBuffer)
-             .destinationUsable(destination.folder()))
+    if (!PictureCopy::destinationUsable(destination.folder())) {
+        copyBox(PictureCopy::unusableText(destination.folder()));
         return;
+    }
     copyFile();
     listRight();
 }
 
+// The bytes go through the worker; this returns when they are in place.
 void TesselView::copyFile()
 {
     const QTreeWidgetItem *selected = source.selectedItem();
     if (!selected || selected->text(0).isEmpty())
         return;
-    PictureCopy copier(this, pictureBuffer, sizeof pictureBuffer);
-    if (copier.destinationUsable(destination.folder()))
-        copier.copy(source.folder(), destination.folder(), PicturePane::nativeName(selected));
+    PictureCopy copier(worker, pictureBuffer, sizeof pictureBuffer);
+    if (!copier.begin(source.folder(), destination.folder())) {
+        copyBox(PictureCopy::unusableText(destination.folder()));
+        return;
+    }
+    const QByteArray name = PicturePane::nativeName(selected);
+    PictureCopy::Result result = copier.check(name);
+    // Return alone never overwrites.
+    if (result.outcome == PictureCopy::Exists &&
+        !confirmed(tr("copy file"), tr("destination file exists!\noverwrite ?")))
+        return;
+    if (result.outcome != PictureCopy::Failed)
+        result = copier.copy(name);
+    if (result.outcome == PictureCopy::Failed && !result.quietAlone)
+        copyBox(result.reason);
 }
 
-// The progress window is the job's alone: runs going on stop first.
+void TesselView::copyBox(const QString &text)
+{
+    tell(tr("copy file"), text);
+}
+
+// One question for all: two buttons keep the box within a small screen, and
+// Return alone, like Escape, overwrites nothing. The progress window is the
+// job's alone: runs going on stop first.
 void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
 {
     QList<QByteArray> names;
-    for (const QTreeWidgetItem *item : items)
+    int existing = 0;
+    for (const QTreeWidgetItem *item : items) {
         names.append(PicturePane::nativeName(item));
+        existing += PictureCopy::exists(destination.folder(), names.last()) ? 1 : 0;
+    }
+    if (!PictureCopy::destinationUsable(destination.folder())) {
+        copyBox(PictureCopy::unusableText(destination.folder()));
+        return;
+    }
+    const bool replace =
+        existing == 0 || confirmed(tr("copy file"), tr("%1 of the %2 files exist!\noverwrite ?")
+                                                        .arg(existing)
+                                                        .arg(names.size()));
     runWindow->cancelAll();
-    copyJob->start(source.folder(), destination.folder(), names, progress);
+    copyJob->start(source.folder(), destination.folder(), names,
+                   replace ? PictureCopy::Replace : PictureCopy::Keep, progress);
 }
 
 // Questions that delete default to No: Return alone never deletes.

@@ -150,6 +150,7 @@ private:
     bool confirmed(const QString &caption, const QString &text);
     bool removeEntries(const QList<FolderEntry> &entries, const QString &caption);
     void copyMany(const QList<QTreeWidgetItem *> &items);
+    void copyBox(const QString &text);
 
     CopyJob *copyJob;
     // The listing found the source folder off the card.

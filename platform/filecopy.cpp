@@ -19,7 +19,8 @@
 namespace {
 
 const std::size_t streamBufferSize = 1 << 20;
-// Small enough that a progress callback comes every few milliseconds.
+// Small enough that a progress callback, and a look at the cancel flag,
+// come every few milliseconds.
 const std::size_t kernelChunk = 1 << 20;
 const int maxLinks = 40;
 
@@ -58,13 +59,27 @@ bool followLinks(const Folder **folder, QByteArray *name, std::unique_ptr<Folder
     return false;
 }
 
-// New files get the mode the user's umask allows, as with any other
-// program, not the private mode of a temporary file.
-mode_t defaultFileMode()
+// The process's umask, read without changing it: umask(0) and back would
+// let another thread create a file with no mask meanwhile.
+mode_t currentUmask()
 {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    QFile status("/proc/self/status");
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+            if (line.startsWith("Umask:"))
+                return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+    }
+    const mode_t old = umask(022);
+    umask(old);
+    return old;
+}
+
+// A new file is never more open than its source (a private key stays
+// private) and never executable (vfat shows every file as 0755), and the
+// user's umask applies as with any other program.
+mode_t newFileMode(const struct stat &source)
+{
+    return source.st_mode & 0666 & ~currentUmask();
 }
 
 bool unchanged(const struct stat &before, const struct stat &after)
@@ -84,7 +99,7 @@ void keepIdentity(int out, const struct stat &source, const struct stat *replace
             (void)fchown(out, uid_t(-1), replaced->st_gid);
         (void)fchmod(out, replaced->st_mode & 07777);
     } else {
-        (void)fchmod(out, defaultFileMode());
+        (void)fchmod(out, newFileMode(source));
     }
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
     (void)futimens(out, times);
@@ -115,6 +130,7 @@ bool FileCopy::isSameFile(const QString &a, const QString &b)
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// One file is one command: its folder's leftovers are looked for here.
 FileCopy::Status FileCopy::copy(const QString &source, const QString &destination)
 {
     const QFileInfo from(source);
@@ -125,6 +141,7 @@ FileCopy::Status FileCopy::copy(const QString &source, const QString &destinatio
     const Folder destinationFolder(to.path());
     if (!destinationFolder.isOpen())
         return finish(NotCreated, destinationFolder.openError());
+    ReplacementFile::removeLeftovers(destinationFolder);
     return copy(sourceFolder, native(from.fileName()), destinationFolder,
                 native(to.fileName()));
 }
@@ -160,13 +177,13 @@ FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArr
     if (replacing && old.st_dev == before.st_dev && old.st_ino == before.st_ino)
         return finish(SameFile, 0);
 
-    ReplacementFile::removeLeftovers(folder);
     ReplacementFile out(folder, unnamedFiles);
     if (out.descriptor() < 0)
         return finish(NotCreated, errno);
 
     int err = 0;
     copied = 0;
+    expected = before.st_size;
     Status status = transfer(in, out.descriptor(), &err);
     struct stat after;
     if (status == Copied && (fstat(in, &after) != 0 || !unchanged(before, after) ||
@@ -174,6 +191,8 @@ FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArr
         status = SourceChanged;
     if (status != Copied)
         return finish(status, err);
+    if (stopWanted())
+        return finish(Cancelled, 0);
 
     keepIdentity(out.descriptor(), before, replacing ? &old : nullptr);
     if (fsync(out.descriptor()) != 0)
@@ -181,6 +200,13 @@ FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArr
     if (!out.commit(name))
         return finish(RenameFailed, errno);
     return finish(Copied, 0);
+}
+
+// Asked between chunks, never before the first: a file of one chunk is
+// copied whole, and a cancel stops a big one within a chunk.
+bool FileCopy::stopWanted() const
+{
+    return cancelFlag && cancelFlag->load() && copied > 0 && copied < expected;
 }
 
 void FileCopy::progressed(qint64 bytes)
@@ -212,6 +238,8 @@ FileCopy::Status FileCopy::kernelTransfer(int in, int out, int *err,
                                           ssize_t (*move)(int from, int to))
 {
     for (bool first = true;; first = false) {
+        if (stopWanted())
+            return Cancelled;
         const ssize_t moved = move(in, out);
         if (moved == 0)
             return Copied;
@@ -249,6 +277,10 @@ FileCopy::Status FileCopy::blockTransfer(int in, int out, int *err)
     Status status = Copied;
     memset(buffer, 0, blockSize);
     for (;;) {
+        if (stopWanted()) {
+            status = Cancelled;
+            break;
+        }
         const std::size_t got = fread(buffer, 1, blockSize, from);
         if (got < blockSize && ferror(from)) {
             status = ReadFailed;

@@ -3,7 +3,9 @@
 #include <QList>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -12,20 +14,20 @@
 
 namespace {
 
-// Short, so that a picture name of up to 255 bytes still has room beside
-// it, and ours, so that only our own leftovers are ever removed.
-const QByteArray prefix = ".tessel-";
-const int randomLength = 6;
+// A name no user file plausibly has, so that only our own leftovers are
+// ever removed (a user's ".tessel-backup" stays).
+const QByteArray prefix = ".tessel-copy-";
+const QByteArray suffix = ".part";
+const int randomLength = 8;
 const int nameAttempts = 100;
+const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 
 QByteArray randomName()
 {
-    static const char letters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QByteArray name = prefix;
     for (int i = 0; i < randomLength; ++i)
         name += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
-    return name;
+    return name + suffix;
 }
 
 bool unnamedUnsupported(int err)
@@ -109,7 +111,12 @@ bool ReplacementFile::commit(const QByteArray &name)
 
 bool ReplacementFile::isTemporaryName(const QByteArray &name)
 {
-    return name.size() == prefix.size() + randomLength && name.startsWith(prefix);
+    if (name.size() != prefix.size() + randomLength + suffix.size() || !name.startsWith(prefix) ||
+        !name.endsWith(suffix))
+        return false;
+    const QByteArray random = name.mid(prefix.size(), randomLength);
+    return std::all_of(random.begin(), random.end(),
+                       [](char c) { return c != '\0' && std::strchr(letters, c); });
 }
 
 void ReplacementFile::removeLeftovers(const Folder &folder)

@@ -7,8 +7,9 @@ class Folder;
 
 // The new content of a file while it is written. Where the file system
 // allows, it has no name at all until commit(), so a crash leaves nothing
-// behind; elsewhere (vfat) it lives under a short name of ours, locked
-// while in use, and removeLeftovers() clears what an earlier crash left.
+// behind; elsewhere (vfat) it lives under a name of ours
+// (.tessel-copy-XXXXXXXX.part), locked while in use, and removeLeftovers()
+// clears what an earlier crash left.
 // Either way commit() puts it in place of the old file in one rename.
 class ReplacementFile
 {
@@ -29,6 +30,7 @@ public:
     bool commit(const QByteArray &name);
 
     // Removes our temporary files in `folder` that no copy holds any more.
+    // It reads the whole folder: once per command, not once per file.
     static void removeLeftovers(const Folder &folder);
     static bool isTemporaryName(const QByteArray &name);
 

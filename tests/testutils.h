@@ -70,7 +70,8 @@ private:
 // While alive, file permission bits bind this thread even when it runs as
 // root (CI does): the file capabilities are dropped from the effective set
 // and given back on destruction. Lets tests make unreadable directories and
-// read-only folders that really refuse.
+// read-only folders that really refuse. A thread started meanwhile (the
+// browser's worker starts at its first job) inherits the dropped set.
 class PermissionChecksOn
 {
 public:

@@ -30,6 +30,8 @@ private slots:
     void existingFilesAskedOnce();
     void failureStopsTheJob();
     void escapeStopsAfterTheCurrentFile();
+    void escapeStopsABigFileAndLeavesNothing();
+    void vanishedDestinationStopsTheJob();
 
 private:
     // Selects the named pictures as Ctrl-clicks do and clicks copy.
@@ -149,6 +151,37 @@ void tst_CopyMany::escapeStopsAfterTheCurrentFile()
     QTRY_VERIFY(view->LeftListView->isEnabled());
     QVERIFY(!view->progress->isVisible());
     QCOMPARE(names(view->RightListView), QStringList{"a.jpg"});
+}
+
+void tst_CopyMany::escapeStopsABigFileAndLeavesNothing()
+{
+    QVERIFY(writeFile(left() + "/b.jpg", QByteArray(5 << 20, 'b')));
+    view->listLeft();
+    connect(view->findChild<CopyJob *>(), &CopyJob::progressed, this, [&](const QString &name) {
+        if (name == "b.jpg")
+            QTest::keyClick(view->progress, Qt::Key_Escape);
+    });
+    copy(view.get(), {"a.jpg", "b.jpg", "c.jpg"});
+    QTRY_VERIFY(view->LeftListView->isEnabled());
+    QCOMPARE(QDir(right()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.jpg"});
+}
+
+// As when the card under the destination is unmounted: the rest must not
+// land in whatever folder now has its path.
+void tst_CopyMany::vanishedDestinationStopsTheJob()
+{
+    const QString away = dirs->path() + "/away";
+    connect(view->findChild<CopyJob *>(), &CopyJob::progressed, this, [&](const QString &name) {
+        if (name == "b.jpg")
+            QVERIFY(QDir().rename(right(), away) && QDir().mkdir(right()));
+    });
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    copy(view.get(), {"a.jpg", "b.jpg", "c.jpg"});
+    QTRY_VERIFY(!view->progress->isVisible());
+    QCOMPARE(answerer.texts, QStringList{"no success\n" + right()});
+    QCOMPARE(QDir(away).entryList(QDir::Files), QStringList{"a.jpg"});
+    QCOMPARE(QDir(right()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_MAIN(tst_CopyMany)

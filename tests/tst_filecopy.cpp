@@ -3,14 +3,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "platform/replacementfile.h"
 #include "testutils.h"
 
 using TestUtils::writeFile;
@@ -59,6 +62,7 @@ private slots:
     void copiesEveryByte_data();
     void copiesEveryByte();
     void replacesExistingDestination();
+    void newFileGetsTheUsualMode_data();
     void newFileGetsTheUsualMode();
     void refusesTheSameFile_data();
     void refusesTheSameFile();
@@ -72,6 +76,9 @@ private slots:
     void changingSourceIsNeverCopied();
     void crashLeavesNothingBehind_data();
     void crashLeavesNothingBehind();
+    void cancelLeavesNothingBehind_data() { crashLeavesNothingBehind_data(); }
+    void cancelLeavesNothingBehind();
+    void onlyOurLeftoversRemoved();
     void longNamesCopy_data();
     void longNamesCopy();
     void copiesByteNames();
@@ -124,9 +131,21 @@ void tst_FileCopy::replacesExistingDestination()
     QCOMPARE(readAll(dst.filePath("a.jpg")), pattern(5000));
 }
 
+void tst_FileCopy::newFileGetsTheUsualMode_data()
+{
+    QTest::addColumn<int>("sourceMode");
+    QTest::addColumn<int>("copyMode");
+    QTest::newRow("ordinary file") << 0644 << 0644;
+    QTest::newRow("private file stays private") << 0600 << 0600;
+    QTest::newRow("vfat's 0755 is never executable") << 0755 << 0644;
+}
+
 void tst_FileCopy::newFileGetsTheUsualMode()
 {
+    QFETCH(int, sourceMode);
+    QFETCH(int, copyMode);
     QVERIFY(writeFile(src.filePath("a.jpg"), pattern(10)));
+    QCOMPARE(chmod(QFile::encodeName(src.filePath("a.jpg")).constData(), mode_t(sourceMode)), 0);
     const mode_t old = umask(022);
     FileCopy copy(buffer, 4096);
     const FileCopy::Status status = copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg"));
@@ -134,7 +153,7 @@ void tst_FileCopy::newFileGetsTheUsualMode()
     QCOMPARE(status, FileCopy::Copied);
     struct stat st;
     QCOMPARE(stat(QFile::encodeName(dst.filePath("a.jpg")).constData(), &st), 0);
-    QCOMPARE(int(st.st_mode & 0777), 0644);
+    QCOMPARE(int(st.st_mode & 0777), copyMode);
 }
 
 void tst_FileCopy::refusesTheSameFile_data()
@@ -334,6 +353,45 @@ void tst_FileCopy::crashLeavesNothingBehind()
     copy.setUnnamedFiles(unnamed);
     QCOMPARE(copy.copy(src.filePath("b.jpg"), dst.filePath("b.jpg")), FileCopy::Copied);
     QCOMPARE(filesIn(dst.path()), (QStringList{"a.jpg", "b.jpg"}));
+}
+
+void tst_FileCopy::cancelLeavesNothingBehind()
+{
+    QFETCH(bool, unnamed);
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(3000000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
+    std::atomic<bool> cancelled{false};
+    FileCopy copy(buffer, 4096);
+    copy.setUnnamedFiles(unnamed);
+    copy.setCancelFlag(&cancelled);
+    qint64 last = 0;
+    copy.onProgress = [&](qint64 copied) {
+        last = copied;
+        cancelled = true;
+    };
+    QCOMPARE(copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg")), FileCopy::Cancelled);
+    QVERIFY(last < 3000000);
+    QCOMPARE(readAll(dst.filePath("a.jpg")), QByteArray("old picture"));
+    QCOMPARE(filesIn(dst.path()), QStringList{"a.jpg"});
+}
+
+void tst_FileCopy::onlyOurLeftoversRemoved()
+{
+    const QStringList theirs{".tessel-backup", ".tessel-config", ".tessel-copy-abcdefgh.partx",
+                             ".tessel-copy-abc-efgh.part"};
+    for (const QString &name : theirs + QStringList{".tessel-copy-aB3dEf9h.part"})
+        QVERIFY(writeFile(dst.filePath(name), "kept?"));
+    // A running copy holds its temporary file locked.
+    const QString held = dst.filePath(".tessel-copy-inUse123.part");
+    QVERIFY(writeFile(held, "in use"));
+    const int fd = open(QFile::encodeName(held).constData(), O_RDONLY);
+    QVERIFY(fd >= 0 && flock(fd, LOCK_EX) == 0);
+    ReplacementFile::removeLeftovers(Folder(dst.path()));
+    close(fd);
+    QCOMPARE(filesIn(dst.path()), (QStringList{".tessel-backup", ".tessel-config",
+                                              ".tessel-copy-abc-efgh.part",
+                                              ".tessel-copy-abcdefgh.partx",
+                                              ".tessel-copy-inUse123.part"}));
 }
 
 void tst_FileCopy::longNamesCopy_data()

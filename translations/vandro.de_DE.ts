@@ -485,6 +485,10 @@ Ausbinden?</translation>
         <translation>keine Karte gefunden</translation>
     </message>
     <message>
+        <source>%1: %2 of %3 MB</source>
+        <translation>%1: %2 von %3 MB</translation>
+    </message>
+    <message>
         <source>FullPicture</source>
         <translation>Vollbild</translation>
     </message>
