@@ -22,7 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const int readChunk = 16384;
-const size_t exifMarkerLimit = 0xffff;
 
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 const J_COLOR_SPACE rgb32Space = JCS_EXT_BGRA;
@@ -44,9 +43,11 @@ QImageIOHandler::Transformations fromExifOrientation(int tag)
     }
 }
 
-// The orientation tag of the first IFD in an APP1 block ("Exif\0\0" ...).
-int exifOrientation(const JOCTET *data, unsigned int length)
+// The orientation tag of the first IFD in an EXIF block ("Exif\0\0" ...).
+int exifOrientation(const QByteArray &block)
 {
+    const auto *data = reinterpret_cast<const unsigned char *>(block.constData());
+    const auto length = unsigned(block.size());
     if (length < 6 || std::memcmp(data, "Exif\0\0", 6) != 0)
         return 0;
     ExifData *exif = exif_data_new();
@@ -93,6 +94,9 @@ struct JpegDecoder::State
     bool created = false;
     bool used = false;
     QImage image;
+    // The first EXIF block: all that is kept of the markers, however many
+    // a file has.
+    QByteArray exif;
 
     static void fail(j_common_ptr info)
     {
@@ -133,6 +137,32 @@ struct JpegDecoder::State
             fillBuffer(info); // at the end: the made-up end marker
     }
 
+    static int nextByte(j_decompress_ptr info)
+    {
+        if (info->src->bytes_in_buffer == 0)
+            fillBuffer(info);
+        --info->src->bytes_in_buffer;
+        return *info->src->next_input_byte++;
+    }
+    static boolean readApp1(j_decompress_ptr info)
+    {
+        State *state = static_cast<State *>(info->client_data);
+        int length = nextByte(info) << 8;
+        length += nextByte(info) - 2;
+        if (length <= 0)
+            return TRUE;
+        if (!state->exif.isEmpty()) {
+            skip(info, length);
+            return TRUE;
+        }
+        state->exif.resize(length);
+        for (int i = 0; i < length; ++i)
+            state->exif[i] = char(nextByte(info));
+        if (!state->exif.startsWith(QByteArray("Exif\0\0", 6)))
+            state->exif.clear();
+        return TRUE;
+    }
+
     // Runs between the decoder's steps, scan by scan and row by row.
     static void check(j_common_ptr common)
     {
@@ -163,14 +193,8 @@ JpegDecoder::JpegDecoder(QIODevice &device, const std::atomic<bool> *cancelled)
     d->progress.cancelled = cancelled;
     if (!readHeader())
         return;
-    for (jpeg_saved_marker_ptr marker = d->info.marker_list; marker; marker = marker->next) {
-        if (marker->marker == JPEG_APP0 + 1) {
-            if (const int tag = exifOrientation(marker->data, marker->data_length)) {
-                orientation = fromExifOrientation(tag);
-                break;
-            }
-        }
-    }
+    orientation = fromExifOrientation(exifOrientation(d->exif));
+    d->exif = QByteArray();
     stored = QSize(int(d->info.image_width), int(d->info.image_height));
 }
 
@@ -199,7 +223,8 @@ bool JpegDecoder::readHeader()
     if (d->info.mem->max_memory_to_use <= 0 || d->info.mem->max_memory_to_use > ours)
         d->info.mem->max_memory_to_use = ours;
     d->info.src = &d->source.manager;
-    jpeg_save_markers(&d->info, JPEG_APP0 + 1, exifMarkerLimit);
+    d->info.client_data = d.get();
+    jpeg_set_marker_processor(&d->info, JPEG_APP0 + 1, &State::readApp1);
     return jpeg_read_header(&d->info, TRUE) == JPEG_HEADER_OK && d->info.image_width > 0 &&
            d->info.image_height > 0;
 }

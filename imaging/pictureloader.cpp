@@ -93,7 +93,7 @@ public:
 private:
     void takeSize(const QSize &size, QImageIOHandler::Transformations turn, qint64 maxPixels)
     {
-        if (size.isValid() && !size.isEmpty() && qint64(size.width()) * size.height() <= maxPixels) {
+        if (!size.isEmpty() && qint64(size.width()) * size.height() <= maxPixels) {
             stored = size;
             orientation = turn;
         }

@@ -31,7 +31,8 @@ bool turnedByTag(RegularFile &&file)
 
 ThumbnailFile::Stamp stampFrom(const struct stat &picture)
 {
-    return {QString::number(qint64(picture.st_mtim.tv_sec)), QString::number(qint64(picture.st_size))};
+    return {QString::number(qint64(picture.st_mtim.tv_sec)),
+            QString::number(qint64(picture.st_size))};
 }
 
 bool notOlder(const struct stat &a, const struct timespec &b)

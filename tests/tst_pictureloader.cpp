@@ -332,15 +332,16 @@ void tst_PictureLoader::decodeIsBounded()
     QFETCH(int, repeats);
     QFETCH(bool, cancelled);
     QFETCH(bool, shown);
-    QVERIFY(writeFile(path("bounded.jpg"), progressiveJpeg(quadrantImage(QSize(512, 384)), repeats)));
+    const QImage image = quadrantImage(QSize(512, 384));
+    QVERIFY(writeFile(path("bounded.jpg"), progressiveJpeg(image, repeats)));
     const std::atomic<bool> flag(cancelled);
     const Folder folder(dir.path());
 
     // Unbounded, the repeated scans take about a second each here.
-    QCOMPARE(PictureLoader::loadScaled(folder.descriptor(), "bounded.jpg", preview, QByteArray(),
-                                       &flag).isNull(), !shown);
-    QCOMPARE(PictureLoader::loadPreview(folder.descriptor(), "bounded.jpg", preview, &flag).isNull(),
+    const int fd = folder.descriptor();
+    QCOMPARE(PictureLoader::loadScaled(fd, "bounded.jpg", preview, QByteArray(), &flag).isNull(),
              !shown);
+    QCOMPARE(PictureLoader::loadPreview(fd, "bounded.jpg", preview, &flag).isNull(), !shown);
 }
 
 void tst_PictureLoader::colourModelsDecode_data()
