@@ -8,10 +8,15 @@
 
 #include "app/installlayout.h"
 #include "app/tesselapp.h"
+#include "imaging/memorybudget.h"
 #include "platform/qpeapplication.h"
 
 int main(int argc, char **argv)
 {
+    // It sets the environment, which no thread may read meanwhile: first,
+    // before Qt or the browser start any.
+    MemoryBudget::applyToDecoders();
+
     // Declared in the order of creation, so they go in reverse: the window,
     // then the translators, and the application object last.
     auto app = std::make_unique<QPEApplication>(argc, argv, QPEApplication::GuiClient);

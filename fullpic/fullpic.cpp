@@ -1,14 +1,19 @@
 #include "fullpic/fullpic.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTransform>
 
+#include <cstdlib>
+#include <fcntl.h>
+
 #include "imaging/pictureloader.h"
 #include "config/tesseldata.h"
+#include "platform/folder.h"
 
 namespace {
 
@@ -35,7 +40,19 @@ FullPic::~FullPic() = default;
 
 void FullPic::loadPicture(const QString &fileName)
 {
-    const QImage image = fullScreenImage(fileName);
+    // The folder and name the path leads to, as bytes: a name that is not
+    // UTF-8 stays the same file.
+    char *real = ::realpath(QFile::encodeName(fileName).constData(), nullptr);
+    const QByteArray resolved(real ? real : "");
+    std::free(real);
+    const int slash = resolved.lastIndexOf('/');
+    const Folder folder(AT_FDCWD, slash <= 0 ? QByteArray("/") : resolved.left(slash), 0);
+    loadPicture(folder.descriptor(), resolved.mid(slash + 1));
+}
+
+void FullPic::loadPicture(int dirFd, const QByteArray &name)
+{
+    const QImage image = dirFd < 0 ? QImage() : fullScreenImage(dirFd, name);
     // An empty label tells the user this picture failed; keeping the old
     // pixmap would pass off the previous photo as the one asked for.
     if (image.isNull())
@@ -44,13 +61,13 @@ void FullPic::loadPicture(const QString &fileName)
         PixmapLabel->setPixmap(QPixmap::fromImage(image));
 }
 
-QImage FullPic::fullScreenImage(const QString &fileName) const
+QImage FullPic::fullScreenImage(int dirFd, const QByteArray &name) const
 {
     const QSize target =
         PictureLoader::boundedSize(QSize(data->fullScreenWidth, data->fullScreenHeight));
     if (!target.isValid())
         return QImage();
-    const QSize upright = PictureLoader::pictureSize(fileName, pictureFormat);
+    const QSize upright = PictureLoader::pictureSize(dirFd, name, pictureFormat);
     if (!upright.isValid())
         return QImage();
 
@@ -64,7 +81,7 @@ QImage FullPic::fullScreenImage(const QString &fileName) const
         // A quarter turn swaps the sides: decode straight to the size that
         // becomes the target once turned, so the decoder does the scaling.
         const QSize decoded = (degrees % 180 == 0) ? target : target.transposed();
-        QImage image = PictureLoader::loadScaled(fileName, decoded, pictureFormat);
+        QImage image = PictureLoader::loadScaled(dirFd, name, decoded, pictureFormat);
         if (image.isNull() || degrees == 0)
             return image;
         return image.transformed(rotation);
@@ -79,7 +96,7 @@ QImage FullPic::fullScreenImage(const QString &fileName) const
     const QSize ownSize = largest.boundedTo(upright) == upright
                               ? upright
                               : upright.scaled(largest, Qt::KeepAspectRatio);
-    const QImage source = PictureLoader::loadScaled(fileName, ownSize, pictureFormat);
+    const QImage source = PictureLoader::loadScaled(dirFd, name, ownSize, pictureFormat);
     if (source.isNull())
         return QImage();
     const QImage turned = source.transformed(rotation, Qt::SmoothTransformation);

@@ -3,7 +3,8 @@
 
 #include "fullpic/fullpicdlg.h"
 
-class QByteArray;
+#include <QByteArray>
+
 class QCloseEvent;
 class QImage;
 class QMouseEvent;
@@ -20,10 +21,12 @@ public:
     FullPic(QWidget *parent, const char *name, bool modal, TesselData *data);
     ~FullPic() override;
 
-    // Puts the picture into the label; a picture that cannot be shown
-    // leaves the label empty rather than showing an earlier picture.
-    void loadPicture(const QString &fileName);
+    // Puts the picture `name` of the open folder `dirFd` into the label; a
+    // picture that cannot be shown leaves the label empty rather than
+    // showing an earlier picture.
     void loadPicture(int dirFd, const QByteArray &name);
+    // The same for the file a path leads to (links in it followed).
+    void loadPicture(const QString &fileName);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -34,7 +37,7 @@ private slots:
     void slotCancel();
 
 private:
-    QImage fullScreenImage(const QString &fileName) const;
+    QImage fullScreenImage(int dirFd, const QByteArray &name) const;
 
     TesselData *data;
 };

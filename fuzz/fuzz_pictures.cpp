@@ -1,12 +1,13 @@
 // Any bytes as a picture file, loaded at the preview size, as the browser's
-// preview (also from an embedded thumbnail) and at the picture's own size
-// as the full-screen view does. The fuzzer's own limits
+// preview (also from an embedded thumbnail alone) and at the picture's own
+// size as the full-screen view does. The fuzzer's own limits
 // (-rss_limit_mb, -timeout) turn a memory blow-up or a hang into a finding.
 
 #include <QCoreApplication>
 
 #include "fuzz/fuzzutils.h"
 #include "imaging/pictureloader.h"
+#include "platform/folder.h"
 
 namespace {
 
@@ -29,14 +30,18 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
-    const QString path = FuzzUtils::scratchDir() + "/picture";
-    FuzzUtils::writeInput(path, bytes, size);
+    FuzzUtils::writeInput(FuzzUtils::scratchDir() + "/picture", bytes, size);
+    const Folder folder(FuzzUtils::scratchDir());
+    const int dir = folder.descriptor();
+    const QByteArray name = "picture";
 
-    expectSize(PictureLoader::loadScaled(path, previewSize), previewSize);
-    expectSize(PictureLoader::loadPreview(path, previewSize), previewSize);
+    expectSize(PictureLoader::loadScaled(dir, name, previewSize), previewSize);
+    expectSize(PictureLoader::loadPreview(dir, name, previewSize), previewSize);
+    expectSize(PictureLoader::quickPreview(dir, name, previewSize), previewSize);
     // Sizes beyond what the memory budget allows are cut to it.
-    const QSize ownSize = PictureLoader::pictureSize(path);
+    const QSize ownSize = PictureLoader::pictureSize(dir, name);
     if (ownSize.isValid())
-        expectSize(PictureLoader::loadScaled(path, ownSize), PictureLoader::boundedSize(ownSize));
+        expectSize(PictureLoader::loadScaled(dir, name, ownSize),
+                   PictureLoader::boundedSize(ownSize));
     return 0;
 }

@@ -5,6 +5,10 @@ EXIF-turned JPEG; RGB, palette and 16-bit grey PNG; still and animated GIF),
 and a few hundred bytes of progressive JPEG that claim 16384 x 16384
 pixels: without the loader's memory budget the decoder would take about
 800 MB for it, even when asked for a preview, so every run checks the budget.
+Likewise a progressive JPEG claiming 2048 x 2048 pixels whose last scan
+repeats a thousand times within the fuzzer's input length: every scan is a
+pass over all the picture's coefficients, so without the loader's bound on
+scans one input runs past the fuzzer's time limit.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
 import os
@@ -42,6 +46,13 @@ def with_claimed_size(data, width, height):
     frame = data.index(b"\xff\xc2")  # the progressive frame header
     size = struct.pack(">HH", height, width)
     return data[:frame + 5] + size + data[frame + 9:]
+
+
+def with_repeated_last_scan(data, times):
+    """The last scan (start-of-scan marker up to the end marker) repeated."""
+    scan = data.rindex(b"\xff\xda")
+    end = data.rindex(b"\xff\xd9")
+    return data[:end] + data[scan:end] * times + data[end:]
 
 
 def png_chunk(kind, body):
@@ -102,6 +113,13 @@ def gif(frames):
     return b"GIF89a" + screen + palette + loop + body + b"\x3b"
 
 
+def scan_bomb(progressive, limit=16384):
+    claimed = with_claimed_size(progressive, 2048, 2048)
+    scan = claimed.rindex(b"\xff\xda")
+    times = (limit - len(claimed)) // (claimed.rindex(b"\xff\xd9") - scan)
+    return with_repeated_last_scan(claimed, times)
+
+
 def main():
     baseline = jpeg()
     progressive = jpeg("-progressive")
@@ -115,6 +133,7 @@ def main():
         "still.gif": gif(1),
         "animated.gif": gif(2),
         "progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384),
+        "scan-bomb.jpg": scan_bomb(progressive),
     }
     os.makedirs(OUT, exist_ok=True)
     for name, data in seeds.items():

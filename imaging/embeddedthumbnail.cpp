@@ -2,12 +2,13 @@
 
 #include <QBuffer>
 #include <QIODevice>
-#include <QImageReader>
 #include <QRect>
 #include <QTransform>
 
 #include <libexif/exif-data.h>
 #include <libexif/exif-loader.h>
+
+#include "imaging/jpegdecoder.h"
 
 #include <cstdlib>
 
@@ -20,12 +21,6 @@ const int readChunk = 4096;
 const int darkestBand = 48;
 // Sizes round differently in each camera: one pixel of slack at each edge.
 const int edgeSlack = 1;
-
-bool startsAsJpeg(QIODevice &device)
-{
-    const QByteArray start = device.peek(2);
-    return start.size() == 2 && uchar(start[0]) == 0xff && uchar(start[1]) == 0xd8;
-}
 
 QByteArray thumbnailBytes(QIODevice &device)
 {
@@ -115,7 +110,7 @@ QRect EmbeddedThumbnail::photoArea(const QImage &thumbnail, const QSize &storedS
 
 EmbeddedThumbnail::EmbeddedThumbnail(QIODevice &device)
 {
-    if (startsAsJpeg(device))
+    if (JpegDecoder::startsAsJpeg(device))
         jpeg = thumbnailBytes(device);
     device.seek(0);
 }
@@ -125,11 +120,12 @@ QImage EmbeddedThumbnail::decoded() const
     QBuffer buffer;
     buffer.setData(jpeg);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "JPEG");
-    const QSize size = reader.size();
+    // Bounded like any picture: a thumbnail can be a scan bomb too.
+    JpegDecoder decoder(buffer);
+    const QSize size = decoder.storedSize();
     if (!size.isValid() || size.width() > maxThumbnailSide || size.height() > maxThumbnailSide)
         return QImage();
-    return reader.read().convertToFormat(QImage::Format_RGB32);
+    return decoder.read(size);
 }
 
 QImage EmbeddedThumbnail::standIn(const QSize &storedSize,

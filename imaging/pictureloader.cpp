@@ -3,62 +3,107 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <memory>
+
 #include "imaging/embeddedthumbnail.h"
+#include "imaging/jpegdecoder.h"
 #include "imaging/memorybudget.h"
 #include "imaging/regularfile.h"
 
 namespace {
 
-bool turnsQuarter(const QImageReader &reader)
+bool isJpegFormat(const QByteArray &format)
 {
-    return reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QByteArray lower = format.toLower();
+    return lower == "jpeg" || lower == "jpg";
 }
 
-// The stored size from the header, checked before anything is decoded: a
-// file that claims a gigantic picture must not get the chance to take the
-// memory. Invalid when the picture cannot or must not be decoded.
-QSize decodableSize(QImageReader &reader, const QByteArray &format)
-{
-    reader.setDecideFormatFromContent(format.isEmpty());
-    if (!reader.canRead())
-        return QSize();
-    const QSize size = reader.size();
-    if (!size.isValid())
-        return QSize();
-    const qint64 pixels = qint64(size.width()) * size.height();
-    // Only JPEG decodes scaled; every other format builds the whole picture.
-    const bool scalesWhileDecoding = reader.format().toLower() == "jpeg";
-    if (pixels > (scalesWhileDecoding ? PictureLoader::maxPixels
-                                      : MemoryBudget::maxFullDecodePixels))
-        return QSize();
-    return size;
-}
-
-// libjpeg takes its limit when a reader opens the file, before the header.
+// Qt's readers are left to set up their own limits from the environment
+// when they open a file; main() sets it before any thread runs.
 void keepDecodersToBudget()
 {
     static const bool applied = (MemoryBudget::applyToDecoders(), true);
     Q_UNUSED(applied);
 }
 
-QImage decodeUpright(QImageReader &reader, const QSize &size)
+// One picture opened for decoding: a JPEG through JpegDecoder, any other
+// format through Qt's readers. Its size is checked before anything is
+// decoded: a file that claims a gigantic picture must not get the chance
+// to take the memory.
+class Picture
 {
-    reader.setAllocationLimit(int(MemoryBudget::imageBytes >> 20));
-    reader.setAutoTransform(true);
-    // The scaled size applies to the picture as stored, before it is turned.
-    reader.setScaledSize(turnsQuarter(reader) ? size.transposed() : size);
-    QImage image;
+public:
+    Picture(RegularFile &file, const QByteArray &format, const std::atomic<bool> *cancelled)
     {
-        MemoryBudget::Slot slot;
-        image = reader.read();
+        keepDecodersToBudget();
+        if (isJpegFormat(format) || (format.isEmpty() && JpegDecoder::startsAsJpeg(file))) {
+            jpeg = std::make_unique<JpegDecoder>(file, cancelled);
+            takeSize(jpeg->storedSize(), jpeg->transformation(), PictureLoader::maxPixels);
+            return;
+        }
+        reader = std::make_unique<QImageReader>(&file, format);
+        reader->setDecideFormatFromContent(format.isEmpty());
+        // A JPEG that got past the test above still goes nowhere but libjpeg.
+        if (!reader->canRead() || isJpegFormat(reader->format()))
+            return;
+        // Every other format builds the whole picture.
+        takeSize(reader->size(), reader->transformation(), MemoryBudget::maxFullDecodePixels);
     }
-    if (image.isNull())
-        return QImage();
-    // Readers without scaled decoding return the full picture.
-    if (image.size() != size)
-        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return image;
-}
+
+    // As stored, before it is turned; invalid when it must not be decoded.
+    QSize storedSize() const { return stored; }
+    QImageIOHandler::Transformations transformation() const { return orientation; }
+    bool turnsQuarter() const { return orientation & QImageIOHandler::TransformationRotate90; }
+    QSize uprightSize() const { return turnsQuarter() ? stored.transposed() : stored; }
+
+    // Decoded to exactly `size` once turned upright; null when it fails.
+    QImage readUpright(const QSize &size)
+    {
+        if (!stored.isValid())
+            return QImage();
+        // The size asked of the decoder is the picture's as stored.
+        const QSize storedTarget = turnsQuarter() ? size.transposed() : size;
+        QImage image;
+        if (jpeg) {
+            {
+                MemoryBudget::Slot slot;
+                image = jpeg->read(storedTarget);
+            }
+            if (image.isNull())
+                return QImage();
+            return orientation == QImageIOHandler::TransformationNone
+                       ? image
+                       : EmbeddedThumbnail::upright(image, orientation);
+        }
+        reader->setAllocationLimit(int(MemoryBudget::imageBytes >> 20));
+        reader->setAutoTransform(true);
+        reader->setScaledSize(storedTarget);
+        {
+            MemoryBudget::Slot slot;
+            image = reader->read();
+        }
+        if (image.isNull())
+            return QImage();
+        // Readers without scaled decoding return the full picture.
+        if (image.size() != size)
+            image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return image;
+    }
+
+private:
+    void takeSize(const QSize &size, QImageIOHandler::Transformations turn, qint64 maxPixels)
+    {
+        if (!size.isEmpty() && qint64(size.width()) * size.height() <= maxPixels) {
+            stored = size;
+            orientation = turn;
+        }
+    }
+
+    std::unique_ptr<JpegDecoder> jpeg;
+    std::unique_ptr<QImageReader> reader;
+    QSize stored;
+    QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
+};
 
 QImage centredOn(const QImage &image, const QSize &size)
 {
@@ -79,53 +124,81 @@ QSize PictureLoader::boundedSize(const QSize &size)
     return size.boundedTo(QSize(MemoryBudget::maxSide, MemoryBudget::maxSide));
 }
 
+QImage PictureLoader::loadScaled(int dirFd, const QByteArray &name, const QSize &size,
+                                 const QByteArray &format, const std::atomic<bool> *cancelled)
+{
+    RegularFile file(dirFd, name);
+    return load(file, size, format, Preview::No, cancelled);
+}
+
 QImage PictureLoader::loadScaled(const QString &path, const QSize &size, const QByteArray &format)
 {
-    return load(path, size, format, false);
+    RegularFile file(path);
+    return load(file, size, format, Preview::No, nullptr);
+}
+
+QImage PictureLoader::loadPreview(int dirFd, const QByteArray &name, const QSize &size,
+                                  const std::atomic<bool> *cancelled)
+{
+    RegularFile file(dirFd, name);
+    return load(file, size, QByteArray(), Preview::Full, cancelled);
 }
 
 QImage PictureLoader::loadPreview(const QString &path, const QSize &size)
 {
-    return load(path, size, QByteArray(), true);
+    RegularFile file(path);
+    return load(file, size, QByteArray(), Preview::Full, nullptr);
 }
 
-QImage PictureLoader::load(const QString &path, const QSize &size, const QByteArray &format,
-                           bool asPreview)
+QImage PictureLoader::quickPreview(int dirFd, const QByteArray &name, const QSize &size)
+{
+    RegularFile file(dirFd, name);
+    return load(file, size, QByteArray(), Preview::Quick, nullptr);
+}
+
+QImage PictureLoader::load(RegularFile &file, const QSize &size, const QByteArray &format,
+                           Preview preview, const std::atomic<bool> *cancelled)
 {
     const QSize target = boundedSize(size);
-    if (!target.isValid())
+    if (!target.isValid() || !file.isOpen())
         return QImage();
-    keepDecodersToBudget();
-    RegularFile file(path);
-    if (!file.isOpen())
+    const EmbeddedThumbnail thumbnail =
+        preview != Preview::No ? EmbeddedThumbnail(file) : EmbeddedThumbnail();
+    if (preview == Preview::Quick && !thumbnail.isPresent())
         return QImage();
-    const EmbeddedThumbnail thumbnail = asPreview ? EmbeddedThumbnail(file) : EmbeddedThumbnail();
-    QImageReader reader(&file, format);
-    const QSize stored = decodableSize(reader, format);
-    if (!stored.isValid())
+    Picture picture(file, format, cancelled);
+    if (!picture.storedSize().isValid())
         return QImage();
-    if (!asPreview)
-        return decodeUpright(reader, target);
+    if (preview == Preview::No)
+        return picture.readUpright(target);
 
-    const QSize upright = turnsQuarter(reader) ? stored.transposed() : stored;
+    const QSize upright = picture.uprightSize();
     const QSize shown = isPortrait(upright)
                             ? upright.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1))
                             : target;
-    QImage image = thumbnail.standIn(stored, reader.transformation(), shown);
-    if (image.isNull())
-        image = decodeUpright(reader, shown);
+    QImage image = thumbnail.standIn(picture.storedSize(), picture.transformation(), shown);
+    if (image.isNull() && preview == Preview::Full)
+        image = picture.readUpright(shown);
     if (image.isNull() || shown == target)
         return image;
     return centredOn(image, target);
 }
 
+QSize PictureLoader::pictureSize(int dirFd, const QByteArray &name, const QByteArray &format)
+{
+    RegularFile file(dirFd, name);
+    return sizeOf(file, format);
+}
+
 QSize PictureLoader::pictureSize(const QString &path, const QByteArray &format)
 {
-    keepDecodersToBudget();
     RegularFile file(path);
+    return sizeOf(file, format);
+}
+
+QSize PictureLoader::sizeOf(RegularFile &file, const QByteArray &format)
+{
     if (!file.isOpen())
         return QSize();
-    QImageReader reader(&file, format);
-    const QSize stored = decodableSize(reader, format);
-    return turnsQuarter(reader) ? stored.transposed() : stored;
+    return Picture(file, format, nullptr).uprightSize();
 }

@@ -1,6 +1,7 @@
 #ifndef REGULARFILE_H
 #define REGULARFILE_H
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -10,8 +11,16 @@
 class RegularFile : public QFile
 {
 public:
-    // Open (isOpen()) only when `path` names a regular file we may read.
+    // Open (isOpen()) only when `path` names a regular file we may read;
+    // a link in the path is followed, as the path's owner chose it.
     explicit RegularFile(const QString &path);
+    // The entry `name` (its bytes, as the folder holds them) of the open
+    // folder `dirFd`. A link under that name is not followed: it is missing,
+    // as is a name with a '/' in it.
+    RegularFile(int dirFd, const QByteArray &name);
+
+private:
+    void openAt(int dirFd, const QByteArray &name, int flags);
 };
 
 #endif

@@ -1,81 +1,187 @@
 #include "imaging/thumbnailfile.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "imaging/pictureloader.h"
 #include "imaging/regularfile.h"
+#include "platform/folder.h"
+#include "platform/replacementfile.h"
 
 namespace {
 
 const char *const timeKey = "Thumb::MTime";
 const char *const sizeKey = "Thumb::Size";
+const QByteArray pngSuffix = ".png";
 
-bool turnedByTag(const QString &picturePath)
+bool turnedByTag(RegularFile &&file)
 {
-    RegularFile file(picturePath);
     if (!file.isOpen())
         return false;
     QImageReader reader(&file);
     return reader.canRead() && reader.transformation() != QImageIOHandler::TransformationNone;
 }
 
-bool belongsTo(const QImage &thumbnail, const QString &thumbPath, const QFileInfo &picture)
+ThumbnailFile::Stamp stampFrom(const struct stat &picture)
 {
-    if (!picture.exists())
-        return false;
+    return {QString::number(qint64(picture.st_mtim.tv_sec)),
+            QString::number(qint64(picture.st_size))};
+}
+
+bool notOlder(const struct stat &a, const struct timespec &b)
+{
+    return a.st_mtim.tv_sec > b.tv_sec ||
+           (a.st_mtim.tv_sec == b.tv_sec && a.st_mtim.tv_nsec >= b.tv_nsec);
+}
+
+// The thumbnail `png` of the open thumbnail folder, when it belongs to the
+// picture whose status is `picture`.
+QImage loadFor(const Folder &thumbs, const QByteArray &png, const struct stat &picture,
+               const std::function<bool()> &pictureTurned)
+{
+    struct stat thumb;
+    if (!thumbs.isOpen() || !thumbs.status(png, &thumb, false) || !S_ISREG(thumb.st_mode))
+        return QImage();
+    // Decoded at its own size, so the text chunks come along with it.
+    const QImage thumbnail = PictureLoader::loadScaled(
+        thumbs.descriptor(), png, PictureLoader::pictureSize(thumbs.descriptor(), png));
+    if (thumbnail.isNull())
+        return QImage();
     const QString time = thumbnail.text(timeKey);
     const QString size = thumbnail.text(sizeKey);
     if (!time.isEmpty() || !size.isEmpty()) {
-        const ThumbnailFile::Stamp now = ThumbnailFile::stampOf(picture.filePath());
-        return time == now.modified && size == now.size;
+        const ThumbnailFile::Stamp now = stampFrom(picture);
+        return time == now.modified && size == now.size ? thumbnail : QImage();
     }
+    const bool current = notOlder(thumb, picture.st_mtim) && notOlder(thumb, picture.st_ctim);
+    return current && !pictureTurned() ? thumbnail : QImage();
+}
 
-    const QFileInfo thumb(thumbPath);
-    return thumb.lastModified() >= picture.lastModified() &&
-           thumb.lastModified() >= picture.metadataChangeTime() &&
-           !turnedByTag(picture.filePath());
+// New thumbnails get the mode the user's umask allows. Read, not set:
+// umask() would change it for every thread meanwhile.
+mode_t fileMode()
+{
+    mode_t mask = 022;
+    QFile status("/proc/self/status");
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    mask = mode_t(value);
+            }
+        }
+    }
+    return 0666 & ~mask;
+}
+
+bool saveInto(int dirFd, const QByteArray &thumbFolder, const QByteArray &png,
+              const QImage &image, const ThumbnailFile::Stamp &stamp)
+{
+    if (image.isNull() || stamp.modified.isEmpty() || png.contains('/'))
+        return false;
+    if (::mkdirat(dirFd, thumbFolder.constData(), 0777) != 0 && errno != EEXIST)
+        return false;
+    const Folder thumbs(dirFd, thumbFolder, O_NOFOLLOW);
+    struct stat old;
+    if (!thumbs.isOpen() || (thumbs.status(png, &old, false) && !S_ISREG(old.st_mode)))
+        return false;
+    // Written beside the old one and renamed over it: a link put in its
+    // place meanwhile is replaced itself, never written through.
+    ReplacementFile out(thumbs, true);
+    QFile file;
+    if (out.descriptor() < 0 ||
+        !file.open(out.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        return false;
+    // Set on the image: the writer's own text call cannot keep "::" in a key.
+    QImage stamped = image;
+    stamped.setText(timeKey, stamp.modified);
+    stamped.setText(sizeKey, stamp.size);
+    QImageWriter writer(&file, "PNG");
+    if (!writer.write(stamped) || !file.flush())
+        return false;
+    file.close();
+    (void)::fchmod(out.descriptor(), fileMode());
+    return ::fdatasync(out.descriptor()) == 0 && out.commit(png);
+}
+
+// "dir/thumbs/x.png" as the folder holding the thumbnail folder ("dir"),
+// the thumbnail folder ("thumbs") and the file ("x.png").
+void splitThumbPath(const QString &thumbPath, QByteArray *base, QByteArray *thumbFolder,
+                    QByteArray *png)
+{
+    const QByteArray path = QFile::encodeName(thumbPath);
+    const int file = path.lastIndexOf('/');
+    *png = path.mid(file + 1);
+    const QByteArray folder = file < 0 ? QByteArray(".") : path.left(file);
+    const int parent = folder.lastIndexOf('/');
+    *thumbFolder = parent < 0 ? folder : folder.mid(parent + 1);
+    *base = parent < 0 ? QByteArray(".") : parent == 0 ? QByteArray("/") : folder.left(parent);
 }
 
 } // namespace
 
+ThumbnailFile::Stamp ThumbnailFile::stampOf(int dirFd, const QByteArray &name)
+{
+    struct stat picture;
+    if (name.isEmpty() || ::fstatat(dirFd, name.constData(), &picture, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(picture.st_mode))
+        return Stamp();
+    return stampFrom(picture);
+}
+
 ThumbnailFile::Stamp ThumbnailFile::stampOf(const QString &picturePath)
 {
-    const QFileInfo picture(picturePath);
-    if (!picture.exists())
+    struct stat picture;
+    if (::stat(QFile::encodeName(picturePath).constData(), &picture) != 0 ||
+        !S_ISREG(picture.st_mode))
         return Stamp();
-    return {QString::number(picture.lastModified().toSecsSinceEpoch()),
-            QString::number(picture.size())};
+    return stampFrom(picture);
+}
+
+QImage ThumbnailFile::load(int dirFd, const QByteArray &thumbFolder, const QByteArray &name)
+{
+    struct stat picture;
+    if (name.isEmpty() || ::fstatat(dirFd, name.constData(), &picture, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(picture.st_mode))
+        return QImage();
+    const Folder thumbs(dirFd, thumbFolder, O_NOFOLLOW);
+    return loadFor(thumbs, name + pngSuffix, picture,
+                   [&] { return turnedByTag(RegularFile(dirFd, name)); });
 }
 
 QImage ThumbnailFile::load(const QString &thumbPath, const QString &picturePath)
 {
-    // Decoded at its own size, so the text chunks come along with it.
-    const QImage thumbnail =
-        PictureLoader::loadScaled(thumbPath, PictureLoader::pictureSize(thumbPath));
-    if (thumbnail.isNull() || !belongsTo(thumbnail, thumbPath, QFileInfo(picturePath)))
+    struct stat picture;
+    if (::stat(QFile::encodeName(picturePath).constData(), &picture) != 0 ||
+        !S_ISREG(picture.st_mode))
         return QImage();
-    return thumbnail;
+    QByteArray base, thumbFolder, png;
+    splitThumbPath(thumbPath, &base, &thumbFolder, &png);
+    const Folder parent(AT_FDCWD, base, 0);
+    const Folder thumbs(parent.descriptor(), thumbFolder, O_NOFOLLOW);
+    return loadFor(thumbs, png, picture,
+                   [&] { return turnedByTag(RegularFile(picturePath)); });
 }
 
-bool ThumbnailFile::save(const QString &thumbPath, const QImage &image, const Stamp &picture)
+bool ThumbnailFile::save(int dirFd, const QByteArray &thumbFolder, const QByteArray &name,
+                         const QImage &image, const Stamp &stamp)
 {
-    if (image.isNull() || picture.modified.isEmpty())
-        return false;
-    QSaveFile file(thumbPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Set on the image: the writer's own text call cannot keep "::" in a key.
-    QImage stamped = image;
-    stamped.setText(timeKey, picture.modified);
-    stamped.setText(sizeKey, picture.size);
-    QImageWriter writer(&file, "PNG");
-    if (!writer.write(stamped)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return !name.isEmpty() && saveInto(dirFd, thumbFolder, name + pngSuffix, image, stamp);
+}
+
+bool ThumbnailFile::save(const QString &thumbPath, const QImage &image, const Stamp &stamp)
+{
+    QByteArray base, thumbFolder, png;
+    splitThumbPath(thumbPath, &base, &thumbFolder, &png);
+    const Folder parent(AT_FDCWD, base, 0);
+    return parent.isOpen() && saveInto(parent.descriptor(), thumbFolder, png, image, stamp);
 }

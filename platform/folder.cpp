@@ -13,9 +13,9 @@
 
 namespace {
 
-int openDirectory(int base, const QByteArray &path, int flags = 0)
+int openDirectory(int base, const QByteArray &path, int extraFlags = 0)
 {
-    return ::openat(base, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    return ::openat(base, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | extraFlags);
 }
 
 } // namespace
@@ -29,6 +29,13 @@ Folder::Folder(const QString &path)
 Folder::Folder(const Folder &base, const QByteArray &relativePath, Links links)
     : fd(openDirectory(base.fd, relativePath.isEmpty() ? QByteArray(".") : relativePath,
                        links == Links::NotFollowed ? O_NOFOLLOW : 0)),
+      openErrno(fd < 0 ? errno : 0)
+{
+}
+
+Folder::Folder(int baseFd, const QByteArray &relativePath, int extraFlags)
+    : fd(openDirectory(baseFd, relativePath.isEmpty() ? QByteArray(".") : relativePath,
+                       extraFlags)),
       openErrno(fd < 0 ? errno : 0)
 {
 }

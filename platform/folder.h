@@ -26,6 +26,9 @@ public:
     explicit Folder(const QString &path);
     // A folder relative to `base` (or absolute).
     Folder(const Folder &base, const QByteArray &relativePath, Links links = Links::Followed);
+    // A folder relative to the open folder `baseFd`, opened with `extraFlags`
+    // besides (O_NOFOLLOW: a link as its last part is not followed).
+    Folder(int baseFd, const QByteArray &relativePath, int extraFlags);
     ~Folder();
     Folder(const Folder &) = delete;
     Folder &operator=(const Folder &) = delete;

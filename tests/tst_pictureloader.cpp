@@ -1,5 +1,9 @@
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -7,8 +11,15 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
 #include "camerapicture.h"
 #include "imaging/pictureloader.h"
+#include "platform/folder.h"
 #include "testutils.h"
 
 using namespace TestUtils;
@@ -39,6 +50,58 @@ QImage thumbnailContent(const QSize &size)
     return quadrantImage(size, thumbnailQuadrants);
 }
 
+// A progressive JPEG of `image` whose last scan comes `repeats` more times.
+QByteArray progressiveJpeg(const QImage &image, int repeats)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(true);
+    if (!writer.write(image))
+        return QByteArray();
+    const QByteArray jpeg = buffer.data();
+    const qsizetype end = jpeg.lastIndexOf("\xff\xd9");
+    const qsizetype scan = jpeg.lastIndexOf("\xff\xda");
+    return jpeg.left(end) + jpeg.mid(scan, end - scan).repeated(repeats) + jpeg.mid(end);
+}
+
+// A CMYK JPEG of `image` as Adobe writes it: inks inverted, with the
+// darkest part in the key.
+QByteArray cmykJpeg(const QImage &image)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char *bytes = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &bytes, &size);
+    info.image_width = JDIMENSION(image.width());
+    info.image_height = JDIMENSION(image.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    QByteArray row(image.width() * 4, '\0');
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int k = qMax(c.red(), qMax(c.green(), c.blue()));
+            const int rgb[3] = {c.red(), c.green(), c.blue()};
+            for (int i = 0; i < 3; ++i)
+                row[4 * x + i] = char(k ? rgb[i] * 255 / k : 0);
+            row[4 * x + 3] = char(k);
+        }
+        JSAMPROW line = reinterpret_cast<JSAMPROW>(row.data());
+        jpeg_write_scanlines(&info, &line, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray jpeg(reinterpret_cast<const char *>(bytes), int(size));
+    std::free(bytes);
+    return jpeg;
+}
+
 } // namespace
 
 class tst_PictureLoader : public QObject
@@ -61,6 +124,12 @@ private slots:
     void peakMemoryStaysInBudget_data();
     void peakMemoryStaysInBudget();
 
+    void decodeIsBounded_data();
+    void decodeIsBounded();
+
+    void colourModelsDecode_data();
+    void colourModelsDecode();
+
 private:
     QString path(const QString &name) const { return dir.filePath(name); }
 
@@ -73,21 +142,28 @@ void tst_PictureLoader::onlyRegularFilesAreRead_data()
     QTest::newRow("FIFO without writer") << "fifo";
     QTest::newRow("directory") << "directory";
     QTest::newRow("device") << "device";
+    QTest::newRow("link to a picture") << "link";
 }
 
 void tst_PictureLoader::onlyRegularFilesAreRead()
 {
     QFETCH(QString, kind);
     const QString name = kind == "device" ? QString("/dev/zero") : path(kind + ".jpg");
-    if (kind == "fifo")
+    if (kind == "fifo") {
         QCOMPARE(mkfifo(QFile::encodeName(name).constData(), 0600), 0);
-    else if (kind == "directory")
+    } else if (kind == "directory") {
         QVERIFY(QDir().mkpath(name));
+    } else if (kind == "link") {
+        QVERIFY(writePicture(path("target.jpg"), QSize(64, 48)));
+        QVERIFY(QFile::link(path("target.jpg"), name));
+    }
 
     // A reader waiting for a writer would hang here for good.
-    QVERIFY(PictureLoader::loadScaled(name, preview).isNull());
-    QVERIFY(PictureLoader::loadPreview(name, preview).isNull());
-    QVERIFY(!PictureLoader::pictureSize(name).isValid());
+    const Folder folder(QFileInfo(name).path());
+    const QByteArray entry = QFile::encodeName(QFileInfo(name).fileName());
+    QVERIFY(PictureLoader::loadScaled(folder.descriptor(), entry, preview).isNull());
+    QVERIFY(PictureLoader::loadPreview(folder.descriptor(), entry, preview).isNull());
+    QVERIFY(!PictureLoader::pictureSize(folder.descriptor(), entry).isValid());
 }
 
 void tst_PictureLoader::orientationIsHonoured_data()
@@ -186,6 +262,10 @@ void tst_PictureLoader::embeddedThumbnailStandsIn()
     const QImage shown = PictureLoader::loadPreview(file, preview);
     QCOMPARE(shown.size(), preview);
     QVERIFY(near(quadrantsOf(shown), used ? thumbnailQuadrants : plainQuadrants));
+    // Without a thumbnail fit to stand in, the quick way has nothing.
+    const Folder folder(dir.path());
+    const QImage quick = PictureLoader::quickPreview(folder.descriptor(), "thumbnail.jpg", preview);
+    QCOMPARE(quick.isNull(), !used);
     // Not a line of the camera's bands is left at the edges.
     for (int y : {0, preview.height() - 1})
         QVERIFY(QColor(shown.pixel(preview.width() / 4, y)).value() > 100);
@@ -235,6 +315,60 @@ void tst_PictureLoader::peakMemoryStaysInBudget()
     const long peakKb = result[0].toLong();
     QVERIFY2(peakKb < 256 * 1024, qPrintable(QString("%1 kB above idle").arg(peakKb)));
     QCOMPARE(result[1], QByteArray(shown ? "image" : "null"));
+}
+
+void tst_PictureLoader::decodeIsBounded_data()
+{
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("progressive picture") << 0 << false << true;
+    QTest::newRow("last scan repeated 5000 times") << 5000 << false << false;
+    QTest::newRow("work cancelled") << 0 << true << false;
+}
+
+void tst_PictureLoader::decodeIsBounded()
+{
+    QFETCH(int, repeats);
+    QFETCH(bool, cancelled);
+    QFETCH(bool, shown);
+    const QImage image = quadrantImage(QSize(512, 384));
+    QVERIFY(writeFile(path("bounded.jpg"), progressiveJpeg(image, repeats)));
+    const std::atomic<bool> flag(cancelled);
+    const Folder folder(dir.path());
+
+    // Unbounded, the repeated scans take about a second each here.
+    const int fd = folder.descriptor();
+    QCOMPARE(PictureLoader::loadScaled(fd, "bounded.jpg", preview, QByteArray(), &flag).isNull(),
+             !shown);
+    QCOMPARE(PictureLoader::loadPreview(fd, "bounded.jpg", preview, &flag).isNull(), !shown);
+}
+
+void tst_PictureLoader::colourModelsDecode_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("grey") << "grey";
+    QTest::newRow("CMYK, Adobe inverted") << "cmyk";
+}
+
+void tst_PictureLoader::colourModelsDecode()
+{
+    QFETCH(QString, model);
+    const Quadrants greys = {QColor(Qt::black), QColor(Qt::white), QColor(Qt::darkGray),
+                             QColor(Qt::lightGray)};
+    const Quadrants &colours = model == "grey" ? greys : plainQuadrants;
+    const QImage image = quadrantImage(QSize(160, 120), colours);
+    const QString file = path(model + ".jpg");
+    if (model == "grey")
+        QVERIFY(image.convertToFormat(QImage::Format_Grayscale8).save(file, "JPEG"));
+    else
+        QVERIFY(writeFile(file, cmykJpeg(image)));
+
+    const Folder folder(dir.path());
+    const QImage decoded =
+        PictureLoader::loadScaled(folder.descriptor(), QFile::encodeName(model + ".jpg"), preview);
+    QCOMPARE(decoded.size(), preview);
+    QVERIFY(near(quadrantsOf(decoded), colours));
 }
 
 QTEST_MAIN(tst_PictureLoader)

@@ -16,6 +16,7 @@
 #include "browserfixture.h"
 #include "camerapicture.h"
 #include "imaging/thumbnailfile.h"
+#include "platform/folder.h"
 #include "progress/progressedit.h"
 #include "testutils.h"
 
@@ -64,6 +65,8 @@ private slots:
     void previewUsesOnlyItsOwnThumbnail_data();
     void previewUsesOnlyItsOwnThumbnail();
     void portraitThumbnailKeepsPreviewSize();
+    void thumbnailNeverWrittenThroughLinks_data();
+    void thumbnailNeverWrittenThroughLinks();
 
 private:
     Pane pane(Browser *view, const QString &side) const;
@@ -444,6 +447,39 @@ void tst_Thumbnails::portraitThumbnailKeepsPreviewSize()
     QCOMPARE(qAlpha(thumb.pixel(0, 20)), 0);
     QCOMPARE(qAlpha(thumb.pixel(59, 20)), 0);
     QVERIFY(near(quadrantsOf(thumb, QRect(15, 0, 30, 40)), plainQuadrants));
+}
+
+void tst_Thumbnails::thumbnailNeverWrittenThroughLinks_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("no link") << "none" << true;
+    QTest::newRow("thumbnail folder links to another folder") << "folder" << false;
+    QTest::newRow("thumbnail links to a user file") << "file" << false;
+}
+
+void tst_Thumbnails::thumbnailNeverWrittenThroughLinks()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, saved);
+    // The other pane's folder stands for anything of the user's.
+    const QString thesis = right() + "/thesis.odt";
+    QVERIFY(TestUtils::writeFile(thesis, "own words"));
+    QVERIFY(TestUtils::writePicture(left() + "/x.jpg", QSize(64, 48)));
+    if (link == "folder") {
+        QVERIFY(QFile::link(right(), left() + "/_thumbnail"));
+    } else if (link == "file") {
+        QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
+        QVERIFY(QFile::link(thesis, left() + "/_thumbnail/x.jpg.png"));
+    }
+
+    const Folder folder(left());
+    const ThumbnailFile::Stamp stamp = ThumbnailFile::stampOf(folder.descriptor(), "x.jpg");
+    const QImage small = TestUtils::quadrantImage(QSize(60, 40));
+    QCOMPARE(ThumbnailFile::save(folder.descriptor(), "_thumbnail", "x.jpg", small, stamp), saved);
+    QCOMPARE(filesIn(right()), QStringList{"thesis.odt"});
+    QCOMPARE(readFile(thesis), QByteArray("own words"));
+    QCOMPARE(ThumbnailFile::load(folder.descriptor(), "_thumbnail", "x.jpg").isNull(), !saved);
 }
 
 QTEST_MAIN(tst_Thumbnails)
