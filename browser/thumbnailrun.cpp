@@ -24,6 +24,7 @@ void ThumbnailRun::start()
     next = list->topLevelItem(0);
     index = 1;
     failed = 0;
+    folderRefuses = false;
     count = list->topLevelItemCount();
     firstReason.clear();
     ticker.start(tickMs);
@@ -66,7 +67,7 @@ bool ThumbnailRun::step()
             return false;
         }
     }
-    next = list->topLevelItem(list->indexOfTopLevelItem(item) + 1);
+    next = folderRefuses ? nullptr : list->topLevelItem(list->indexOfTopLevelItem(item) + 1);
     ++index;
     return true;
 }
@@ -127,5 +128,5 @@ void ThumbnailRun::saveThumb(QTreeWidgetItem *item, const QPixmap *picture)
     // decoding the rest would be work for nothing.
     if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT ||
         err == EIO || err == ENOENT || err == ENOTDIR)
-        next = nullptr;
+        folderRefuses = true;
 }

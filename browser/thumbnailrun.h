@@ -88,6 +88,7 @@ private:
     // finds out whether its item is still the run's.
     quint64 generation = 0;
     bool busy = false;
+    bool folderRefuses = false;
     // Runs whose picture is loading now, on the window's thread.
     static int loading;
     int failed = 0;

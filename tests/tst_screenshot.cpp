@@ -99,14 +99,15 @@ void tst_Screenshot::mainScreen()
     calls.availableBlocks = 180000; // some 700 MB left on the card
 
     auto *app = new TesselApp;
-    app->showNormal();
-    app->resize(240, 320);
-    QTRY_COMPARE(app->size(), QSize(240, 320));
-
+    // The preview's decode lets the window system's pending changes in:
+    // the size is set once it is shown.
     QTreeWidget *source = app->browser()->LeftListView;
     QCOMPARE(source->topLevelItemCount(), cardScenes.size());
     source->setCurrentItem(source->topLevelItem(1));
     QVERIFY(!app->browser()->PixmapLabel->pixmap().isNull());
+    app->showNormal();
+    app->resize(240, 320);
+    QTRY_COMPARE(app->size(), QSize(240, 320));
 
     const QPixmap shot = app->grab();
     delete app;

@@ -477,6 +477,20 @@ Ausbinden?</translation>
 <context>
     <name>TesselView</name>
     <message>
+        <source>the picture folder is not on the card</source>
+        <translation>der Bilderordner liegt nicht auf der Karte</translation>
+    </message>
+    <message>
+        <source>the picture cannot be read</source>
+        <translation>das Bild kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 of the %2 pictures could not be read or saved.
+%3</source>
+        <translation>%1 der %2 Bilder konnten nicht gelesen oder gespeichert werden.
+%3</translation>
+    </message>
+    <message>
         <source>no success</source>
         <translation>kein Erfolg</translation>
     </message>
