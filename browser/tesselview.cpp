@@ -49,7 +49,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
              settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc",
-             thumbWork.thumbnailer()),
+             thumbWork.thumbnailer(), true),
       destination(2,
                   {RightListView, RightDeleteToolButton, RightChdirToolButton,
                    RightThumbnailButton},
@@ -91,6 +91,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     connect(&card, &FlashCard::failed, this, &TesselView::tell);
     connect(&card, &FlashCard::mountFinished, this, &TesselView::cardMounted);
     connect(&card, &FlashCard::mountPointFound, this, &TesselView::cardFoundMounted);
+    connect(&card, &FlashCard::cardFound, this, &TesselView::cardFound);
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     initMountState();
     card.findMountPoint(data->device);
@@ -143,7 +144,7 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 
 bool TesselView::listLeft()
 {
-    bool listed = source.refill("*." + data->fileExt);
+    bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
     sourceOffCard = !sourceOnCard();
     if (sourceOffCard) {
         source.empty();
@@ -156,7 +157,7 @@ bool TesselView::listLeft()
 bool TesselView::listRight()
 {
     slotGetFreeStorage();
-    const bool listed = destination.refill("*." + data->fileExt);
+    const bool listed = destination.refill(Folder::extensionPatterns(data->fileExt));
     destination.list->headerItem()->setText(0, destination.folder());
     forgetPreviewUnlessListed(destination);
     return listed;
@@ -173,8 +174,14 @@ void TesselView::clearPane(PicturePane &pane)
 // all" would then delete.
 bool TesselView::sourceOnCard()
 {
-    return !source.opened() ||
-           FlashCard::holds(*source.opened(), source.folder(), cardMountPoint());
+    const QString mountPoint = cardMountPoint();
+    if (source.opened() && !FlashCard::holds(*source.opened(), source.folder(), mountPoint))
+        return false;
+    for (const FolderEntry &entry : source.entries())
+        if (entry.folder != source.opened() &&
+            !FlashCard::holds(*entry.folder, source.folder(), mountPoint))
+            return false;
+    return true;
 }
 
 void TesselView::tellIfOffCard()
@@ -246,13 +253,12 @@ void TesselView::showPreview(const QString &name)
     PicturePane *pane = activePane();
     if (!pane)
         return;
-    FolderEntry entry;
-    QTreeWidgetItem *current = pane->list->currentItem();
-    for (QTreeWidgetItem *item : {current, pane->selectedItem()})
-        if (item && item->isSelected() && item->text(0) == name && !entry.isValid())
-            entry = pane->entryOf(item);
-    const QString path = pane->pathOf(name);
-    const Preview::Outcome outcome = preview.show(entry, path, pane->side);
+    const QTreeWidgetItem *shown = nullptr;
+    for (const QTreeWidgetItem *item : {pane->list->currentItem(), pane->selectedItem()})
+        if (!shown && item && item->isSelected() && item->text(0) == name)
+            shown = item;
+    const QString path = shown ? pane->pathOf(shown) : pane->pathOf(name);
+    const Preview::Outcome outcome = preview.show(pane->entryOf(shown), path, pane->side);
     if (outcome != Preview::Shown)
         return;
     currentPicture = path;
@@ -318,6 +324,10 @@ void TesselView::slotToggleMount()
             clearRight();
         return;
     }
+    if (data->device.isEmpty() && FlashCard::canFindCard()) {
+        card.findCard();
+        return;
+    }
     const QString before = source.folder();
     source.setFolder(data->mountPoint + "/" + data->flashPath);
     const int result = mountDevice();
@@ -349,6 +359,18 @@ void TesselView::cardMounted(const QString &mountPoint)
     slotShowDir();
 }
 
+// A card found through the service is mounted already; its DCIM is listed.
+void TesselView::cardFound(const QString &mountPoint, const QString &pictures)
+{
+    if (mountPoint.isEmpty())
+        return;
+    foundMountPoint = mountPoint;
+    source.setFolder(mountPoint + "/" + pictures);
+    emit cfgChanged();
+    initMountState();
+    slotShowDir();
+}
+
 // The service knows best where the card is, whatever the settings say.
 void TesselView::cardFoundMounted(const QString &mountPoint)
 {
@@ -363,6 +385,8 @@ void TesselView::cardFoundMounted(const QString &mountPoint)
 // (the service may have mounted it elsewhere than the setting says).
 QString TesselView::cardMountPoint() const
 {
+    if (!foundMountPoint.isEmpty())
+        return foundMountPoint;
     const QString onCard = "/" + data->flashPath;
     const QString folder = source.folder();
     return folder.endsWith(onCard) ? folder.left(folder.size() - onCard.size())
@@ -434,6 +458,7 @@ void TesselView::slotCloseRequest()
 
 void TesselView::slotSetup()
 {
+    cfgDialog->setCardMountPoint(foundMountPoint);
     cfgDialog->setupEdit();
     cfgDialog->exec();
     cfgDialog->hide();

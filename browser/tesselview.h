@@ -141,6 +141,7 @@ private:
     QString cardMountPoint() const;
     void cardMounted(const QString &mountPoint);
     void cardFoundMounted(const QString &mountPoint);
+    void cardFound(const QString &mountPoint, const QString &pictures);
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);
@@ -155,6 +156,8 @@ private:
     CopyJob *copyJob;
     // The listing found the source folder off the card.
     bool sourceOffCard = false;
+    // Where the service mounted the card it found by itself.
+    QString foundMountPoint;
 };
 
 #endif
