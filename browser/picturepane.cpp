@@ -7,6 +7,23 @@
 namespace {
 
 const int entryRole = Qt::UserRole + 1;
+const int groupRole = Qt::UserRole + 2;
+
+// Sorted by name within its folder: the pane's own pictures come first,
+// then each camera folder's, in folder order.
+class ListedItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int mine = data(0, groupRole).toInt();
+        const int theirs = other.data(0, groupRole).toInt();
+        if (treeWidget() && treeWidget()->sortColumn() == 0 && mine != theirs)
+            return mine < theirs;
+        return QTreeWidgetItem::operator<(other);
+    }
+};
 
 } // namespace
 
@@ -69,8 +86,13 @@ void PicturePane::fill(const std::shared_ptr<const Folder> &folder, const QList<
 {
     empty();
     openedFolder = folder;
+    int group = 0;
     for (const Listed &picture : pictures) {
-        auto *item = new QTreeWidgetItem(list, {picture.shown, QString::number(picture.size)});
+        if (!folderPaths.isEmpty() && folderPaths.last() != picture.folderPath)
+            ++group;
+        auto *item = new ListedItem({picture.shown, QString::number(picture.size)});
+        item->setData(0, groupRole, group);
+        list->addTopLevelItem(item);
         item->setData(0, Qt::UserRole, picture.entry.name);
         item->setData(0, entryRole, int(listed.size()));
         listed.append(picture.entry);
