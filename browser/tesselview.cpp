@@ -15,6 +15,7 @@
 
 #include "browser/copyjob.h"
 #include "browser/folderchoice.h"
+#include "browser/mountflow.h"
 #include "browser/picturecopy.h"
 #include "browser/pictureremoval.h"
 #include "browser/sharedprogress.h"
@@ -63,7 +64,8 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(card.mountedState()),
       pictureBuffer(),
-      copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this))
+      copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this)),
+      flow(*this)
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While many pictures are copied nothing may change the panes or start
@@ -89,9 +91,14 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     connect(&card, &FlashCard::stateChanged, this, &TesselView::setMountLook);
     connect(&card, &FlashCard::freeSpaceChanged, this, &TesselView::showFreeStorage);
     connect(&card, &FlashCard::failed, this, &TesselView::tell);
-    connect(&card, &FlashCard::mountFinished, this, &TesselView::cardMounted);
-    connect(&card, &FlashCard::mountPointFound, this, &TesselView::cardFoundMounted);
-    connect(&card, &FlashCard::cardFound, this, &TesselView::cardFound);
+    connect(&card, &FlashCard::mountFinished, this,
+            [this](const QString &mountPoint) { flow.cardMounted(mountPoint); });
+    connect(&card, &FlashCard::mountPointFound, this,
+            [this](const QString &mountPoint) { flow.cardFoundMounted(mountPoint); });
+    connect(&card, &FlashCard::cardFound, this,
+            [this](const QString &mountPoint, const QString &pictures) {
+                flow.cardFound(mountPoint, pictures);
+            });
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     initMountState();
     card.findMountPoint(data->device);
@@ -145,8 +152,7 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 bool TesselView::listLeft()
 {
     bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
-    sourceOffCard = !sourceOnCard();
-    if (sourceOffCard) {
+    if (!flow.checkOnCard()) {
         source.empty();
         listed = false;
     }
@@ -167,27 +173,6 @@ void TesselView::clearPane(PicturePane &pane)
 {
     pane.empty();
     forgetPreviewUnlessListed(pane);
-}
-
-// A folder under the card's mount point must lie on the card: a link on a
-// card made elsewhere could lead to the user's own pictures, which "delete
-// all" would then delete.
-bool TesselView::sourceOnCard()
-{
-    const QString mountPoint = cardMountPoint();
-    if (source.opened() && !FlashCard::holds(*source.opened(), source.folder(), mountPoint))
-        return false;
-    for (const FolderEntry &entry : source.entries())
-        if (entry.folder != source.opened() &&
-            !FlashCard::holds(*entry.folder, source.folder(), mountPoint))
-            return false;
-    return true;
-}
-
-void TesselView::tellIfOffCard()
-{
-    if (sourceOffCard)
-        tell(tr("mount flashdisk"), tr("the picture folder is not on the card"));
 }
 
 void TesselView::forgetPreviewUnlessListed(const PicturePane &pane)
@@ -293,11 +278,17 @@ void TesselView::setSourceButtons(bool picturesListed)
 
 bool TesselView::initMountState()
 {
-    const bool listed = listLeft();
-    card.setMounted(listed || FlashCard::isMounted(data->mountPoint));
-    setMountLook(mounted);
-    setSourceButtons(listed);
-    return mounted;
+    return flow.initMountState();
+}
+
+void TesselView::slotToggleMount()
+{
+    flow.toggle();
+}
+
+void TesselView::slotShowDir()
+{
+    flow.showDir();
 }
 
 void TesselView::releaseCard()
@@ -306,108 +297,6 @@ void TesselView::releaseCard()
     clearLeft();
     if (preview.side() == source.side)
         preview.clear();
-}
-
-// The look and the flag follow what is mounted, not what the last call
-// answered: a failed unmount leaves the card in place, a failed mount
-// leaves nothing, and a card may have been mounted by someone else.
-void TesselView::slotToggleMount()
-{
-    if (mounted) {
-        // The service unmounts for sure or says why; the kernel call is
-        // followed by a look at what it left.
-        card.setMounted(unmountDevice() != FlashCard::started &&
-                        FlashCard::isMounted(cardMountPoint()));
-        setMountLook(mounted);
-        setSourceButtons(mounted && listLeft());
-        if (!listRight())
-            clearRight();
-        return;
-    }
-    if (data->device.isEmpty() && FlashCard::canFindCard()) {
-        card.findCard();
-        return;
-    }
-    const QString before = source.folder();
-    source.setFolder(data->mountPoint + "/" + data->flashPath);
-    const int result = mountDevice();
-    if (result == FlashCard::started) {
-        // The service answers later (cardMounted), which then writes the
-        // settings.
-        card.setMounted(true);
-        setMountLook(true);
-        return;
-    }
-    card.setMounted(FlashCard::isMounted(data->mountPoint));
-    setMountLook(mounted);
-    if (result == 0)
-        emit cfgChanged();
-    if (mounted) {
-        dirTimer.start(700);
-        return;
-    }
-    source.setFolder(before);
-    listRight();
-}
-
-void TesselView::cardMounted(const QString &mountPoint)
-{
-    if (!mountPoint.isEmpty()) {
-        cardFoundMounted(mountPoint);
-        emit cfgChanged();
-    }
-    slotShowDir();
-}
-
-// A card found through the service is mounted already; its DCIM is listed.
-void TesselView::cardFound(const QString &mountPoint, const QString &pictures)
-{
-    if (mountPoint.isEmpty())
-        return;
-    foundMountPoint = mountPoint;
-    source.setFolder(mountPoint + "/" + pictures);
-    emit cfgChanged();
-    initMountState();
-    slotShowDir();
-}
-
-// The service knows best where the card is, whatever the settings say.
-void TesselView::cardFoundMounted(const QString &mountPoint)
-{
-    if (mountPoint.isEmpty())
-        return;
-    source.setFolder(mountPoint + "/" + data->flashPath);
-    if (initMountState())
-        slotGetFreeStorage();
-}
-
-// Where the card is: the source folder without the picture folder on it
-// (the service may have mounted it elsewhere than the setting says).
-QString TesselView::cardMountPoint() const
-{
-    if (!foundMountPoint.isEmpty())
-        return foundMountPoint;
-    const QString onCard = "/" + data->flashPath;
-    const QString folder = source.folder();
-    return folder.endsWith(onCard) ? folder.left(folder.size() - onCard.size())
-                                   : data->mountPoint;
-}
-
-void TesselView::slotShowDir()
-{
-    if (listLeft()) {
-        setSourceButtons(true);
-    } else {
-        card.setMounted(FlashCard::isMounted(cardMountPoint()));
-        setMountLook(mounted);
-        setSourceButtons(false);
-        clearLeft();
-        tellIfOffCard();
-    }
-    const bool picturesListed = listRight();
-    destination.deleteButton->setEnabled(picturesListed);
-    if (!picturesListed)
-        clearRight();
 }
 
 int TesselView::mountDevice()
@@ -458,7 +347,7 @@ void TesselView::slotCloseRequest()
 
 void TesselView::slotSetup()
 {
-    cfgDialog->setCardMountPoint(foundMountPoint);
+    cfgDialog->setCardMountPoint(flow.foundMountPoint());
     cfgDialog->setupEdit();
     cfgDialog->exec();
     cfgDialog->hide();
@@ -608,7 +497,7 @@ void TesselView::slotChdirLeft()
     if (!takeFolder(FolderChoice::choose(this, source.folder()), source))
         return;
     listLeft();
-    tellIfOffCard();
+    flow.tellIfOffCard();
     LeftCopyToolButton->setEnabled(false);
     emit cfgChanged();
 }

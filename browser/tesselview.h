@@ -11,6 +11,7 @@
 #include "browser/flashcard.h"
 #include "browser/folderchoice.h"
 #include "browser/maindlg.h"
+#include "browser/mountflow.h"
 #include "browser/picturepane.h"
 #include "browser/preview.h"
 #include "browser/thumbnailwork.h"
@@ -132,16 +133,10 @@ private:
     void clearPane(PicturePane &pane);
     void forgetPreviewUnlessListed(const PicturePane &pane);
     void previewCleared();
-    bool sourceOnCard();
-    void tellIfOffCard();
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);
     void tell(const QString &caption, const QString &text);
-    QString cardMountPoint() const;
-    void cardMounted(const QString &mountPoint);
-    void cardFoundMounted(const QString &mountPoint);
-    void cardFound(const QString &mountPoint, const QString &pictures);
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);
@@ -154,10 +149,9 @@ private:
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
-    // The listing found the source folder off the card.
-    bool sourceOffCard = false;
-    // Where the service mounted the card it found by itself.
-    QString foundMountPoint;
+    // Follows the card for the mount button.
+    friend class MountFlow;
+    MountFlow flow;
 };
 
 #endif

@@ -36,9 +36,9 @@ void tst_WholeCard::init()
     QVERIFY(QDir().mkpath(left() + "/100CANON"));
     QVERIFY(QDir().mkpath(left() + "/101canon"));
     QVERIFY(QDir().mkpath(left() + "/misc"));
-    for (const QString &path : {"/top.jpg", "/100CANON/IMG_0002.JPG", "/100CANON/IMG_0001.JPG",
+    for (const char *path : {"/top.jpg", "/100CANON/IMG_0002.JPG", "/100CANON/IMG_0001.JPG",
                                 "/101canon/img_0001.jpg", "/misc/other.jpg"})
-        QVERIFY(TestUtils::writePicture(left() + path, QSize(64, 48)));
+        QVERIFY(TestUtils::writePicture(left() + QString(path), QSize(64, 48)));
     QVERIFY(TestUtils::touch(left() + "/100CANON/IMG_0001.THM", 10));
     QVERIFY(TestUtils::touch(left() + "/100CANON/MVI_0003.MOV", 100));
 }
