@@ -7,6 +7,15 @@
 
 MountFlow::MountFlow(TesselView &view) : view(view)
 {
+    FlashCard &card = view.card;
+    QObject::connect(&card, &FlashCard::mountFinished, &view,
+                     [this](const QString &mountPoint) { cardMounted(mountPoint); });
+    QObject::connect(&card, &FlashCard::mountPointFound, &view,
+                     [this](const QString &mountPoint) { cardFoundMounted(mountPoint); });
+    QObject::connect(&card, &FlashCard::cardFound, &view,
+                     [this](const QString &mountPoint, const QString &pictures) {
+                         cardFound(mountPoint, pictures);
+                     });
 }
 
 // A folder under the card's mount point must lie on the card: a link on a

@@ -1,9 +1,11 @@
 #include "browser/preview.h"
 
 #include <QLabel>
+#include <QTreeWidget>
 
 #include <cstdio>
 
+#include "browser/picturepane.h"
 #include "browser/worker.h"
 #include "config/tesseldata.h"
 #include "imaging/pictureloader.h"
@@ -70,6 +72,23 @@ Preview::Outcome Preview::show(const FolderEntry &entry, const QString &path, in
     shown = entry;
     shownSide = side;
     return Shown;
+}
+
+Preview::Outcome Preview::showSelected(const PicturePane &pane, const QString &name,
+                                       QString *path)
+{
+    const QTreeWidgetItem *shownItem = nullptr;
+    for (const QTreeWidgetItem *item : {pane.list->currentItem(), pane.selectedItem()})
+        if (!shownItem && item && item->isSelected() && item->text(0) == name)
+            shownItem = item;
+    *path = shownItem ? pane.pathOf(shownItem) : pane.pathOf(name);
+    return show(pane.entryOf(shownItem), *path, pane.side);
+}
+
+void Preview::forgetUnlessListed(const PicturePane &pane)
+{
+    if (shownSide == pane.side && !pane.holds(shown))
+        clear();
 }
 
 void Preview::clear()

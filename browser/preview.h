@@ -8,6 +8,7 @@
 #include "imaging/thumbnailfile.h"
 #include "platform/folderentry.h"
 
+class PicturePane;
 class QLabel;
 class TesselData;
 class Worker;
@@ -35,6 +36,13 @@ public:
     // Shows the entry of the pane `side`. Superseded when a newer request
     // came while this one was decoded: that one's result stands.
     Outcome show(const FolderEntry &entry, const QString &path, int side);
+    // Shows the selected item of `pane` whose text is `name` (the entry is
+    // the item's own: a text alone may name another file, as names that
+    // are not UTF-8 look alike). `path` gets the picture's path.
+    Outcome showSelected(const PicturePane &pane, const QString &name, QString *path);
+    // Clears the preview when it shows a picture of `pane` that the pane no
+    // longer lists.
+    void forgetUnlessListed(const PicturePane &pane);
     // Empties the label and forgets the entry (and its folder).
     void clear();
     bool isShown() const { return shown.isValid(); }

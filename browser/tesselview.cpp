@@ -91,14 +91,6 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     connect(&card, &FlashCard::stateChanged, this, &TesselView::setMountLook);
     connect(&card, &FlashCard::freeSpaceChanged, this, &TesselView::showFreeStorage);
     connect(&card, &FlashCard::failed, this, &TesselView::tell);
-    connect(&card, &FlashCard::mountFinished, this,
-            [this](const QString &mountPoint) { flow.cardMounted(mountPoint); });
-    connect(&card, &FlashCard::mountPointFound, this,
-            [this](const QString &mountPoint) { flow.cardFoundMounted(mountPoint); });
-    connect(&card, &FlashCard::cardFound, this,
-            [this](const QString &mountPoint, const QString &pictures) {
-                flow.cardFound(mountPoint, pictures);
-            });
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     initMountState();
     card.findMountPoint(data->device);
@@ -156,7 +148,7 @@ bool TesselView::listLeft()
         source.empty();
         listed = false;
     }
-    forgetPreviewUnlessListed(source);
+    preview.forgetUnlessListed(source);
     return listed;
 }
 
@@ -165,20 +157,14 @@ bool TesselView::listRight()
     slotGetFreeStorage();
     const bool listed = destination.refill(Folder::extensionPatterns(data->fileExt));
     destination.list->headerItem()->setText(0, destination.folder());
-    forgetPreviewUnlessListed(destination);
+    preview.forgetUnlessListed(destination);
     return listed;
 }
 
 void TesselView::clearPane(PicturePane &pane)
 {
     pane.empty();
-    forgetPreviewUnlessListed(pane);
-}
-
-void TesselView::forgetPreviewUnlessListed(const PicturePane &pane)
-{
-    if (preview.side() == pane.side && !pane.holds(preview.entry()))
-        preview.clear();
+    preview.forgetUnlessListed(pane);
 }
 
 void TesselView::previewCleared()
@@ -224,8 +210,6 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
     showPreview(item->text(0));
 }
 
-// The entry is the selected item's own: the text alone may name another
-// file (names that are not UTF-8 look alike).
 void TesselView::showPreview(const QString &name)
 {
     const QList<QToolButton *> pictureButtons = {LeftDeleteToolButton, LeftChdirToolButton,
@@ -235,16 +219,9 @@ void TesselView::showPreview(const QString &name)
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
 
-    PicturePane *pane = activePane();
-    if (!pane)
-        return;
-    const QTreeWidgetItem *shown = nullptr;
-    for (const QTreeWidgetItem *item : {pane->list->currentItem(), pane->selectedItem()})
-        if (!shown && item && item->isSelected() && item->text(0) == name)
-            shown = item;
-    const QString path = shown ? pane->pathOf(shown) : pane->pathOf(name);
-    const Preview::Outcome outcome = preview.show(pane->entryOf(shown), path, pane->side);
-    if (outcome != Preview::Shown)
+    const PicturePane *pane = activePane();
+    QString path;
+    if (!pane || preview.showSelected(*pane, name, &path) != Preview::Shown)
         return;
     currentPicture = path;
     for (QToolButton *button : pictureButtons)

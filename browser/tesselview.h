@@ -131,7 +131,6 @@ protected:
 
 private:
     void clearPane(PicturePane &pane);
-    void forgetPreviewUnlessListed(const PicturePane &pane);
     void previewCleared();
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
