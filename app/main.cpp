@@ -44,6 +44,8 @@ int main(int argc, char **argv)
     app->installTranslator(translator.get());
 
     auto window = std::make_unique<TesselApp>(nullptr, nullptr);
+    if (window->startRefused())
+        return 1;
     app->setMainWidget(window.get());
     window->show();
     window->showMaximized();

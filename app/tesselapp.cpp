@@ -10,8 +10,10 @@
 #include <cstdio>
 
 #include "browser/tesselview.h"
+#include "config/settingslock.h"
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
+#include "widgets/plainmessagebox.h"
 
 namespace {
 // The browser leaves a strip this high free at the bottom of the window.
@@ -25,6 +27,10 @@ TesselApp::TesselApp(QWidget *parent, const char *name, Qt::WindowFlags f)
         setObjectName(name);
     setWindowTitle("Tessel 0.2.1");
     initData();
+    if (settingsLock->takenElsewhere()) {
+        refuseStart();
+        return;
+    }
     // The source pane always starts in the card's picture directory.
     data->leftPath = data->mountPoint + "/" + data->flashPath;
     initView();
@@ -49,8 +55,21 @@ TesselApp::~TesselApp()
 void TesselApp::initData()
 {
     data = std::make_unique<TesselData>();
+    settingsLock = std::make_unique<SettingsLock>(data->cfgPath);
     ioCfg = std::make_unique<TesselIOCfg>(data.get());
     loadCfg();
+}
+
+// A second program on the same settings would save over the first one's
+// changes: this one says so and ends without writing anything.
+void TesselApp::refuseStart()
+{
+    ioCfg.reset();
+    refused = true;
+    quitDecided = true;
+    PlainMessageBox::information(this, tr("Tessel"),
+                                 tr("Tessel is already running with the settings in\n%1")
+                                     .arg(data->cfgPath));
 }
 
 void TesselApp::initView()
@@ -90,7 +109,7 @@ void TesselApp::closeEvent(QCloseEvent *e)
 
 bool TesselApp::querySaveOnQuit()
 {
-    const int answer = QMessageBox::information(
+    const int answer = PlainMessageBox::information(
         this, tr("Quit ... "), tr("You have modified the data!\nDo you want to save the changes ?"),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes || answer == QMessageBox::No;
@@ -119,7 +138,7 @@ bool TesselApp::askBeforeQuit()
         return false;
     if (view->isMounted()) {
         const int answer =
-            QMessageBox::information(this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
+            PlainMessageBox::information(this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
                                      QMessageBox::Yes | QMessageBox::No);
         // A failed unmount reports itself; quitting goes on regardless.
         if (answer == QMessageBox::Yes)
@@ -148,7 +167,7 @@ void TesselApp::slotCfgChanged()
     if (reason == shownSaveFailure)
         return;
     shownSaveFailure = reason;
-    QMessageBox::information(this, tr("save configuration"),
+    PlainMessageBox::information(this, tr("save configuration"),
                              tr("The settings could not be saved in\n%1\n\n%2")
                                  .arg(TesselIOCfg::filePath(data->cfgPath, "tessel.cfg"), reason),
                              QMessageBox::Ok);

@@ -10,6 +10,7 @@ class QResizeEvent;
 class TesselView;
 class TesselData;
 class TesselIOCfg;
+class SettingsLock;
 
 // The one top-level window: owns the settings file and hosts the browser.
 class TesselApp : public QMainWindow
@@ -23,6 +24,9 @@ public:
     bool loadCfg();
     TesselData *settings() const { return data.get(); }
     TesselView *browser() const { return view; }
+    // Another program runs with these settings; this one has no browser and
+    // must end at once.
+    bool startRefused() const { return refused; }
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
@@ -38,6 +42,7 @@ public slots:
 private:
     void initData();
     void initView();
+    void refuseStart();
     bool querySaveOnQuit();
     // The questions before the end; false when the user stays.
     bool askBeforeQuit();
@@ -45,6 +50,7 @@ private:
     TesselView *view;
     std::unique_ptr<TesselData> data;
     std::unique_ptr<TesselIOCfg> ioCfg;
+    std::unique_ptr<SettingsLock> settingsLock;
     // The reason of the last failed save the user was told; empty once a
     // save works.
     QString shownSaveFailure;
@@ -52,6 +58,7 @@ private:
     bool asking = false;
     // The questions were answered and the program ends.
     bool quitDecided = false;
+    bool refused = false;
 };
 
 #endif

@@ -12,6 +12,7 @@
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
 #include "filedialog/kwqtfileedit.h"
+#include "widgets/plainmessagebox.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ void cfgEdit::setControls(SettingField::Editing editing)
 bool cfgEdit::storeWorkCopy()
 {
     if (!refusal.isEmpty()) {
-        QMessageBox::information(this, tr("Configuration"), refusal, QMessageBox::Ok);
+        PlainMessageBox::information(this, tr("Configuration"), refusal, QMessageBox::Ok);
         return false;
     }
     copySettings(workCopy, *data);
@@ -218,7 +219,7 @@ void cfgEdit::slotCancel()
         reject();
         return;
     }
-    const int answer = QMessageBox::information(
+    const int answer = PlainMessageBox::information(
         this, tr("Cancel"), tr("You have modified the data!\nDo you want to save the changes ?"),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) {
@@ -270,7 +271,7 @@ void cfgEdit::chooseFlashPath()
     QString relative;
     if ((cardMountPoint.isEmpty() || !relativeToMountPoint(chosen, cardMountPoint, &relative)) &&
         !relativeToMountPoint(chosen, data->mountPoint, &relative)) {
-        QMessageBox::information(this, tr("Configuration"),
+        PlainMessageBox::information(this, tr("Configuration"),
                                  tr("The folder %1 is not on the card mounted at \"%2\".\n"
                                     "The path on flash must lie below the mount point.")
                                      .arg(chosen, mount),

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 
 #include "platform/systemcalls.h"
+#include "widgets/plainmessagebox.h"
 
 #include "images/diricon.xpm"
 #include "images/fileicon.xpm"
@@ -315,7 +316,7 @@ void KwQtFileEditDlg::slotMkDir()
     if (::mkdir(QFile::encodeName(QDir::current().absoluteFilePath(target)).constData(), 0777) !=
         0) {
         const int err = errno;
-        QMessageBox::information(this, tr("make directory"),
+        PlainMessageBox::information(this, tr("make directory"),
                                  tr("The directory\n%1\ncannot be made:\n%2")
                                      .arg(target, QString::fromLocal8Bit(strerror(err))),
                                  QMessageBox::Ok);
@@ -340,7 +341,7 @@ void KwQtFileEditDlg::slotOK()
     if (foldersOnly) {
         const QString chosen = joinPath(dirPath, fileName);
         if (!QFileInfo(QDir::current().absoluteFilePath(chosen)).isDir()) {
-            QMessageBox::information(this, tr("choose directory"),
+            PlainMessageBox::information(this, tr("choose directory"),
                                      tr("%1\nis not a directory").arg(chosen), QMessageBox::Ok);
             return;
         }

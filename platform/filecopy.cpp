@@ -151,7 +151,9 @@ FileCopy::Status FileCopy::copy(const Folder &sourceFolder, const QByteArray &so
                                 const QByteArray &destinationName)
 {
     lastErrno = 0;
-    const int in = sourceFolder.open(sourceName, O_RDONLY);
+    // Only a regular file by its own name: a FIFO put in the picture's place
+    // after listing would make a plain open wait for a writer forever.
+    const int in = sourceFolder.openRegular(sourceName);
     if (in < 0)
         return finish(SourceUnreadable, errno);
 

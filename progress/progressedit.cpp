@@ -25,9 +25,13 @@ progressEdit::progressEdit(QWidget *parent, const char *name)
 {
     if (name)
         setWindowTitle(QString::fromUtf8(name));
-    // A long file name is elided to the window; it never widens it.
-    for (QLabel *label : {TimeLabel, ErrorLabel})
+    // A long file name is elided to the window; it never widens it. Names
+    // are shown as written: a label left to guess would read "<br>" or
+    // "<img src=...>" in a name as markup.
+    for (QLabel *label : {TimeLabel, ErrorLabel}) {
         label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
+        label->setTextFormat(Qt::PlainText);
+    }
 }
 
 void progressEdit::setClock(Clock msecsNow)

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -48,6 +49,41 @@ QString StdoutCapture::text() const
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromLocal8Bit(file.readAll());
+}
+
+FifoWatchdog::FifoWatchdog(const QByteArray &path, int ms)
+    : path(path)
+{
+    madeFifo = ::mkfifo(path.constData(), 0644) == 0;
+    if (madeFifo)
+        thread = std::thread(&FifoWatchdog::watch, this, ms);
+}
+
+FifoWatchdog::~FifoWatchdog()
+{
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    wake.notify_all();
+    if (thread.joinable())
+        thread.join();
+}
+
+void FifoWatchdog::watch(int ms)
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    if (wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return done; }))
+        return;
+    while (!done) {
+        // Without O_NONBLOCK the open would wait for a reader itself.
+        const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            fired = true;
+            ::close(fd);
+        }
+        wake.wait_for(lock, std::chrono::milliseconds(20), [this] { return done; });
+    }
 }
 
 ModalAnswerer::ModalAnswerer(int timeoutMs)

@@ -11,8 +11,12 @@
 
 class QTreeWidget;
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <queue>
+#include <thread>
 
 namespace TestUtils {
 
@@ -99,6 +103,33 @@ public:
 private:
     unsigned long long savedCurrent = 0;
     bool changed = false;
+};
+
+// A FIFO at `path` (the bytes of its name) that can never hang a test: when
+// the watchdog has lived `ms`, it opens the FIFO for writing, again and again
+// until it goes, so that whoever waits to read it goes on. unblocked() says
+// whether anyone did wait.
+class FifoWatchdog
+{
+public:
+    explicit FifoWatchdog(const QByteArray &path, int ms = 5000);
+    ~FifoWatchdog();
+    FifoWatchdog(const FifoWatchdog &) = delete;
+    FifoWatchdog &operator=(const FifoWatchdog &) = delete;
+
+    bool made() const { return madeFifo; }
+    bool unblocked() const { return fired; }
+
+private:
+    void watch(int ms);
+
+    QByteArray path;
+    bool madeFifo = false;
+    std::atomic<bool> fired{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool done = false;
+    std::thread thread;
 };
 
 // Writes a picture of the given size and format ("JPEG", "PNG") with a

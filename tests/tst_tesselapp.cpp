@@ -7,7 +7,10 @@
 #include <QWindow>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "appfixture.h"
 #include "browser/tesselview.h"
@@ -38,6 +41,7 @@ private slots:
     void opensAtScreenSizeWhenNotMaximised();
     void mountClickRewritesConfiguration();
     void failedSaveToldOncePerReason();
+    void secondStartOnSameSettingsWritesNothing();
 
 private:
     void writeConfig(bool cardHasPictures, const QByteArray &moreEntries = QByteArray());
@@ -314,6 +318,45 @@ void tst_TesselApp::failedSaveToldOncePerReason()
         QVERIFY2(text.contains(blocked + "/tessel.cfg"), qPrintable(text));
     QCOMPARE(answerer.texts[2], answerer.texts[0]);
     QVERIFY(answerer.texts[1] != answerer.texts[0]);
+}
+
+// Another program's lock is one on another open file description of the
+// settings folder: the test takes one as that program would.
+void tst_TesselApp::secondStartOnSameSettingsWritesNothing()
+{
+    writeConfig(true);
+    const QByteArray folder = QFile::encodeName(dirs->path());
+    auto lockFolder = [&folder] {
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    };
+    {
+        auto first = makeApp<TesselApp>();
+        QCOMPARE(lockFolder(), -1);
+    }
+    const QStringList files = QDir(dirs->path()).entryList(QDir::Files);
+    const QByteArray before = readFile(dirs->path() + "/tessel.cfg");
+    const int held = lockFolder();
+    QVERIFY(held >= 0);
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    auto second = makeApp<QuitCounter>();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(second->startRefused());
+    QVERIFY(!second->browser());
+    QCOMPARE(answerer.captions, QStringList("Tessel"));
+    QCOMPARE(answerer.texts,
+             QStringList("Tessel is already running with the settings in\n" + dirs->path()));
+    second->close();
+    second.reset();
+    ::close(held);
+    QCOMPARE(QDir(dirs->path()).entryList(QDir::Files), files);
+    QCOMPARE(readFile(dirs->path() + "/tessel.cfg"), before);
 }
 
 QTEST_MAIN(tst_TesselApp)

@@ -5,12 +5,14 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "browserfixture.h"
 #include "testutils.h"
@@ -68,6 +70,8 @@ private slots:
     void freeSpaceUnits();
     void freeSpaceFailureKeepsDisplay();
     void freeSpaceUntouchedWhileUnmounted();
+    void freeSpaceMeasuredAfterDeleteAll();
+    void cardFolderLeadingOffTheCard();
 
 private:
     // The card is mounted at mnt; its pictures are the source pane's folder.
@@ -378,6 +382,55 @@ void tst_TesselViewMount::freeSpaceUntouchedWhileUnmounted()
     getFreeStorage(view.get());
     QCOMPARE(calls->callsOf("statfs"), QStringList());
     QCOMPARE(view->MTextLabel->text(), QString("K"));
+}
+
+void tst_TesselViewMount::freeSpaceMeasuredAfterDeleteAll()
+{
+    QVERIFY(touch(pictures() + "/a.jpg"));
+    calls->blockSize = 1;
+    calls->availableBlocks = 5000;
+    auto view = makeBrowser();
+    QCOMPARE(view->AvailMemLCDNumber->value(), 5000.0);
+    calls->availableBlocks = 7000;
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    view->LeftDeleteToolButton->click();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!QFile::exists(pictures() + "/a.jpg"));
+    QCOMPARE(view->AvailMemLCDNumber->value(), 7000.0);
+}
+
+// A card whose picture folder is a link off the card lists nothing of it,
+// so "delete all" cannot reach the pictures the link leads to.
+void tst_TesselViewMount::cardFolderLeadingOffTheCard()
+{
+    QTemporaryDir elsewhere("/dev/shm/tessel-XXXXXX");
+    struct stat shm, here;
+    if (!elsewhere.isValid() || ::stat("/dev/shm", &shm) != 0 ||
+        ::stat(QFile::encodeName(dirs->path()).constData(), &here) != 0 ||
+        shm.st_dev == here.st_dev)
+        QSKIP("no /dev/shm on a file system of its own");
+    QVERIFY(touch(elsewhere.path() + "/mine.jpg"));
+    QVERIFY(QDir(pictures()).removeRecursively());
+    QVERIFY(QFile::link(elsewhere.path(), pictures()));
+    calls->mounted = true;
+    auto view = makeBrowser();
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
+    QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    view->MountPushButton->click(); // unmounts
+    QVERIFY(!calls->mounted);
+    view->MountPushButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, 5000);
+    QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
+    QCOMPARE(answerer.texts, QStringList("the picture folder is not on the card"));
+    QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
+    QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+    QVERIFY(QFile::exists(elsewhere.path() + "/mine.jpg"));
 }
 
 QTEST_MAIN(tst_TesselViewMount)

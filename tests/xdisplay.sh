@@ -2,8 +2,9 @@
 # Runs the built program on a virtual X display at 240x320 with no window
 # manager and works it with xdotool as a user would: a card folder of
 # JPEGs, a selection, the delete question answered with the keyboard, a
-# thumbnail run over a long file name stopped with Esc, and Ctrl+Q at the
-# end, which must end the program. Every window must fit the screen.
+# thumbnail run over a long file name stopped with Esc, "Full" before and
+# after "delete all", and Ctrl+Q at the end, which must end the program.
+# Every window must fit the screen.
 # Usage: xdisplay.sh TESSEL CARDFOLDER. Exits 77 (skipped) where the
 # display cannot be had.
 set -uo pipefail
@@ -103,6 +104,24 @@ xdotool key Escape
 wait_gone "$run" || fail "Esc did not stop the thumbnail run"
 [ -f "$card/_thumbnail/a.jpg.png" ] || fail "the run made no thumbnail"
 check_widths "after the run"
+
+# "Full" shows the selected picture; once "delete all" (Yes twice; Return
+# alone is No) has removed it, nothing is shown and "Full" opens nothing.
+xdotool mousemove 30 150 click 1
+xdotool mousemove 104 81 click 1
+wait_window "FullPicture" 30 || fail "Full did not show the selected picture"
+xdotool key Escape
+wait_gone "FullPicture" || fail "Esc did not close the full picture"
+xdotool mousemove 12 108 click 1
+for _ in $(seq 100); do
+    [ -f "$card/a.jpg" ] || break
+    [ -n "$(window_of "delete all files")" ] && xdotool key alt+y
+    sleep 0.1
+done
+[ -f "$card/a.jpg" ] && fail "Yes twice did not delete all"
+wait_gone "delete all files" || fail "a delete question stayed up"
+xdotool mousemove 104 81 click 1
+wait_window "FullPicture" 10 && fail "Full opened a picture that was deleted"
 
 # Ctrl+Q without a click first: the keyboard is still with the program.
 xdotool key ctrl+q

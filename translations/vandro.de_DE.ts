@@ -458,6 +458,16 @@ Ausbinden?</translation>
 
 %2</translation>
     </message>
+    <message>
+        <source>Tessel</source>
+        <translation>Tessel</translation>
+    </message>
+    <message>
+        <source>Tessel is already running with the settings in
+%1</source>
+        <translation>Tessel läuft bereits mit den Einstellungen in
+%1</translation>
+    </message>
 </context>
 <context>
     <name>TesselIOCfg</name>
