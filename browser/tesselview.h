@@ -36,6 +36,8 @@ public:
 
     bool listLeft();
     bool listRight();
+    // Marks the source pictures that are in the destination folder.
+    void markCopied();
     void clearLeft() { clearPane(source); }
     void clearRight() { clearPane(destination); }
 
@@ -153,6 +155,8 @@ private:
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
+    // Source pictures not in the destination, as last marked.
+    int notCopied = 0;
     // The listing found the source folder off the card.
     bool sourceOffCard = false;
 };
