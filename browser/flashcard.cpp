@@ -34,6 +34,22 @@ FlashCard::FlashCard(QObject *parent)
             serviceFailed(QCoreApplication::translate("TesselView", "unmount flashdisk"), error);
     });
     connect(&udisks, &UDisksClient::mountPointFound, this, &FlashCard::mountPointFound);
+    connect(&udisks, &UDisksClient::cardFound, this,
+            [this](const QString &device, const QString &mountPoint) {
+                if (device.isEmpty()) {
+                    emit failed(QCoreApplication::translate("TesselView", "mount flashdisk"),
+                                UDisksClient::noCardText());
+                    emit cardFound(QString(), QString());
+                    return;
+                }
+                foundDevice = device;
+                emit cardFound(mountPoint, UDisksClient::dcimName(mountPoint));
+            });
+}
+
+void FlashCard::findCard()
+{
+    udisks.findCard();
 }
 
 QString FlashCard::failureText(const QString &systemText, int err)
@@ -70,8 +86,9 @@ void FlashCard::findMountPoint(const QString &device)
         udisks.findMountPoint(device);
 }
 
-int FlashCard::mount(const QString &device, const QString &mountPoint)
+int FlashCard::mount(const QString &setting, const QString &mountPoint)
 {
+    const QString device = setting.isEmpty() ? foundDevice : setting;
     if (UDisksClient::serviceAvailable()) {
         serviceDevice = device;
         udisks.mount(device);
@@ -105,8 +122,9 @@ int FlashCard::mount(const QString &device, const QString &mountPoint)
     return -1;
 }
 
-int FlashCard::unmount(const QString &device, const QString &mountPoint)
+int FlashCard::unmount(const QString &setting, const QString &mountPoint)
 {
+    const QString device = setting.isEmpty() ? foundDevice : setting;
     if (UDisksClient::serviceAvailable()) {
         serviceDevice = device;
         udisks.unmount(device);

@@ -31,6 +31,11 @@ public:
     // Where the service has the device mounted, as mountPointFound;
     // nothing without the service.
     void findMountPoint(const QString &device);
+    // Looks through the service for a card with a DCIM folder, for a
+    // DEVICE setting left empty; answers with cardFound. That device is
+    // then the one mount and unmount act on.
+    void findCard();
+    static bool canFindCard() { return UDisksClient::serviceAvailable(); }
     // Whether a file system is mounted there now, whatever the last call
     // answered.
     static bool isMounted(const QString &mountPoint);
@@ -61,6 +66,8 @@ signals:
     // Empty when the service could not mount it.
     void mountFinished(const QString &mountPoint);
     void mountPointFound(const QString &mountPoint);
+    // `pictures` is the card's DCIM folder; both empty when none was found.
+    void cardFound(const QString &mountPoint, const QString &pictures);
     void failed(const QString &caption, const QString &reason);
 
 private:
@@ -71,6 +78,7 @@ private:
     char mountPointBuffer[maxArgLength + 1];
     UDisksClient udisks;
     QString serviceDevice;
+    QString foundDevice;
     bool mounted = false;
     QString text;
     QString unit;

@@ -2,15 +2,34 @@
 
 #include <QTreeWidget>
 
+#include "platform/cardlisting.h"
+
 namespace {
 
 const int entryRole = Qt::UserRole + 1;
+const int groupRole = Qt::UserRole + 2;
+
+// Sorted by name within its folder: the pane's own pictures come first,
+// then each camera folder's, in folder order.
+class ListedItem : public QTreeWidgetItem
+{
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem &other) const override
+    {
+        const int mine = data(0, groupRole).toInt();
+        const int theirs = other.data(0, groupRole).toInt();
+        if (treeWidget() && treeWidget()->sortColumn() == 0 && mine != theirs)
+            return mine < theirs;
+        return QTreeWidgetItem::operator<(other);
+    }
+};
 
 } // namespace
 
 PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
                          const QString &thumbCaption, const char *thumbWriter,
-                         const Thumbnailer &thumbnailer)
+                         const Thumbnailer &thumbnailer, bool cameraFolders)
     : side(side),
       list(widgets.list),
       deleteButton(widgets.deleteButton),
@@ -18,9 +37,10 @@ PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
       thumbnailButton(widgets.thumbnailButton),
       thumbWriter(thumbWriter),
       dir(folder),
+      cameraFolders(cameraFolders),
       run(widgets.list, thumbCaption,
           {[this, load = thumbnailer.load](const QTreeWidgetItem *item) {
-               return load(entryOf(item), pathOf(item->text(0)));
+               return load(entryOf(item), pathOf(item));
            },
            [this, save = thumbnailer.save](const QTreeWidgetItem *item, const QPixmap *picture) {
                return save(entryOf(item), picture);
@@ -58,6 +78,7 @@ void PicturePane::empty()
     run.stop();
     list->clear();
     listed.clear();
+    folderPaths.clear();
     openedFolder.reset();
 }
 
@@ -65,11 +86,17 @@ void PicturePane::fill(const std::shared_ptr<const Folder> &folder, const QList<
 {
     empty();
     openedFolder = folder;
+    int group = 0;
     for (const Listed &picture : pictures) {
-        auto *item = new QTreeWidgetItem(list, {picture.shown, QString::number(picture.size)});
+        if (!folderPaths.isEmpty() && folderPaths.last() != picture.folderPath)
+            ++group;
+        auto *item = new ListedItem({picture.shown, QString::number(picture.size)});
+        item->setData(0, groupRole, group);
+        list->addTopLevelItem(item);
         item->setData(0, Qt::UserRole, picture.entry.name);
         item->setData(0, entryRole, int(listed.size()));
         listed.append(picture.entry);
+        folderPaths.append(picture.folderPath);
     }
 }
 
@@ -78,20 +105,29 @@ void PicturePane::fill(const std::shared_ptr<const Folder> &folder, const QList<
 bool PicturePane::refill(const QStringList &patterns)
 {
     auto folder = std::make_shared<const Folder>(dir);
-    QList<Folder::File> files;
+    QList<Listed> pictures;
     bool readable = folder->isOpen();
-    for (const QString &pattern : patterns) {
-        QList<Folder::File> matching;
-        readable = readable && folder->files(pattern, &matching);
-        files += matching;
+    if (readable && cameraFolders) {
+        QList<CardListing::Listed> found;
+        readable = CardListing::list(folder, patterns, &found);
+        for (const CardListing::Listed &file : found)
+            pictures.append({{file.folder, file.name, file.partners, file.sidecars},
+                             file.shown,
+                             file.size,
+                             file.subfolder.isEmpty()
+                                 ? dir
+                                 : dir + "/" + Folder::displayName(file.subfolder)});
+    } else if (readable) {
+        QList<Folder::File> files;
+        readable = folder->files(patterns, &files);
+        for (const Folder::File &file : files)
+            pictures.append(
+                {{folder, file.name, {}, {}}, Folder::displayName(file.name), file.size, dir});
     }
     if (!readable) {
         empty();
         return false;
     }
-    QList<Listed> pictures;
-    for (const Folder::File &file : files)
-        pictures.append({{folder, file.name, {}, {}}, Folder::displayName(file.name), file.size});
     fill(folder, pictures);
     return !pictures.isEmpty();
 }
@@ -102,6 +138,26 @@ FolderEntry PicturePane::entryOf(const QTreeWidgetItem *item) const
     if (!index.isValid() || index.toInt() < 0 || index.toInt() >= listed.size())
         return FolderEntry();
     return listed.at(index.toInt());
+}
+
+QString PicturePane::folderPathOf(const QTreeWidgetItem *item) const
+{
+    const QVariant index = item ? item->data(0, entryRole) : QVariant();
+    return index.isValid() && index.toInt() < folderPaths.size() ? folderPaths.at(index.toInt())
+                                                                 : dir;
+}
+
+QString PicturePane::pathOf(const QTreeWidgetItem *item) const
+{
+    const FolderEntry entry = entryOf(item);
+    return folderPathOf(item) + "/" +
+           (entry.isValid() ? Folder::displayName(entry.name) : item->text(0));
+}
+
+QTreeWidgetItem *PicturePane::itemShowing(const QString &text) const
+{
+    const QList<QTreeWidgetItem *> found = list->findItems(text, Qt::MatchExactly, 0);
+    return found.isEmpty() ? nullptr : found.first();
 }
 
 bool PicturePane::holds(const FolderEntry &entry) const

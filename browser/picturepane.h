@@ -41,19 +41,24 @@ public:
         std::function<bool(const FolderEntry &entry, const QPixmap *picture)> save;
     };
 
-    // One listed picture: its entry, shown text and size.
+    // One listed picture: its entry, shown text, size, and the path of
+    // the folder it lies in (the pane's, or a camera folder in it).
     struct Listed
     {
         FolderEntry entry;
         QString shown;
         qint64 size;
+        QString folderPath;
     };
 
     // `side` is the number the browser records when this pane takes the
     // selection; `thumbWriter` names the pane's thumbnail writing in
     // diagnostics.
+    // `cameraFolders`: the pane lists the camera folders ("100CANON") in
+    // its folder too, and joins RAW files to their JPEGs.
     PicturePane(int side, const Widgets &widgets, QString &folder, const QString &thumbCaption,
-                const char *thumbWriter, const Thumbnailer &thumbnailer);
+                const char *thumbWriter, const Thumbnailer &thumbnailer,
+                bool cameraFolders = false);
     PicturePane(const PicturePane &) = delete;
     PicturePane &operator=(const PicturePane &) = delete;
 
@@ -89,6 +94,12 @@ public:
 
     // The item's entry; invalid for an item of no listing.
     FolderEntry entryOf(const QTreeWidgetItem *item) const;
+    // The path of the item's picture (its main file), for questions and
+    // diagnostics; and of the folder it lies in.
+    QString pathOf(const QTreeWidgetItem *item) const;
+    QString folderPathOf(const QTreeWidgetItem *item) const;
+    // The item showing `text`, or null.
+    QTreeWidgetItem *itemShowing(const QString &text) const;
     QList<FolderEntry> entries() const { return listed; }
     // Whether the listing holds that very file.
     bool holds(const FolderEntry &entry) const;
@@ -101,6 +112,8 @@ private:
     QString &dir;
     std::shared_ptr<const Folder> openedFolder;
     QList<FolderEntry> listed;
+    QStringList folderPaths;
+    const bool cameraFolders;
     ThumbnailRun run;
 };
 

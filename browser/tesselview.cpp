@@ -17,6 +17,7 @@
 #include "browser/copyjob.h"
 #include "browser/copyplan.h"
 #include "browser/folderchoice.h"
+#include "browser/mountflow.h"
 #include "browser/picturecopy.h"
 #include "browser/pictureremoval.h"
 #include "browser/sharedprogress.h"
@@ -51,7 +52,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
              settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc",
-             thumbWork.thumbnailer()),
+             thumbWork.thumbnailer(), true),
       destination(2,
                   {RightListView, RightDeleteToolButton, RightChdirToolButton,
                    RightThumbnailButton},
@@ -65,7 +66,8 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(card.mountedState()),
       pictureBuffer(),
-      copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this))
+      copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this)),
+      flow(*this)
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While many pictures are copied nothing may change the panes or start
@@ -91,8 +93,14 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     connect(&card, &FlashCard::stateChanged, this, &TesselView::setMountLook);
     connect(&card, &FlashCard::freeSpaceChanged, this, &TesselView::showFreeStorage);
     connect(&card, &FlashCard::failed, this, &TesselView::tell);
-    connect(&card, &FlashCard::mountFinished, this, &TesselView::cardMounted);
-    connect(&card, &FlashCard::mountPointFound, this, &TesselView::cardFoundMounted);
+    connect(&card, &FlashCard::mountFinished, this,
+            [this](const QString &mountPoint) { flow.cardMounted(mountPoint); });
+    connect(&card, &FlashCard::mountPointFound, this,
+            [this](const QString &mountPoint) { flow.cardFoundMounted(mountPoint); });
+    connect(&card, &FlashCard::cardFound, this,
+            [this](const QString &mountPoint, const QString &pictures) {
+                flow.cardFound(mountPoint, pictures);
+            });
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     initMountState();
     card.findMountPoint(data->device);
@@ -145,9 +153,8 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 
 bool TesselView::listLeft()
 {
-    bool listed = source.refill("*." + data->fileExt);
-    sourceOffCard = !sourceOnCard();
-    if (sourceOffCard) {
+    bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
+    if (!flow.checkOnCard()) {
         source.empty();
         listed = false;
     }
@@ -159,7 +166,7 @@ bool TesselView::listLeft()
 bool TesselView::listRight()
 {
     slotGetFreeStorage();
-    const bool listed = destination.refill("*." + data->fileExt);
+    const bool listed = destination.refill(Folder::extensionPatterns(data->fileExt));
     destination.list->headerItem()->setText(0, destination.folder());
     forgetPreviewUnlessListed(destination);
     markCopied();
@@ -175,21 +182,6 @@ void TesselView::clearPane(PicturePane &pane)
 {
     pane.empty();
     forgetPreviewUnlessListed(pane);
-}
-
-// A folder under the card's mount point must lie on the card: a link on a
-// card made elsewhere could lead to the user's own pictures, which "delete
-// all" would then delete.
-bool TesselView::sourceOnCard()
-{
-    return !source.opened() ||
-           FlashCard::holds(*source.opened(), source.folder(), cardMountPoint());
-}
-
-void TesselView::tellIfOffCard()
-{
-    if (sourceOffCard)
-        tell(tr("mount flashdisk"), tr("the picture folder is not on the card"));
 }
 
 void TesselView::forgetPreviewUnlessListed(const PicturePane &pane)
@@ -255,13 +247,12 @@ void TesselView::showPreview(const QString &name)
     PicturePane *pane = activePane();
     if (!pane)
         return;
-    FolderEntry entry;
-    QTreeWidgetItem *current = pane->list->currentItem();
-    for (QTreeWidgetItem *item : {current, pane->selectedItem()})
-        if (item && item->isSelected() && item->text(0) == name && !entry.isValid())
-            entry = pane->entryOf(item);
-    const QString path = pane->pathOf(name);
-    const Preview::Outcome outcome = preview.show(entry, path, pane->side);
+    const QTreeWidgetItem *shown = nullptr;
+    for (const QTreeWidgetItem *item : {pane->list->currentItem(), pane->selectedItem()})
+        if (!shown && item && item->isSelected() && item->text(0) == name)
+            shown = item;
+    const QString path = shown ? pane->pathOf(shown) : pane->pathOf(name);
+    const Preview::Outcome outcome = preview.show(pane->entryOf(shown), path, pane->side);
     if (outcome != Preview::Shown)
         return;
     currentPicture = path;
@@ -296,11 +287,17 @@ void TesselView::setSourceButtons(bool picturesListed)
 
 bool TesselView::initMountState()
 {
-    const bool listed = listLeft();
-    card.setMounted(listed || FlashCard::isMounted(data->mountPoint));
-    setMountLook(mounted);
-    setSourceButtons(listed);
-    return mounted;
+    return flow.initMountState();
+}
+
+void TesselView::slotToggleMount()
+{
+    flow.toggle();
+}
+
+void TesselView::slotShowDir()
+{
+    flow.showDir();
 }
 
 void TesselView::releaseCard()
@@ -309,90 +306,6 @@ void TesselView::releaseCard()
     clearLeft();
     if (preview.side() == source.side)
         preview.clear();
-}
-
-// The look and the flag follow what is mounted, not what the last call
-// answered: a failed unmount leaves the card in place, a failed mount
-// leaves nothing, and a card may have been mounted by someone else.
-void TesselView::slotToggleMount()
-{
-    if (mounted) {
-        // The service unmounts for sure or says why; the kernel call is
-        // followed by a look at what it left.
-        card.setMounted(unmountDevice() != FlashCard::started &&
-                        FlashCard::isMounted(cardMountPoint()));
-        setMountLook(mounted);
-        setSourceButtons(mounted && listLeft());
-        if (!listRight())
-            clearRight();
-        return;
-    }
-    const QString before = source.folder();
-    source.setFolder(data->mountPoint + "/" + data->flashPath);
-    const int result = mountDevice();
-    if (result == FlashCard::started) {
-        // The service answers later (cardMounted), which then writes the
-        // settings.
-        card.setMounted(true);
-        setMountLook(true);
-        return;
-    }
-    card.setMounted(FlashCard::isMounted(data->mountPoint));
-    setMountLook(mounted);
-    if (result == 0)
-        emit cfgChanged();
-    if (mounted) {
-        dirTimer.start(700);
-        return;
-    }
-    source.setFolder(before);
-    listRight();
-}
-
-void TesselView::cardMounted(const QString &mountPoint)
-{
-    if (!mountPoint.isEmpty()) {
-        cardFoundMounted(mountPoint);
-        emit cfgChanged();
-    }
-    slotShowDir();
-}
-
-// The service knows best where the card is, whatever the settings say.
-void TesselView::cardFoundMounted(const QString &mountPoint)
-{
-    if (mountPoint.isEmpty())
-        return;
-    source.setFolder(mountPoint + "/" + data->flashPath);
-    if (initMountState())
-        slotGetFreeStorage();
-}
-
-// Where the card is: the source folder without the picture folder on it
-// (the service may have mounted it elsewhere than the setting says).
-QString TesselView::cardMountPoint() const
-{
-    const QString onCard = "/" + data->flashPath;
-    const QString folder = source.folder();
-    return folder.endsWith(onCard) ? folder.left(folder.size() - onCard.size())
-                                   : data->mountPoint;
-}
-
-void TesselView::slotShowDir()
-{
-    if (listLeft()) {
-        setSourceButtons(true);
-    } else {
-        card.setMounted(FlashCard::isMounted(cardMountPoint()));
-        setMountLook(mounted);
-        setSourceButtons(false);
-        clearLeft();
-        tellIfOffCard();
-    }
-    const bool picturesListed = listRight();
-    destination.deleteButton->setEnabled(picturesListed);
-    if (!picturesListed)
-        clearRight();
 }
 
 int TesselView::mountDevice()
@@ -443,6 +356,7 @@ void TesselView::slotCloseRequest()
 
 void TesselView::slotSetup()
 {
+    cfgDialog->setCardMountPoint(flow.foundMountPoint());
     cfgDialog->setupEdit();
     cfgDialog->exec();
     cfgDialog->hide();
@@ -596,7 +510,7 @@ void TesselView::slotChdirLeft()
     if (!takeFolder(FolderChoice::choose(this, source.folder()), source))
         return;
     listLeft();
-    tellIfOffCard();
+    flow.tellIfOffCard();
     LeftCopyToolButton->setEnabled(false);
     emit cfgChanged();
 }

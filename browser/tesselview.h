@@ -11,6 +11,7 @@
 #include "browser/flashcard.h"
 #include "browser/folderchoice.h"
 #include "browser/maindlg.h"
+#include "browser/mountflow.h"
 #include "browser/picturepane.h"
 #include "browser/preview.h"
 #include "browser/thumbnailwork.h"
@@ -134,15 +135,10 @@ private:
     void clearPane(PicturePane &pane);
     void forgetPreviewUnlessListed(const PicturePane &pane);
     void previewCleared();
-    bool sourceOnCard();
-    void tellIfOffCard();
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);
     void tell(const QString &caption, const QString &text);
-    QString cardMountPoint() const;
-    void cardMounted(const QString &mountPoint);
-    void cardFoundMounted(const QString &mountPoint);
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);
@@ -157,8 +153,9 @@ private:
     CopyJob *copyJob;
     // Source pictures not in the destination, as last marked.
     int notCopied = 0;
-    // The listing found the source folder off the card.
-    bool sourceOffCard = false;
+    // Follows the card for the mount button.
+    friend class MountFlow;
+    MountFlow flow;
 };
 
 #endif

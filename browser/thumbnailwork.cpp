@@ -54,8 +54,15 @@ void ThumbnailWork::follow(progressEdit *window, PicturePane &source, PicturePan
 
 void ThumbnailWork::printUnsaved(const PicturePane &pane, const QString &name)
 {
+    // A camera folder's picture has its thumbnail in that folder, a pair's
+    // is named after its JPEG.
+    const QTreeWidgetItem *item = pane.itemShowing(name);
+    const FolderEntry entry = pane.entryOf(item);
+    const QString path = entry.isValid()
+                             ? thumbName(pane.folderPathOf(item), Folder::displayName(entry.name))
+                             : thumbName(pane.folder(), name);
     printf("\nTesselView::%s - thumbnail not saveable (%s)\n", pane.thumbWriter,
-           qPrintable(thumbName(pane.folder(), name)));
+           qPrintable(path));
     fflush(stdout);
 }
 

@@ -6,6 +6,9 @@
 #include <memory>
 
 #include "imaging/embeddedthumbnail.h"
+#include "imaging/heifpicture.h"
+#include "imaging/rawpreview.h"
+#include "imaging/videopreview.h"
 #include "imaging/jpegdecoder.h"
 #include "imaging/memorybudget.h"
 #include "imaging/regularfile.h"
@@ -105,6 +108,28 @@ private:
     QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
 };
 
+// RAW, HEIF and video files show a picture of their own kind, upright:
+// the camera's JPEG preview, the HEIF's thumbnail or primary image, the
+// video's .THM or a film strip. `handled` says whether the name is of such
+// a kind; the image is null when it failed.
+QImage ownKindImage(int dirFd, const QByteArray &name, const QSize &atLeast, bool largest,
+                    bool *handled)
+{
+    *handled = true;
+    if (VideoPreview::isVideoName(name))
+        return VideoPreview::load(dirFd, name, atLeast);
+    const bool raw = RawPreview::isRawName(name);
+    if (!raw && !HeifPicture::isHeifName(name)) {
+        *handled = false;
+        return QImage();
+    }
+    RegularFile file(dirFd, name);
+    if (!file.isOpen())
+        return QImage();
+    return raw ? RawPreview::load(file.handle(), atLeast, largest)
+               : HeifPicture::load(file.handle(), atLeast);
+}
+
 QImage centredOn(const QImage &image, const QSize &size)
 {
     QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
@@ -127,6 +152,13 @@ QSize PictureLoader::boundedSize(const QSize &size)
 QImage PictureLoader::loadScaled(int dirFd, const QByteArray &name, const QSize &size,
                                  const QByteArray &format, const std::atomic<bool> *cancelled)
 {
+    const QSize target = boundedSize(size);
+    bool ownKind = false;
+    const QImage own = target.isValid() ? ownKindImage(dirFd, name, target, true, &ownKind)
+                                        : QImage();
+    if (ownKind)
+        return own.isNull() ? own
+                            : own.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     RegularFile file(dirFd, name);
     return load(file, size, format, Preview::No, cancelled);
 }
@@ -140,6 +172,12 @@ QImage PictureLoader::loadScaled(const QString &path, const QSize &size, const Q
 QImage PictureLoader::loadPreview(int dirFd, const QByteArray &name, const QSize &size,
                                   const std::atomic<bool> *cancelled)
 {
+    const QSize target = boundedSize(size);
+    bool ownKind = false;
+    const QImage own = target.isValid() ? ownKindImage(dirFd, name, target, false, &ownKind)
+                                        : QImage();
+    if (ownKind)
+        return own.isNull() ? own : shaped(own, target);
     RegularFile file(dirFd, name);
     return load(file, size, QByteArray(), Preview::Full, cancelled);
 }
@@ -172,10 +210,7 @@ QImage PictureLoader::load(RegularFile &file, const QSize &size, const QByteArra
     if (preview == Preview::No)
         return picture.readUpright(target);
 
-    const QSize upright = picture.uprightSize();
-    const QSize shown = isPortrait(upright)
-                            ? upright.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1))
-                            : target;
+    const QSize shown = shownSize(picture.uprightSize(), target);
     QImage image = thumbnail.standIn(picture.storedSize(), picture.transformation(), shown);
     if (image.isNull() && preview == Preview::Full)
         image = picture.readUpright(shown);
@@ -184,8 +219,29 @@ QImage PictureLoader::load(RegularFile &file, const QSize &size, const QByteArra
     return centredOn(image, target);
 }
 
+// A landscape picture stretched to fill the preview, a portrait one fitted
+// inside with its aspect kept.
+QSize PictureLoader::shownSize(const QSize &upright, const QSize &target)
+{
+    return isPortrait(upright) ? upright.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1))
+                               : target;
+}
+
+QImage PictureLoader::shaped(const QImage &upright, const QSize &target)
+{
+    const QSize shown = shownSize(upright.size(), target);
+    const QImage image = upright.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return shown == target ? image : centredOn(image, target);
+}
+
 QSize PictureLoader::pictureSize(int dirFd, const QByteArray &name, const QByteArray &format)
 {
+    bool ownKind = false;
+    const QImage own =
+        ownKindImage(dirFd, name, QSize(MemoryBudget::maxSide, MemoryBudget::maxSide), true,
+                     &ownKind);
+    if (ownKind)
+        return own.size();
     RegularFile file(dirFd, name);
     return sizeOf(file, format);
 }

@@ -72,6 +72,8 @@ private:
     static QImage load(RegularFile &file, const QSize &size, const QByteArray &format,
                        Preview preview, const std::atomic<bool> *cancelled);
     static QSize sizeOf(RegularFile &file, const QByteArray &format);
+    static QSize shownSize(const QSize &upright, const QSize &target);
+    static QImage shaped(const QImage &upright, const QSize &target);
 };
 
 #endif

@@ -1,0 +1,88 @@
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "browserfixture.h"
+#include "testutils.h"
+
+using TestUtils::ModalAnswerer;
+using TestUtils::names;
+
+// A camera card as the browser shows it: every camera folder, several
+// kinds of file, pictures that are no JPEG, and what belongs to a picture
+// going with it.
+class tst_WholeCard : public QObject, public BrowserFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { qputenv("TESSELCFG", noSettingsFile); }
+    void init();
+    void cleanup() { tearDownBrowserFixture(); }
+
+    void cameraFoldersListedPreviewedAndThumbnailed();
+    void deleteAllTakesSidecarsAndCameraFolders();
+    void videoPreviewedAsFilmStrip();
+};
+
+void tst_WholeCard::init()
+{
+    setUpBrowserFixture("DCIM");
+    data->fileExt = "jpg, mov";
+    data->previewWidth = 60;
+    data->previewHeight = 40;
+    QVERIFY(QDir().mkpath(left() + "/100CANON"));
+    QVERIFY(QDir().mkpath(left() + "/101canon"));
+    QVERIFY(QDir().mkpath(left() + "/misc"));
+    for (const char *path : {"/top.jpg", "/100CANON/IMG_0002.JPG", "/100CANON/IMG_0001.JPG",
+                                "/101canon/img_0001.jpg", "/misc/other.jpg"})
+        QVERIFY(TestUtils::writePicture(left() + QString(path), QSize(64, 48)));
+    QVERIFY(TestUtils::touch(left() + "/100CANON/IMG_0001.THM", 10));
+    QVERIFY(TestUtils::touch(left() + "/100CANON/MVI_0003.MOV", 100));
+}
+
+void tst_WholeCard::cameraFoldersListedPreviewedAndThumbnailed()
+{
+    auto view = makeBrowser();
+    QCOMPARE(names(view->LeftListView),
+             QStringList({"top.jpg", "100CANON/IMG_0001.JPG", "100CANON/IMG_0002.JPG",
+                          "100CANON/MVI_0003.MOV", "101canon/img_0001.jpg"}));
+
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(1));
+    QCOMPARE(view->currentPicture, left() + "/100CANON/IMG_0001.JPG");
+    QVERIFY(view->ShowFullToolButton->isEnabled());
+
+    view->LeftThumbnailButton->click();
+    for (int i = 0; i < 6 && view->srcThumbTimer.isActive(); ++i)
+        QMetaObject::invokeMethod(view.get(), "slotSaveNextSrcEntry");
+    QVERIFY(QFile::exists(left() + "/100CANON/_thumbnail/IMG_0001.JPG.png"));
+    QVERIFY(QFile::exists(left() + "/101canon/_thumbnail/img_0001.jpg.png"));
+    QVERIFY(QFile::exists(left() + "/_thumbnail/top.jpg.png"));
+}
+
+void tst_WholeCard::deleteAllTakesSidecarsAndCameraFolders()
+{
+    auto view = makeBrowser();
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    view->LeftDeleteToolButton->click();
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(names(view->LeftListView), QStringList());
+    QCOMPARE(QDir(left() + "/100CANON").entryList(QDir::Files), QStringList());
+    // Not a camera folder: never listed, never deleted.
+    QVERIFY(QFile::exists(left() + "/misc/other.jpg"));
+}
+
+void tst_WholeCard::videoPreviewedAsFilmStrip()
+{
+    auto view = makeBrowser();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(3));
+    QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(60, 40));
+    QVERIFY(view->ShowFullToolButton->isEnabled());
+}
+
+QTEST_MAIN(tst_WholeCard)
+#include "tst_wholecard.moc"
