@@ -22,20 +22,19 @@ CopyJob::CopyJob(Worker &worker, char *buffer, std::size_t bufferSize, QObject *
     connect(&watcher, &QFutureWatcherBase::finished, this, &CopyJob::fileDone);
 }
 
-bool CopyJob::start(const QString &fromDir, const QString &toDir, const QList<QByteArray> &files,
-                    PictureCopy::Existing whenExisting, progressEdit *progress)
+bool CopyJob::start(const QString &fromDir, const QString &toDir,
+                    const QList<PictureCopy::Transfer> &files, progressEdit *progress)
 {
     if (!copier.begin(fromDir, toDir))
         return false;
-    names = files;
-    existing = whenExisting;
+    transfers = files;
     window = progress;
     next = 0;
     running = true;
     stopRequested = false;
     hold(true);
     connect(this, &CopyJob::progressed, window, &progressEdit::update, Qt::UniqueConnection);
-    window->start(QCoreApplication::translate("TesselView", "copy files"), names.size());
+    window->start(QCoreApplication::translate("TesselView", "copy files"), transfers.size());
     window->show();
     ticker.start(0);
     return true;
@@ -68,29 +67,23 @@ void CopyJob::step()
 {
     if (!running)
         return;
-    if (stopRequested || next >= names.size()) {
+    if (stopRequested || next >= transfers.size()) {
         finish();
         return;
     }
-    const QByteArray name = names.at(next++);
-    emit progressed(Folder::displayName(name), next);
-    PictureCopy::Result result = copier.check(name);
-    if (result.outcome == PictureCopy::Exists) {
-        if (existing == PictureCopy::Keep) {
-            ticker.start(0);
-            return;
-        }
-        result.outcome = PictureCopy::Ready;
-    }
+    const PictureCopy::Transfer &transfer = transfers.at(next++);
+    emit progressed(shownName(next - 1), next);
+    // A file that took the name since the plan stays: the copy refuses.
+    const PictureCopy::Result result = copier.check(transfer);
     if (result.outcome == PictureCopy::Failed) {
-        fail(Folder::displayName(name), result);
+        fail(shownName(next - 1), result);
         return;
     }
     const int index = next;
     QPointer<CopyJob> self(this);
     auto shown = std::make_shared<qint64>(0);
     const Worker::Task<PictureCopy::Result> task =
-        copier.start(name, [self, index, shown](qint64 copied, qint64 size) {
+        copier.start(transfer, PictureCopy::NoReplace, [self, index, shown](qint64 copied, qint64 size) {
             if (copied < size && copied - *shown < bytesShownEvery)
                 return;
             *shown = copied;
@@ -116,7 +109,7 @@ void CopyJob::fileDone()
         return;
     const PictureCopy::Result result = watcher.result();
     if (result.outcome == PictureCopy::Failed) {
-        fail(Folder::displayName(names.at(next - 1)), result);
+        fail(shownName(next - 1), result);
         return;
     }
     if (result.outcome == PictureCopy::Cancelled) {
@@ -130,11 +123,16 @@ void CopyJob::showBytes(int index, qint64 copied, qint64 size)
 {
     if (!running || index != next || size <= 0)
         return;
-    const QString name = Folder::displayName(names.at(index - 1));
+    const QString name = shownName(index - 1);
     // One arg() for all: a name with "%1" in it stays as it is.
     window->update(QCoreApplication::translate("TesselView", "%1: %2 of %3 MB")
                        .arg(name, QString::number(copied >> 20), QString::number(size >> 20)),
                    index);
+}
+
+QString CopyJob::shownName(int index) const
+{
+    return Folder::displayName(transfers.at(index).entry.name);
 }
 
 void CopyJob::fail(const QString &name, const PictureCopy::Result &result)

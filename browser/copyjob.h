@@ -19,8 +19,8 @@ class progressEdit;
 // Copies many pictures, their bytes on the worker thread in chunks, so that
 // the window stays live, the progress window shows each file and a big
 // file's own progress, and a cancel stops within a chunk (the unfinished
-// copy leaves nothing behind). What to do with files that exist is decided
-// before it starts; while it runs the controls it was given are disabled
+// copy leaves nothing behind). It never overwrites: which pictures go under
+// which names is decided before it starts (CopyPlan); while it runs the controls it was given are disabled
 // and the progress window is its own. The first failure ends the job
 // (failed()), and what was copied stays. It asks and shows nothing itself.
 class CopyJob : public QObject
@@ -34,8 +34,8 @@ public:
 
     // False when nothing started: the destination folder cannot take
     // copies (PictureCopy::unusableText()).
-    bool start(const QString &fromDir, const QString &toDir, const QList<QByteArray> &names,
-               PictureCopy::Existing existing, progressEdit *window);
+    bool start(const QString &fromDir, const QString &toDir,
+               const QList<PictureCopy::Transfer> &transfers, progressEdit *window);
     void cancel();
     bool isRunning() const { return running; }
 
@@ -51,6 +51,7 @@ private:
     void step();
     void fileDone();
     void showBytes(int index, qint64 copied, qint64 size);
+    QString shownName(int index) const;
     void fail(const QString &name, const PictureCopy::Result &result);
     void finish();
 
@@ -58,11 +59,10 @@ private:
     QTimer ticker;
     QFutureWatcher<PictureCopy::Result> watcher;
     std::shared_ptr<std::atomic<bool>> fileCancelled;
-    QList<QByteArray> names;
+    QList<PictureCopy::Transfer> transfers;
     progressEdit *window = nullptr;
     QList<QWidget *> held;
     QList<bool> enabledBefore;
-    PictureCopy::Existing existing = PictureCopy::Keep;
     int next = 0;
     bool running = false;
     bool stopRequested = false;

@@ -22,10 +22,10 @@ void printUnreadable(const QString &path)
     fflush(stdout);
 }
 
-bool sameFile(const Folder &a, const Folder &b, const QByteArray &name)
+bool sameFile(const Folder &a, const QByteArray &aName, const Folder &b, const QByteArray &bName)
 {
     struct stat sa, sb;
-    return a.status(name, &sa) && b.status(name, &sb) && sa.st_dev == sb.st_dev &&
+    return a.status(aName, &sa) && b.status(bName, &sb) && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
 
@@ -47,7 +47,6 @@ bool PictureCopy::begin(const QString &from, const QString &to)
 {
     fromDir = from;
     toDir = to;
-    source = std::make_shared<Folder>(from);
     destination = std::make_shared<Folder>(to);
     struct stat st;
     // Opening it is enough: reading every name of a large folder before
@@ -76,10 +75,10 @@ QString PictureCopy::unusableText(const QString &folder)
         .arg(folder);
 }
 
-bool PictureCopy::exists(const QString &dir, const QByteArray &name)
+PictureCopy::Transfer PictureCopy::Transfer::whole(const FolderEntry &entry)
 {
-    struct stat st;
-    return Folder(dir).status(name, &st);
+    const QList<QByteArray> files = QList<QByteArray>{entry.name} + entry.partners;
+    return {entry, files, files};
 }
 
 // The folder was opened by its path; should the path now lead elsewhere (a
@@ -92,66 +91,109 @@ bool PictureCopy::destinationStillThere() const
            st.st_dev == destinationDevice && st.st_ino == destinationInode;
 }
 
-PictureCopy::Result PictureCopy::check(const QByteArray &name) const
+PictureCopy::Result PictureCopy::check(const Transfer &files) const
 {
     Result result;
-    const int probe = source->open(name, O_RDONLY | O_NONBLOCK);
-    if (probe < 0) {
-        const int err = errno;
-        printUnreadable(fromDir + "/" + Folder::displayName(name));
-        return {Failed, systemFailure(err), true};
+    if (!files.entry.isValid())
+        return {Failed, systemFailure(ENOENT), true};
+    const Folder &source = *files.entry.folder;
+    for (const QByteArray &name : files.from) {
+        const int probe = source.open(name, O_RDONLY | O_NONBLOCK);
+        if (probe < 0) {
+            const int err = errno;
+            printUnreadable(fromDir + "/" + Folder::displayName(name));
+            return {Failed, systemFailure(err), true};
+        }
+        ::close(probe);
     }
-    ::close(probe);
     if (!destinationStillThere())
         return {Failed, tr("no success") + "\n" + toDir, false, false};
-    // Opening the picture for writing would empty it before a byte is read.
-    if (sameFile(*source, *destination, name))
-        return {Failed, tr("source and destination are the same file,\nnothing copied"), false,
-                false};
     struct stat st;
-    if (destination->status(name, &st))
-        result.outcome = Exists;
+    for (int i = 0; i < files.from.size() && i < files.to.size(); ++i) {
+        // Opening the picture for writing would empty it before a byte is read.
+        if (sameFile(source, files.from.at(i), *destination, files.to.at(i)))
+            return {Failed, tr("source and destination are the same file,\nnothing copied"),
+                    false, false};
+        if (destination->status(files.to.at(i), &st))
+            result.outcome = Exists;
+    }
     return result;
 }
 
-Worker::Task<PictureCopy::Result>
-PictureCopy::start(const QByteArray &name, std::function<void(qint64, qint64)> progress)
+namespace {
+
+// Copies one file of a transfer; a result with Copied when it went in.
+PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteArray &from,
+                            const Folder &destination, const QByteArray &to,
+                            const QString &shownFrom, const QString &shownTo)
 {
-    const QString from = fromDir + "/" + Folder::displayName(name);
-    const QString to = toDir + "/" + Folder::displayName(name);
+    using R = PictureCopy::Result;
+    const FileCopy::Status status = copier.copy(source, from, destination, to);
+    if (status == FileCopy::Copied)
+        return R{PictureCopy::Copied, QString()};
+    if (status == FileCopy::Cancelled)
+        return R{PictureCopy::Cancelled, QString()};
+    if (status == FileCopy::SourceUnreadable) {
+        printUnreadable(shownFrom);
+    } else if (status == FileCopy::NotCreated) {
+        printf("\nTesselView::WriteFile - file not writeable (%s)\n", qPrintable(shownTo));
+        fflush(stdout);
+    }
+    // The destination is untouched: either the old file or none at all.
+    if (status == FileCopy::SourceChanged)
+        return R{PictureCopy::Failed,
+                 QCoreApplication::translate("TesselView", "no success") + "\n" +
+                     QCoreApplication::translate("TesselView",
+                                                 "the picture changed while it was copied")};
+    return R{PictureCopy::Failed, FlashCard::failureText(copier.errorText(), copier.error())};
+}
+
+} // namespace
+
+Worker::Task<PictureCopy::Result>
+PictureCopy::start(const Transfer &files, Existing existing,
+                   std::function<void(qint64, qint64)> progress)
+{
     std::function<Result(const std::atomic<bool> &)> job =
-        [from, to, name, progress, source = source, destination = destination,
+        [files, existing, progress, from = fromDir, to = toDir, destination = destination,
          buffer = buffer, size = bufferSize](const std::atomic<bool> &cancelled) {
+            if (!files.entry.isValid())
+                return Result{Failed, systemFailure(ENOENT)};
+            const Folder &source = *files.entry.folder;
             memset(buffer, 0, size);
             FileCopy copier(buffer, size - 1);
             copier.setCancelFlag(&cancelled);
+            copier.setReplacing(existing == Replace);
+            qint64 total = 0;
             struct stat st;
-            const qint64 total = source->status(name, &st) ? qint64(st.st_size) : 0;
+            for (const QByteArray &name : files.from)
+                total += source.status(name, &st) ? qint64(st.st_size) : 0;
+            qint64 before = 0;
             if (progress)
-                copier.onProgress = [&](qint64 copied) { progress(copied, total); };
-            const FileCopy::Status status = copier.copy(*source, name, *destination, name);
-            if (status == FileCopy::Copied)
-                return Result{Copied, QString()};
-            if (status == FileCopy::Cancelled)
-                return Result{Cancelled, QString()};
-            if (status == FileCopy::SourceUnreadable) {
-                printUnreadable(from);
-            } else if (status == FileCopy::NotCreated) {
-                printf("\nTesselView::WriteFile - file not writeable (%s)\n", qPrintable(to));
-                fflush(stdout);
+                copier.onProgress = [&](qint64 copied) { progress(before + copied, total); };
+            Result result{Copied, QString()};
+            int done = 0;
+            for (; done < files.from.size() && done < files.to.size(); ++done) {
+                const QByteArray &name = files.from.at(done);
+                result = copyOne(copier, source, name, *destination, files.to.at(done),
+                                 from + "/" + Folder::displayName(name),
+                                 to + "/" + Folder::displayName(files.to.at(done)));
+                if (result.outcome != Copied)
+                    break;
+                before += source.status(name, &st) ? qint64(st.st_size) : 0;
             }
-            // The destination is untouched: either the old file or none at all.
-            if (status == FileCopy::SourceChanged)
-                return Result{Failed,
-                              tr("no success") + "\n" + tr("the picture changed while it was copied")};
-            return Result{Failed, FlashCard::failureText(copier.errorText(), copier.error())};
+            // Both files or neither: what this copy made of the others goes.
+            if (result.outcome != Copied && existing == NoReplace)
+                for (int i = 0; i < done; ++i)
+                    destination->remove(files.to.at(i));
+            return result;
         };
     return worker.run<Result>(std::move(job));
 }
 
-PictureCopy::Result PictureCopy::copy(const QByteArray &name)
+PictureCopy::Result PictureCopy::copy(const Transfer &files, Existing existing)
 {
-    const Worker::Task<Result> task = start(name);
+    const Worker::Task<Result> task = start(files, existing);
     Worker::await(task.future);
     return task.future.result();
 }

@@ -13,7 +13,9 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "browser/copiedmarks.h"
 #include "browser/copyjob.h"
+#include "browser/copyplan.h"
 #include "browser/folderchoice.h"
 #include "browser/mountflow.h"
 #include "browser/picturecopy.h"
@@ -149,6 +151,7 @@ bool TesselView::listLeft()
         listed = false;
     }
     preview.forgetUnlessListed(source);
+    markCopied();
     return listed;
 }
 
@@ -158,7 +161,13 @@ bool TesselView::listRight()
     const bool listed = destination.refill(Folder::extensionPatterns(data->fileExt));
     destination.list->headerItem()->setText(0, destination.folder());
     preview.forgetUnlessListed(destination);
+    markCopied();
     return listed;
+}
+
+void TesselView::markCopied()
+{
+    notCopied = CopiedMarks::show(source, destination.folder());
 }
 
 void TesselView::clearPane(PicturePane &pane)
@@ -369,14 +378,14 @@ void TesselView::copyFile()
         copyBox(PictureCopy::unusableText(destination.folder()));
         return;
     }
-    const QByteArray name = PicturePane::nativeName(selected);
-    PictureCopy::Result result = copier.check(name);
+    const auto files = PictureCopy::Transfer::whole(source.entryOf(selected));
+    PictureCopy::Result result = copier.check(files);
     // Return alone never overwrites.
-    if (result.outcome == PictureCopy::Exists &&
-        !confirmed(tr("copy file"), tr("destination file exists!\noverwrite ?")))
+    const bool exists = result.outcome == PictureCopy::Exists;
+    if (exists && !confirmed(tr("copy file"), tr("destination file exists!\noverwrite ?")))
         return;
     if (result.outcome != PictureCopy::Failed)
-        result = copier.copy(name);
+        result = copier.copy(files, exists ? PictureCopy::Replace : PictureCopy::NoReplace);
     if (result.outcome == PictureCopy::Failed && !result.quietAlone)
         copyBox(result.reason);
 }
@@ -386,28 +395,29 @@ void TesselView::copyBox(const QString &text)
     tell(tr("copy file"), text);
 }
 
-// One question for all: two buttons keep the box within a small screen, and
-// Return alone, like Escape, overwrites nothing. The progress window is the
-// job's alone: runs going on stop first.
+// One question for all, and only for names the destination gives other
+// pictures: two buttons keep the box within a small screen, and Return
+// alone, like Escape, keeps nothing twice. Nothing is ever overwritten. The
+// progress window is the job's alone: runs going on stop first.
 void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
 {
-    QList<QByteArray> names;
-    int existing = 0;
-    for (const QTreeWidgetItem *item : items) {
-        names.append(PicturePane::nativeName(item));
-        existing += PictureCopy::exists(destination.folder(), names.last()) ? 1 : 0;
-    }
     if (!PictureCopy::destinationUsable(destination.folder())) {
         copyBox(PictureCopy::unusableText(destination.folder()));
         return;
     }
-    const bool replace =
-        existing == 0 || confirmed(tr("copy file"), tr("%1 of the %2 files exist!\noverwrite ?")
-                                                        .arg(existing)
-                                                        .arg(names.size()));
+    QList<FolderEntry> entries;
+    for (const QTreeWidgetItem *item : items)
+        entries.append(source.entryOf(item));
+    CopyPlan plan;
+    plan.make(entries, Folder(destination.folder()));
+    const bool keepBoth =
+        plan.collisions() > 0 &&
+        confirmed(tr("copy file"), tr("%1 of the %2 pictures have the same name as a different "
+                                      "picture in the destination.\nkeep both ?")
+                                       .arg(plan.collisions())
+                                       .arg(entries.size()));
     runWindow->cancelAll();
-    copyJob->start(source.folder(), destination.folder(), names,
-                   replace ? PictureCopy::Replace : PictureCopy::Keep, progress);
+    copyJob->start(source.folder(), destination.folder(), plan.transfers(keepBoth), progress);
 }
 
 // Questions that delete default to No: Return alone never deletes.
@@ -438,8 +448,11 @@ bool TesselView::removeEntries(const QList<FolderEntry> &entries, const QString 
 
 void TesselView::slotDeleteLeft()
 {
-    const QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
-                         tr("\n path is \n") + source.folder();
+    markCopied();
+    QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
+                   tr("\n path is \n") + source.folder();
+    if (notCopied > 0)
+        text += "\n" + tr("%1 of them are not in the destination !").arg(notCopied);
     if (!confirmed(tr("delete all files"), text))
         return;
     if (confirmed(tr("delete all files"), tr("really ?")))

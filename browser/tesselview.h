@@ -37,6 +37,8 @@ public:
 
     bool listLeft();
     bool listRight();
+    // Marks the source pictures that are in the destination folder.
+    void markCopied();
     void clearLeft() { clearPane(source); }
     void clearRight() { clearPane(destination); }
 
@@ -148,6 +150,8 @@ private:
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
+    // Source pictures not in the destination, as last marked.
+    int notCopied = 0;
     // Follows the card for the mount button.
     friend class MountFlow;
     MountFlow flow;

@@ -162,7 +162,7 @@ FileCopy::Status FileCopy::copy(const Folder &sourceFolder, const QByteArray &so
     const Folder *folder = &destinationFolder;
     QByteArray name = destinationName;
     Status status = Copied;
-    if (!followLinks(&folder, &name, &linkFolder))
+    if (replacing && !followLinks(&folder, &name, &linkFolder))
         status = finish(NotCreated, errno);
     else
         status = copyInto(in, *folder, name);
@@ -175,9 +175,11 @@ FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArr
     struct stat before, old;
     if (fstat(in, &before) != 0)
         return finish(ReadFailed, errno);
-    const bool replacing = folder.status(name, &old, false);
-    if (replacing && old.st_dev == before.st_dev && old.st_ino == before.st_ino)
+    const bool exists = folder.status(name, &old, false);
+    if (exists && old.st_dev == before.st_dev && old.st_ino == before.st_ino)
         return finish(SameFile, 0);
+    if (exists && !replacing)
+        return finish(RenameFailed, EEXIST);
 
     ReplacementFile out(folder, unnamedFiles);
     if (out.descriptor() < 0)
@@ -196,10 +198,10 @@ FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArr
     if (stopWanted())
         return finish(Cancelled, 0);
 
-    keepIdentity(out.descriptor(), before, replacing ? &old : nullptr);
+    keepIdentity(out.descriptor(), before, exists ? &old : nullptr);
     if (fsync(out.descriptor()) != 0)
         return finish(WriteFailed, errno);
-    if (!out.commit(name))
+    if (!(replacing ? out.commit(name) : out.commitNew(name)))
         return finish(RenameFailed, errno);
     return finish(Copied, 0);
 }

@@ -52,6 +52,10 @@ public:
     // Off: always a named temporary file, as on file systems that have no
     // unnamed ones (vfat).
     void setUnnamedFiles(bool allowed) { unnamedFiles = allowed; }
+    // Off: a file of the destination's name, or a link there, is never
+    // replaced, not even one that appears while the bytes are copied; the
+    // copy then ends as RenameFailed with EEXIST and leaves nothing.
+    void setReplacing(bool allowed) { replacing = allowed; }
     // Called after every chunk with the bytes copied so far (on the thread
     // that copies).
     std::function<void(qint64 copied)> onProgress;
@@ -82,6 +86,7 @@ private:
     qint64 expected = 0;
     const std::atomic<bool> *cancelFlag = nullptr;
     bool unnamedFiles = true;
+    bool replacing = true;
 };
 
 #endif

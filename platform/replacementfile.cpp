@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -105,6 +106,33 @@ bool ReplacementFile::commit(const QByteArray &name)
         return false;
     if (!folder.rename(temporaryName, folder, name))
         return false;
+    temporaryName.clear();
+    return true;
+}
+
+bool ReplacementFile::commitNew(const QByteArray &name)
+{
+    // Linking never replaces: the unnamed file gets the name directly.
+    if (unnamed && temporaryName.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        int result = ::linkat(AT_FDCWD, self.constData(), folder.descriptor(), name.constData(),
+                              AT_SYMLINK_FOLLOW);
+        if (result != 0 && errno == ENOENT)
+            result = ::linkat(fd, "", folder.descriptor(), name.constData(), AT_EMPTY_PATH);
+        return result == 0;
+    }
+    const int dir = folder.descriptor();
+    if (::renameat2(dir, temporaryName.constData(), dir, name.constData(), RENAME_NOREPLACE) ==
+        0) {
+        temporaryName.clear();
+        return true;
+    }
+    // File systems that refuse the flag: a second link, then the first goes.
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (::linkat(dir, temporaryName.constData(), dir, name.constData(), 0) != 0)
+        return false;
+    folder.remove(temporaryName);
     temporaryName.clear();
     return true;
 }

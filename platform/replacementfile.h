@@ -28,6 +28,9 @@ public:
     // Gives the content `name`, replacing any file of that name. The
     // descriptor stays open. False with errno set on failure.
     bool commit(const QByteArray &name);
+    // Gives the content `name` only while no file has it: a file that
+    // appeared there meanwhile stays, and this fails with EEXIST.
+    bool commitNew(const QByteArray &name);
 
     // Removes our temporary files in `folder` that no copy holds any more.
     // It reads the whole folder: once per command, not once per file.

@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 
+#include "browser/copiedmarks.h"
 #include "browser/copyjob.h"
 #include "browserfixture.h"
 #include "progress/progressedit.h"
@@ -26,8 +29,12 @@ private slots:
     void cleanup();
 
     void copiesTheSelectionInListOrder();
-    void existingFilesAskedOnce_data();
-    void existingFilesAskedOnce();
+    void sameNamesAskedOnce_data();
+    void sameNamesAskedOnce();
+    void samePictureSkippedWithoutQuestion_data();
+    void samePictureSkippedWithoutQuestion();
+    void marks_data();
+    void marks();
     void failureStopsTheJob();
     void escapeStopsAfterTheCurrentFile();
     void escapeStopsABigFileAndLeavesNothing();
@@ -94,21 +101,40 @@ void tst_CopyMany::copiesTheSelectionInListOrder()
     QVERIFY(view->LeftThumbnailButton->isEnabled());
 }
 
-void tst_CopyMany::existingFilesAskedOnce_data()
+namespace {
+
+// Gives the file the modification time `seconds` after the other's.
+bool timeAfter(const QString &path, const QString &other, int seconds)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(other).constData(), &st) != 0)
+        return false;
+    const struct timespec times[2] = {st.st_atim, {st.st_mtim.tv_sec + seconds, 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+} // namespace
+
+// Names the destination gives other pictures: one question, never an
+// overwrite; the same picture is no collision.
+void tst_CopyMany::sameNamesAskedOnce_data()
 {
     QTest::addColumn<int>("key"); // pressed in the question
-    QTest::addColumn<bool>("replaced");
-    QTest::newRow("Y overwrites") << int(Qt::Key_Y) << true;
+    QTest::addColumn<bool>("keptBoth");
+    QTest::newRow("Y keeps both") << int(Qt::Key_Y) << true;
     QTest::newRow("Return alone skips") << int(Qt::Key_Return) << false;
     QTest::newRow("Escape skips") << int(Qt::Key_Escape) << false;
 }
 
-void tst_CopyMany::existingFilesAskedOnce()
+void tst_CopyMany::sameNamesAskedOnce()
 {
     QFETCH(int, key);
-    QFETCH(bool, replaced);
+    QFETCH(bool, keptBoth);
     QVERIFY(writeFile(right() + "/a.jpg", "old a"));
+    QVERIFY(writeFile(right() + "/a-1.jpg", "an earlier kept a"));
     QVERIFY(writeFile(right() + "/b.jpg", "old b"));
+    QVERIFY(writeFile(right() + "/c.jpg", "picture c.jpg"));
+    QVERIFY(timeAfter(right() + "/c.jpg", left() + "/c.jpg", 1));
     QString question;
     int buttons = 0;
     ModalAnswerer answerer;
@@ -122,10 +148,74 @@ void tst_CopyMany::existingFilesAskedOnce()
     QTRY_VERIFY(!view->progress->isVisible());
 
     QCOMPARE(answerer.pending(), 0);
-    QCOMPARE(question, QString("2 of the 3 files exist!\noverwrite ?"));
+    QCOMPARE(question, QString("2 of the 3 pictures have the same name as a different picture "
+                               "in the destination.\nkeep both ?"));
     QCOMPARE(buttons, 2);
-    QCOMPARE(readFile(right() + "/a.jpg"), replaced ? "picture a.jpg" : QByteArray("old a"));
-    QCOMPARE(readFile(right() + "/c.jpg"), QByteArray("picture c.jpg"));
+    QCOMPARE(readFile(right() + "/a.jpg"), QByteArray("old a"));
+    QCOMPARE(readFile(right() + "/b.jpg"), QByteArray("old b"));
+    QCOMPARE(readFile(right() + "/a-2.jpg"), keptBoth ? "picture a.jpg" : QByteArray());
+    QCOMPARE(readFile(right() + "/b-1.jpg"), keptBoth ? "picture b.jpg" : QByteArray());
+    QCOMPARE(QDir(right()).entryList(QDir::Files).size(), keptBoth ? 6 : 4);
+    const QList<QTreeWidgetItem *> items = view->LeftListView->findItems("*", Qt::MatchWildcard);
+    for (QTreeWidgetItem *item : items)
+        QCOMPARE(!item->icon(0).isNull(), keptBoth || item->text(0) == "c.jpg");
+}
+
+void tst_CopyMany::samePictureSkippedWithoutQuestion_data()
+{
+    QTest::addColumn<int>("later"); // seconds the destination's time is after the source's
+    QTest::newRow("same size and time") << 1;
+    QTest::newRow("same bytes, other time") << 3600;
+}
+
+void tst_CopyMany::samePictureSkippedWithoutQuestion()
+{
+    QFETCH(int, later);
+    QVERIFY(writeFile(right() + "/a.jpg", "picture a.jpg"));
+    QVERIFY(timeAfter(right() + "/a.jpg", left() + "/a.jpg", later));
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    copy(view.get(), {"a.jpg", "b.jpg"});
+    QTRY_VERIFY(!view->progress->isVisible());
+    QCOMPARE(answerer.pending(), 1);
+    QCOMPARE(QDir(right()).entryList(QDir::Files), (QStringList{"a.jpg", "b.jpg"}));
+}
+
+// What the check marks say, from entries as the source pane holds them.
+void tst_CopyMany::marks_data()
+{
+    QTest::addColumn<QString>("there"); // destination file name
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("later"); // seconds its time is after the source's
+    QTest::addColumn<bool>("pair");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("same") << "a.jpg" << QByteArray("picture a.jpg") << 0 << false << true;
+    QTest::newRow("within FAT's 2 s") << "a.jpg" << QByteArray("picture a.jpg") << 2 << false
+                                      << true;
+    QTest::newRow("different size") << "a.jpg" << QByteArray("picture") << 0 << false << false;
+    QTest::newRow("other time") << "a.jpg" << QByteArray("picture a.jpg") << 3 << false << false;
+    QTest::newRow("kept as a-1") << "a-1.jpg" << QByteArray("picture a.jpg") << 0 << false
+                                 << true;
+    QTest::newRow("upper case on a case-keeping disk")
+        << "A.JPG" << QByteArray("picture a.jpg") << 0 << false << false;
+    QTest::newRow("pair, half there") << "a.jpg" << QByteArray("picture a.jpg") << 0 << true
+                                      << false;
+}
+
+void tst_CopyMany::marks()
+{
+    QFETCH(QString, there);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, later);
+    QFETCH(bool, pair);
+    QFETCH(bool, marked);
+    QVERIFY(writeFile(left() + "/a.cr2", "raw a"));
+    QVERIFY(writeFile(right() + "/" + there, bytes));
+    QVERIFY(timeAfter(right() + "/" + there, left() + "/a.jpg", later));
+    FolderEntry entry{std::make_shared<const Folder>(left()), "a.jpg", {}, {}};
+    if (pair)
+        entry.partners = {"a.cr2"};
+    QCOMPARE(CopiedMarks::find({entry}, Folder(right())), QList<bool>{marked});
 }
 
 void tst_CopyMany::failureStopsTheJob()

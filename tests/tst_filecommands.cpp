@@ -415,10 +415,14 @@ void tst_FileCommands::deleteAllAsksTwice_data()
     QTest::addColumn<Answers>("answers");
     QTest::addColumn<bool>("relisted");
     QTest::addColumn<bool>("deleted");
-    QTest::newRow("No at the first question") << Answers{QMessageBox::No} << false << false;
+    QTest::addColumn<bool>("copied"); // both pictures in the destination before
+    QTest::newRow("No at the first question") << Answers{QMessageBox::No} << false << false << true;
     QTest::newRow("No at the second question")
-        << Answers{QMessageBox::Yes, QMessageBox::No} << true << false;
-    QTest::newRow("Yes twice") << Answers{QMessageBox::Yes, QMessageBox::Yes} << true << true;
+        << Answers{QMessageBox::Yes, QMessageBox::No} << true << false << true;
+    QTest::newRow("Yes twice") << Answers{QMessageBox::Yes, QMessageBox::Yes} << true << true
+                               << true;
+    QTest::newRow("not copied: the question warns")
+        << Answers{QMessageBox::No} << false << false << false;
 }
 
 void tst_FileCommands::deleteAllAsksTwice()
@@ -426,8 +430,12 @@ void tst_FileCommands::deleteAllAsksTwice()
     QFETCH(Answers, answers);
     QFETCH(bool, relisted);
     QFETCH(bool, deleted);
+    QFETCH(bool, copied);
     QVERIFY(writeFile(left() + "/a.jpg", "a"));
     QVERIFY(writeFile(left() + "/b.jpg", "b"));
+    QVERIFY(QFile::copy(left() + "/a.jpg", right() + "/a.jpg"));
+    if (copied)
+        QVERIFY(QFile::copy(left() + "/b.jpg", right() + "/b.jpg"));
     QVERIFY(writeFile(left() + "/notes.txt", "not a picture"));
     QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
     QVERIFY(writeFile(left() + "/_thumbnail/a.jpg.png", "thumb"));
@@ -443,7 +451,8 @@ void tst_FileCommands::deleteAllAsksTwice()
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList(answers.size(), "delete all files"));
     QCOMPARE(answerer.texts.first(),
-             "You try to delete all files in the left dir\nAre you sure ?\n path is \n" + left());
+             "You try to delete all files in the left dir\nAre you sure ?\n path is \n" + left() +
+                 (copied ? "" : "\n1 of them are not in the destination !"));
     if (answers.size() > 1)
         QCOMPARE(answerer.texts.last(), QString("really ?"));
     const QStringList kept = deleted ? QStringList{"_thumbnail", "late.jpg", "notes.txt"}

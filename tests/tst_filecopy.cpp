@@ -62,6 +62,8 @@ private slots:
     void copiesEveryByte_data();
     void copiesEveryByte();
     void replacesExistingDestination();
+    void neverReplacesARacingFile_data();
+    void neverReplacesARacingFile();
     void newFileGetsTheUsualMode_data();
     void newFileGetsTheUsualMode();
     void refusesTheSameFile_data();
@@ -129,6 +131,33 @@ void tst_FileCopy::replacesExistingDestination()
     FileCopy copy(buffer, 4096);
     QCOMPARE(copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg")), FileCopy::Copied);
     QCOMPARE(readAll(dst.filePath("a.jpg")), pattern(5000));
+}
+
+// Without replacing, a file that takes the name while the bytes are copied
+// stays, whichever way the new file is made.
+void tst_FileCopy::neverReplacesARacingFile_data()
+{
+    QTest::addColumn<bool>("unnamed");
+    QTest::newRow("unnamed temporary file") << true;
+    QTest::newRow("named temporary file, as on vfat") << false;
+}
+
+void tst_FileCopy::neverReplacesARacingFile()
+{
+    QFETCH(bool, unnamed);
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(5000)));
+    FileCopy copy(buffer, 4096);
+    copy.setUnnamedFiles(unnamed);
+    copy.setReplacing(false);
+    copy.onProgress = [&](qint64) {
+        if (!QFile::exists(dst.filePath("a.jpg")))
+            QVERIFY(writeFile(dst.filePath("a.jpg"), "came meanwhile"));
+    };
+    const Folder from(src.path()), to(dst.path());
+    QCOMPARE(copy.copy(from, "a.jpg", to, "a.jpg"), FileCopy::RenameFailed);
+    QCOMPARE(copy.error(), EEXIST);
+    QCOMPARE(readAll(dst.filePath("a.jpg")), QByteArray("came meanwhile"));
+    QCOMPARE(filesIn(dst.path()), QStringList{"a.jpg"});
 }
 
 void tst_FileCopy::newFileGetsTheUsualMode_data()

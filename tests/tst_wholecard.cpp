@@ -25,6 +25,7 @@ private slots:
     void cameraFoldersListedPreviewedAndThumbnailed();
     void deleteAllTakesSidecarsAndCameraFolders();
     void videoPreviewedAsFilmStrip();
+    void copiesLandFlatAndShowAsCopied();
 };
 
 void tst_WholeCard::init()
@@ -82,6 +83,24 @@ void tst_WholeCard::videoPreviewedAsFilmStrip()
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(3));
     QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(60, 40));
     QVERIFY(view->ShowFullToolButton->isEnabled());
+}
+
+
+// Each picture from its own folder, a RAW beside its JPEG with it, all in
+// one folder; afterwards every source picture shows as copied.
+void tst_WholeCard::copiesLandFlatAndShowAsCopied()
+{
+    data->fileExt = "jpg, mov, cr2";
+    QVERIFY(TestUtils::touch(left() + "/100CANON/IMG_0002.CR2", 300));
+    auto view = makeBrowser();
+    QTest::keyClick(view->LeftListView, Qt::Key_A, Qt::ControlModifier);
+    view->LeftCopyToolButton->click();
+    QTRY_VERIFY(view->LeftListView->isEnabled());
+    QCOMPARE(QDir(right()).entryList(QDir::Files, QDir::Name),
+             QStringList({"IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG", "MVI_0003.MOV",
+                          "img_0001.jpg", "top.jpg"}));
+    for (int i = 0; i < view->LeftListView->topLevelItemCount(); ++i)
+        QVERIFY(!view->LeftListView->topLevelItem(i)->icon(0).isNull());
 }
 
 QTEST_MAIN(tst_WholeCard)

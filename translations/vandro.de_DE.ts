@@ -611,10 +611,14 @@ Nichts wurde kopiert.</translation>
         <translation>das Bild hat sich beim Kopieren geändert</translation>
     </message>
     <message>
-        <source>%1 of the %2 files exist!
-overwrite ?</source>
-        <translation>%1 der %2 Dateien existieren schon!
-Überschreiben?</translation>
+        <source>%1 of the %2 pictures have the same name as a different picture in the destination.
+keep both ?</source>
+        <translation>%1 der %2 Bilder heißen wie ein anderes Bild im Ziel.
+Beide behalten?</translation>
+    </message>
+    <message>
+        <source>%1 of them are not in the destination !</source>
+        <translation>%1 davon sind nicht im Ziel !</translation>
     </message>
     <message>
         <source>copy files</source>
