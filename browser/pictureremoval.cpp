@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "browser/worker.h"
+
 PictureRemoval::Failure PictureRemoval::remove(const QList<FolderEntry> &entries,
                                                const std::atomic<bool> &cancelled)
 {
@@ -17,4 +19,12 @@ PictureRemoval::Failure PictureRemoval::remove(const QList<FolderEntry> &entries
         }
     }
     return {};
+}
+
+PictureRemoval::Failure PictureRemoval::inWorker(Worker &worker, const QList<FolderEntry> &entries)
+{
+    const auto task = worker.run<Failure>(
+        [entries](const std::atomic<bool> &cancelled) { return remove(entries, cancelled); });
+    Worker::await(task.future);
+    return task.future.result();
 }

@@ -8,6 +8,8 @@
 
 #include "platform/folderentry.h"
 
+class Worker;
+
 // Removes pictures with what belongs to them: the camera's side files
 // first, then a RAW partner, then the picture itself, so that a picture
 // never stays without its JPEG while its RAW is gone. Runs on the worker.
@@ -22,6 +24,8 @@ public:
 
     // Stops at the first file that cannot be removed, or when cancelled.
     static Failure remove(const QList<FolderEntry> &entries, const std::atomic<bool> &cancelled);
+    // The same on the worker; returns when it is done.
+    static Failure inWorker(Worker &worker, const QList<FolderEntry> &entries);
 };
 
 #endif

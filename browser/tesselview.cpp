@@ -9,13 +9,10 @@
 #include <QTreeWidget>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 #include "browser/copiedmarks.h"
 #include "browser/copyjob.h"
-#include "browser/copyplan.h"
 #include "browser/folderchoice.h"
 #include "browser/mountflow.h"
 #include "browser/picturecopy.h"
@@ -25,9 +22,7 @@
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
 #include "fullpic/fullpic.h"
-#include "imaging/pictureloader.h"
 #include "platform/folder.h"
-#include "platform/systemcalls.h"
 #include "progress/progressedit.h"
 #include "widgets/heldcontrols.h"
 #include "widgets/plainmessagebox.h"
@@ -67,7 +62,8 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       mounted(card.mountedState()),
       pictureBuffer(),
       copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this)),
-      flow(*this)
+      flow(*this),
+      copies(*this)
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // While many pictures are copied nothing may change the panes or start
@@ -352,72 +348,18 @@ void TesselView::slotShowFullPic()
 
 void TesselView::slotCopyToRight()
 {
-    const QList<QTreeWidgetItem *> selected = source.selectedInOrder();
-    if (selected.isEmpty())
-        return;
-    if (selected.size() > 1) {
-        copyMany(selected);
-        return;
-    }
-    if (!PictureCopy::destinationUsable(destination.folder())) {
-        copyBox(PictureCopy::unusableText(destination.folder()));
-        return;
-    }
-    copyFile();
-    listRight();
+    copies.toRight();
 }
 
 // The bytes go through the worker; this returns when they are in place.
 void TesselView::copyFile()
 {
-    const QTreeWidgetItem *selected = source.selectedItem();
-    if (!selected || selected->text(0).isEmpty())
-        return;
-    PictureCopy copier(worker, pictureBuffer, sizeof pictureBuffer);
-    if (!copier.begin(source.folder(), destination.folder())) {
-        copyBox(PictureCopy::unusableText(destination.folder()));
-        return;
-    }
-    const auto files = PictureCopy::Transfer::whole(source.entryOf(selected));
-    PictureCopy::Result result = copier.check(files);
-    // Return alone never overwrites.
-    const bool exists = result.outcome == PictureCopy::Exists;
-    if (exists && !confirmed(tr("copy file"), tr("destination file exists!\noverwrite ?")))
-        return;
-    if (result.outcome != PictureCopy::Failed)
-        result = copier.copy(files, exists ? PictureCopy::Replace : PictureCopy::NoReplace);
-    if (result.outcome == PictureCopy::Failed && !result.quietAlone)
-        copyBox(result.reason);
+    copies.copySelected();
 }
 
 void TesselView::copyBox(const QString &text)
 {
     tell(tr("copy file"), text);
-}
-
-// One question for all, and only for names the destination gives other
-// pictures: two buttons keep the box within a small screen, and Return
-// alone, like Escape, keeps nothing twice. Nothing is ever overwritten. The
-// progress window is the job's alone: runs going on stop first.
-void TesselView::copyMany(const QList<QTreeWidgetItem *> &items)
-{
-    if (!PictureCopy::destinationUsable(destination.folder())) {
-        copyBox(PictureCopy::unusableText(destination.folder()));
-        return;
-    }
-    QList<FolderEntry> entries;
-    for (const QTreeWidgetItem *item : items)
-        entries.append(source.entryOf(item));
-    CopyPlan plan;
-    plan.make(entries, Folder(destination.folder()));
-    const bool keepBoth =
-        plan.collisions() > 0 &&
-        confirmed(tr("copy file"), tr("%1 of the %2 pictures have the same name as a different "
-                                      "picture in the destination.\nkeep both ?")
-                                       .arg(plan.collisions())
-                                       .arg(entries.size()));
-    runWindow->cancelAll();
-    copyJob->start(source.folder(), destination.folder(), plan.transfers(keepBoth), progress);
 }
 
 // Questions that delete default to No: Return alone never deletes.
@@ -432,12 +374,7 @@ bool TesselView::confirmed(const QString &caption, const QString &text)
 bool TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption)
 {
     const HeldControls held(workControls());
-    const auto task = worker.run<PictureRemoval::Failure>(
-        [entries](const std::atomic<bool> &cancelled) {
-            return PictureRemoval::remove(entries, cancelled);
-        });
-    Worker::await(task.future);
-    const PictureRemoval::Failure failure = task.future.result();
+    const PictureRemoval::Failure failure = PictureRemoval::inWorker(worker, entries);
     if (failure.err == 0)
         return true;
     tell(caption, FlashCard::failureText(QString::fromLocal8Bit(strerror(failure.err)),

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "browser/copyflow.h"
 #include "browser/flashcard.h"
 #include "browser/folderchoice.h"
 #include "browser/maindlg.h"
@@ -146,7 +147,6 @@ private:
 
     bool confirmed(const QString &caption, const QString &text);
     bool removeEntries(const QList<FolderEntry> &entries, const QString &caption);
-    void copyMany(const QList<QTreeWidgetItem *> &items);
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
@@ -155,6 +155,8 @@ private:
     // Follows the card for the mount button.
     friend class MountFlow;
     MountFlow flow;
+    friend class CopyFlow;
+    CopyFlow copies;
 };
 
 #endif
