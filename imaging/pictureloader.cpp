@@ -116,8 +116,10 @@ QImage ownKindImage(int dirFd, const QByteArray &name, const QSize &atLeast, boo
                     bool *handled)
 {
     *handled = true;
+    // A film strip is drawn at the size asked for: no larger than a
+    // screen's worth, the caller scales it.
     if (VideoPreview::isVideoName(name))
-        return VideoPreview::load(dirFd, name, atLeast);
+        return VideoPreview::load(dirFd, name, atLeast.boundedTo(QSize(640, 480)));
     const bool raw = RawPreview::isRawName(name);
     if (!raw && !HeifPicture::isHeifName(name)) {
         *handled = false;
