@@ -29,7 +29,9 @@ const J_COLOR_SPACE rgb32Space = JCS_EXT_BGRA;
 const J_COLOR_SPACE rgb32Space = JCS_EXT_ARGB;
 #endif
 
-QImageIOHandler::Transformations fromExifOrientation(int tag)
+} // namespace
+
+QImageIOHandler::Transformations JpegDecoder::fromExifOrientation(int tag)
 {
     switch (tag) {
     case 2: return QImageIOHandler::TransformationMirror;
@@ -42,6 +44,8 @@ QImageIOHandler::Transformations fromExifOrientation(int tag)
     default: return QImageIOHandler::TransformationNone;
     }
 }
+
+namespace {
 
 // The orientation tag of the first IFD in an EXIF block ("Exif\0\0" ...).
 int exifOrientation(const QByteArray &block)

@@ -18,6 +18,9 @@ class QIODevice;
 class JpegDecoder
 {
 public:
+    // An EXIF orientation tag (1-8) as Qt's transformations.
+    static QImageIOHandler::Transformations fromExifOrientation(int tag);
+
     // More scans than any encoder writes (a progressive file has about ten).
     static constexpr int maxScans = 100;
     // Longer than a 12 MP photo takes on the device; a decode past it is

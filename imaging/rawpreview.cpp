@@ -4,6 +4,7 @@
 #include <QImageReader>
 
 #include "imaging/embeddedthumbnail.h"
+#include "imaging/jpegdecoder.h"
 #include "imaging/memorybudget.h"
 
 #include <exiv2/exiv2.hpp>
@@ -111,16 +112,7 @@ QImageIOHandler::Transformations orientationOf(const Exiv2::ExifData &exif)
     const auto tag = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
     if (tag == exif.end() || tag->count() < 1)
         return QImageIOHandler::TransformationNone;
-    switch (tag->toLong()) {
-    case 2: return QImageIOHandler::TransformationMirror;
-    case 3: return QImageIOHandler::TransformationRotate180;
-    case 4: return QImageIOHandler::TransformationFlip;
-    case 5: return QImageIOHandler::TransformationFlipAndRotate90;
-    case 6: return QImageIOHandler::TransformationRotate90;
-    case 7: return QImageIOHandler::TransformationMirrorAndRotate90;
-    case 8: return QImageIOHandler::TransformationRotate270;
-    default: return QImageIOHandler::TransformationNone;
-    }
+    return JpegDecoder::fromExifOrientation(int(tag->toLong()));
 }
 
 QSize sizeOf(const Exiv2::PreviewProperties &preview)
