@@ -1,7 +1,12 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
+
+#include "browser/tesselview.h"
+#include "config/tesseldata.h"
 
 #include "testutils.h"
 #include "udiskstestbed.h"
@@ -14,6 +19,7 @@ private slots:
     void initTestCase();
     void cardFound_data();
     void cardFound();
+    void mountButtonListsTheFoundCard();
     void noServiceNoCard();
     void cleanup();
 
@@ -40,6 +46,9 @@ void tst_UDisksFindCard::initTestCase()
     QVERIFY(QDir().mkpath(folders.filePath("other/notes")));
     QVERIFY(QDir().mkpath(folders.filePath("card/DCIM/100TEST")));
     QVERIFY(TestUtils::writePicture(folders.filePath("card/DCIM/100TEST/a.jpg"), QSize(8, 8)));
+    // A camera folder by the rule (three digits, five characters).
+    QVERIFY(QDir().mkpath(folders.filePath("card/DCIM/101TESTS")));
+    QVERIFY(TestUtils::writePicture(folders.filePath("card/DCIM/101TESTS/b.jpg"), QSize(8, 8)));
     missing = bed.start({folders.filePath("other"), folders.filePath("card")});
 }
 
@@ -68,6 +77,25 @@ void tst_UDisksFindCard::cardFound()
     QCOMPARE(bed.mountPoint(other).isEmpty(), !mountedBefore);
 }
 
+// With no device set, the mount button lists the DCIM of the card found.
+void tst_UDisksFindCard::mountButtonListsTheFoundCard()
+{
+    if (!missing.isEmpty())
+        QSKIP(qPrintable("no udisks2 test bed: " + missing));
+    qputenv("TESSELCFG", "/nonexistent-tessel-cfg");
+    TesselData data;
+    data.fileExt = "jpg";
+    data.mountPoint = folders.filePath("nowhere");
+    data.flashPath = "DCIM";
+    data.rightPath = folders.filePath("other");
+    TesselView view(nullptr, &data, QString(), data.fileExt);
+    view.MountPushButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(TestUtils::names(view.LeftListView),
+                              QStringList({"101TESTS/b.jpg"}), 20000);
+    QVERIFY(view.isMounted());
+    QCOMPARE(view.MountPushButton->text(), QString("unmount disk"));
+}
+
 // Without a bus, or once the test bed's is gone.
 void tst_UDisksFindCard::noServiceNoCard()
 {
@@ -84,5 +112,5 @@ void tst_UDisksFindCard::cleanup()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_UDisksFindCard)
+QTEST_MAIN(tst_UDisksFindCard)
 #include "tst_udisks_findcard.moc"
