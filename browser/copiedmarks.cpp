@@ -45,7 +45,10 @@ int CopiedMarks::show(const PicturePane &pane, const QString &destination)
     const QIcon mark = icon();
     int missing = 0;
     for (int i = 0; i < items.size(); ++i) {
-        items.at(i)->setData(0, Qt::DecorationRole, marks.at(i) ? QVariant(mark) : QVariant());
+        // Only what changes: each change makes the sorted list look again.
+        const bool marked = !items.at(i)->data(0, Qt::DecorationRole).isNull();
+        if (marked != marks.at(i))
+            items.at(i)->setData(0, Qt::DecorationRole, marks.at(i) ? QVariant(mark) : QVariant());
         missing += marks.at(i) ? 0 : 1;
     }
     return missing;
