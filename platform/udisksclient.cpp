@@ -98,9 +98,24 @@ UDisksClient::~UDisksClient()
     // Whoever asked is going away: the calls finish unheard. An answer may
     // start the next call of its chain, hence the loop.
     blockSignals(true);
-    while (auto *watcher = findChild<QDBusPendingCallWatcher *>()) {
+    for (;;) {
+        if (!finished.isEmpty()) {
+            answerFinished();
+            continue;
+        }
+        auto *watcher = findChild<QDBusPendingCallWatcher *>();
+        if (!watcher)
+            break;
         watcher->waitForFinished();
         delete watcher;
+    }
+}
+
+void UDisksClient::answerFinished()
+{
+    while (!finished.isEmpty()) {
+        const QPair<QDBusPendingCall, Answer> call = finished.takeFirst();
+        call.second(call.first);
     }
 }
 
@@ -115,8 +130,8 @@ void UDisksClient::call(const QDBusMessage &message, int timeoutMs, const Answer
     const QDBusPendingCall pending = QDBusConnection::systemBus().asyncCall(message, timeoutMs);
     // Without a bus the call fails at once, and a watcher would never say so.
     if (pending.isFinished()) {
-        QMetaObject::invokeMethod(
-            this, [pending, answer] { answer(pending); }, Qt::QueuedConnection);
+        finished.append({pending, answer});
+        QMetaObject::invokeMethod(this, &UDisksClient::answerFinished, Qt::QueuedConnection);
         return;
     }
     auto *watcher = new QDBusPendingCallWatcher(pending, this);

@@ -2,7 +2,10 @@
 #define UDISKSCLIENT_H
 
 #include <QList>
+#include <QDBusPendingCall>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 #include <functional>
@@ -58,6 +61,12 @@ private:
     using Found = std::function<void(const QString &objectPath, const QString &error)>;
     void call(const QDBusMessage &message, int timeoutMs, const Answer &answer);
     void resolve(const QString &device, const Found &found);
+    // Runs the answers of calls that had finished when they were made.
+    void answerFinished();
+
+    // Calls answered at once (no bus, or a quick reply): their answers wait
+    // here for the event loop, or for the destructor.
+    QList<QPair<QDBusPendingCall, Answer>> finished;
 
     // A file system that may be the card.
     struct Candidate
