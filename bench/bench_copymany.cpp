@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -17,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/benchutils.h"
 #include "browser/tesselview.h"
 #include "config/tesseldata.h"
 #include "progress/progressedit.h"
@@ -47,26 +47,17 @@ Figures copyAll(const QString &from, const QString &to)
     Browser view(nullptr, &data, data.flashPath, data.fileExt);
     view.LeftListView->selectAll();
 
-    QElapsedTimer clock, sinceTick;
-    qint64 longest = 0;
-    QEventLoop loop;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
-        longest = std::max(longest, sinceTick.nsecsElapsed());
-        sinceTick.start();
-        if (!view.progress->isVisible() && clock.elapsed() > 20)
-            loop.quit();
-    });
-    clock.start();
-    sinceTick.start();
-    ticker.start();
-    QTimer::singleShot(0, &view, [&] { view.LeftCopyToolButton->click(); });
-    loop.exec();
+    QElapsedTimer clock;
+    const BenchUtils::Stalls measured = BenchUtils::measureStalls(
+        [&] {
+            clock.start();
+            view.LeftCopyToolButton->click();
+        },
+        [&] { return !view.progress->isVisible() && clock.elapsed() > 20; });
     Figures f;
-    f.wallMs = clock.nsecsElapsed() / 1e6;
-    f.stallMs = std::max(0.0, longest / 1e6 - 5);
+    f.wallMs = measured.wallMs;
+    // The timer's own interval is not the window's wait.
+    f.stallMs = std::max(0.0, measured.stallMs - 5);
     return f;
 }
 

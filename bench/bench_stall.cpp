@@ -38,37 +38,12 @@ public:
     using TesselView::srcThumbTimer;
 };
 
-struct Figures
-{
-    double wallMs = 0;
-    double stallMs = 0;
-};
+using Figures = BenchUtils::Stalls;
 
 // Starts the work from the event loop and runs the loop until `done`.
 Figures measure(const std::function<void()> &start, const std::function<bool()> &done)
 {
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer probe;
-    probe.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-        if (done())
-            QCoreApplication::quit();
-    });
-    QTimer::singleShot(0, &probe, [&] {
-        clock.start();
-        probe.start(5);
-        start();
-    });
-    QCoreApplication::exec();
-    Figures f;
-    f.wallMs = clock.nsecsElapsed() / 1e6;
-    f.stallMs = longest / 1e6;
-    return f;
+    return BenchUtils::measureStalls(start, done);
 }
 
 Figures deleteAll(int count)

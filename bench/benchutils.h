@@ -7,7 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
-#include <unistd.h>
+#include <QCoreApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -15,6 +15,9 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTimer>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -151,6 +154,39 @@ inline double bestMs(const std::function<void()> &work, int runs = 3)
 }
 
 // Runs an external program to its end; false when it is not installed or fails.
+// Wall time and the longest gap between two turns of the event loop, in
+// ms, while work runs: `start` begins it from the loop, which then runs
+// until `done`. A precise timer every 5 ms looks, so a gap includes up to
+// one interval of the timer's own.
+struct Stalls
+{
+    double wallMs = 0;
+    double stallMs = 0;
+};
+
+inline Stalls measureStalls(const std::function<void()> &start, const std::function<bool()> &done)
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        if (done())
+            QCoreApplication::quit();
+    });
+    QTimer::singleShot(0, &probe, [&] {
+        clock.start();
+        probe.start(5);
+        start();
+    });
+    QCoreApplication::exec();
+    return {clock.nsecsElapsed() / 1e6, longest / 1e6};
+}
+
 inline bool runTool(const QString &program, const QStringList &args)
 {
     if (QStandardPaths::findExecutable(program).isEmpty())

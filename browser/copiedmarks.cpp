@@ -24,7 +24,8 @@ QList<bool> CopiedMarks::find(const QList<FolderEntry> &entries, const Folder &d
         bool there = entry.isValid();
         for (const QByteArray &name : QList<QByteArray>{entry.name} + entry.partners) {
             struct stat st;
-            there = there && entry.folder->status(name, &st) && index.holdsSame(name, st);
+            there = there && index.holdsAny(name) && entry.folder->status(name, &st) &&
+                    index.holdsSame(name, st);
         }
         marks[i] = there;
     }

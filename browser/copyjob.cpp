@@ -1,5 +1,7 @@
 #include "browser/copyjob.h"
 
+#include "widgets/heldcontrols.h"
+
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +24,8 @@ CopyJob::CopyJob(Worker &worker, char *buffer, std::size_t bufferSize, QObject *
     connect(&watcher, &QFutureWatcherBase::finished, this, &CopyJob::fileDone);
 }
 
+CopyJob::~CopyJob() = default;
+
 bool CopyJob::start(const QString &fromDir, const QString &toDir,
                     const QList<PictureCopy::Transfer> &files, progressEdit *progress)
 {
@@ -32,26 +36,12 @@ bool CopyJob::start(const QString &fromDir, const QString &toDir,
     next = 0;
     running = true;
     stopRequested = false;
-    hold(true);
+    holding = std::make_unique<HeldControls>(held);
     connect(this, &CopyJob::progressed, window, &progressEdit::update, Qt::UniqueConnection);
     window->start(QCoreApplication::translate("TesselView", "copy files"), transfers.size());
     window->show();
     ticker.start(0);
     return true;
-}
-
-void CopyJob::hold(bool on)
-{
-    if (on) {
-        enabledBefore.clear();
-        for (QWidget *control : held) {
-            enabledBefore.append(control->isEnabled());
-            control->setEnabled(false);
-        }
-        return;
-    }
-    for (int i = 0; i < held.size() && i < enabledBefore.size(); ++i)
-        held.at(i)->setEnabled(enabledBefore.at(i));
 }
 
 // Between files the next step ends the job; during a file's bytes the
@@ -147,6 +137,6 @@ void CopyJob::finish()
     running = false;
     stopRequested = false;
     window->hide();
-    hold(false);
+    holding.reset();
     emit finished();
 }

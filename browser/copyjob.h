@@ -13,6 +13,8 @@
 
 #include "browser/picturecopy.h"
 
+class HeldControls;
+
 class QWidget;
 class progressEdit;
 
@@ -28,6 +30,7 @@ class CopyJob : public QObject
     Q_OBJECT
 public:
     CopyJob(Worker &worker, char *buffer, std::size_t bufferSize, QObject *parent = nullptr);
+    ~CopyJob() override;
 
     // Disabled while the job runs, given back as they were.
     void holdWhileRunning(const QList<QWidget *> &controls) { held = controls; }
@@ -47,7 +50,6 @@ signals:
     void finished();
 
 private:
-    void hold(bool on);
     void step();
     void fileDone();
     void showBytes(int index, qint64 copied, qint64 size);
@@ -62,7 +64,8 @@ private:
     QList<PictureCopy::Transfer> transfers;
     progressEdit *window = nullptr;
     QList<QWidget *> held;
-    QList<bool> enabledBefore;
+    // Disabled while the job runs.
+    std::unique_ptr<HeldControls> holding;
     int next = 0;
     bool running = false;
     bool stopRequested = false;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
+#include "platform/cardlisting.h"
 #include "platform/folder.h"
 #include "platform/systemcalls.h"
 
@@ -148,10 +149,7 @@ bool FlashCard::holds(const Folder &folder, const QString &path, const QString &
 {
     if (!path.startsWith(mountPoint + "/") || !isMounted(mountPoint))
         return true;
-    struct stat inside, root;
-    return ::fstat(folder.descriptor(), &inside) == 0 &&
-           ::stat(QFile::encodeName(mountPoint).constData(), &root) == 0 &&
-           inside.st_dev == root.st_dev;
+    return CardListing::sameDevice(folder, Folder(mountPoint));
 }
 
 bool FlashCard::measureFree(const QString &path)

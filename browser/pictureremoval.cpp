@@ -12,7 +12,7 @@ PictureRemoval::Failure PictureRemoval::remove(const QList<FolderEntry> &entries
             break;
         if (!entry.isValid())
             continue;
-        for (const QByteArray &name : entry.sidecars + entry.partners + QList{entry.name}) {
+        for (const QByteArray &name : entry.removalOrder()) {
             // Gone already is what was asked for.
             if (!entry.folder->remove(name) && errno != ENOENT)
                 return {name, errno};

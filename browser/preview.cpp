@@ -15,13 +15,21 @@ Preview::Preview(QLabel *label, Worker &worker, const TesselData *data, QObject 
 {
 }
 
+namespace {
+
+QPixmap *loadFailed(const QString &path)
+{
+    printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
+    fflush(stdout);
+    return nullptr;
+}
+
+} // namespace
+
 QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb)
 {
-    if (!entry.isValid()) {
-        printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
-        fflush(stdout);
-        return nullptr;
-    }
+    if (!entry.isValid())
+        return loadFailed(path);
     const int dirFd = entry.dirFd();
     const QSize size(data->previewWidth, data->previewHeight);
     if (useThumb) {
@@ -49,12 +57,7 @@ QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useTh
     // Set only now: another load may have run while this one waited.
     scaledFrom = stamp;
     scaledPic = QPixmap::fromImage(image);
-    if (scaledPic.isNull()) {
-        printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
-        fflush(stdout);
-        return nullptr;
-    }
-    return &scaledPic;
+    return scaledPic.isNull() ? loadFailed(path) : &scaledPic;
 }
 
 Preview::Outcome Preview::show(const FolderEntry &entry, const QString &path, int side)

@@ -161,9 +161,9 @@ bool TesselView::listRight()
     return listed;
 }
 
-void TesselView::markCopied()
+int TesselView::markCopied()
 {
-    notCopied = CopiedMarks::show(source, destination.folder());
+    return CopiedMarks::show(source, destination.folder());
 }
 
 void TesselView::clearPane(PicturePane &pane)
@@ -385,7 +385,7 @@ bool TesselView::removeEntries(const QList<FolderEntry> &entries, const QString 
 
 void TesselView::slotDeleteLeft()
 {
-    markCopied();
+    const int notCopied = markCopied();
     QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
                    tr("\n path is \n") + source.folder();
     if (notCopied > 0)

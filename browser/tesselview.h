@@ -38,8 +38,9 @@ public:
 
     bool listLeft();
     bool listRight();
-    // Marks the source pictures that are in the destination folder.
-    void markCopied();
+    // Marks the source pictures that are in the destination folder; how
+    // many are not.
+    int markCopied();
     void clearLeft() { clearPane(source); }
     void clearRight() { clearPane(destination); }
 
@@ -151,7 +152,6 @@ private:
 
     CopyJob *copyJob;
     // Source pictures not in the destination, as last marked.
-    int notCopied = 0;
     // Follows the card for the mount button.
     friend class MountFlow;
     MountFlow flow;

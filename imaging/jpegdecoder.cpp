@@ -57,8 +57,9 @@ int exifOrientation(const QByteArray &block)
     ExifData *exif = exif_data_new();
     if (!exif)
         return 0;
-    // Read as written: no entries made up where the file has none.
-    exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    // Read as written: libexif's option 1 << 1 (exif-data.h) would add the
+    // entries it expects and convert those it finds in another format.
+    exif_data_unset_option(exif, ExifDataOption(1 << 1));
     exif_data_load_data(exif, data, length);
     int tag = 0;
     const ExifEntry *entry = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);

@@ -20,7 +20,7 @@ public:
     RegularFile(int dirFd, const QByteArray &name);
 
 private:
-    void openAt(int dirFd, const QByteArray &name, int flags);
+    void openAt(int dirFd, const QByteArray &name, bool followLinks);
 };
 
 #endif

@@ -64,25 +64,6 @@ QImage loadFor(const Folder &thumbs, const QByteArray &png, const struct stat &p
     return current && !pictureTurned() ? thumbnail : QImage();
 }
 
-// New thumbnails get the mode the user's umask allows. Read, not set:
-// umask() would change it for every thread meanwhile.
-mode_t fileMode()
-{
-    mode_t mask = 022;
-    QFile status("/proc/self/status");
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok)
-                    mask = mode_t(value);
-            }
-        }
-    }
-    return 0666 & ~mask;
-}
-
 bool saveInto(int dirFd, const QByteArray &thumbFolder, const QByteArray &png,
               const QImage &image, const ThumbnailFile::Stamp &stamp)
 {
@@ -109,7 +90,8 @@ bool saveInto(int dirFd, const QByteArray &thumbFolder, const QByteArray &png,
     if (!writer.write(stamped) || !file.flush())
         return false;
     file.close();
-    (void)::fchmod(out.descriptor(), fileMode());
+    // New thumbnails get the mode the user's umask allows.
+    (void)::fchmod(out.descriptor(), ReplacementFile::newFileMode(0666));
     return ::fdatasync(out.descriptor()) == 0 && out.commit(png);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/cardlisting.h"
 
+#include "platform/folderentry.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -161,7 +163,7 @@ void CardListing::listFolder(const std::shared_ptr<const Folder> &folder,
 
 QList<QByteArray> CardListing::deleteOrder(const Listed &entry)
 {
-    return entry.sidecars + entry.partners + QList<QByteArray>{entry.name};
+    return FolderEntry{entry.folder, entry.name, entry.partners, entry.sidecars}.removalOrder();
 }
 
 bool CardListing::sameDevice(const Folder &a, const Folder &b)

@@ -31,6 +31,12 @@ public:
     bool sameAt(const QByteArray &name, const struct stat &source) const;
     // The same under the name or one of its numbered names.
     bool holdsSame(const QByteArray &name, const struct stat &source) const;
+    // Whether a file of the name, or a numbered one, is there at all: the
+    // source needs no look before.
+    bool holdsAny(const QByteArray &name) const
+    {
+        return found.contains(key(name)) || numberedNames.contains(key(name));
+    }
     // Marks the name as used by a file to come, of `source`'s size and time,
     // so that later files of the same command see it.
     void take(const QByteArray &name, const struct stat &source);

@@ -59,27 +59,12 @@ bool followLinks(const Folder **folder, QByteArray *name, std::unique_ptr<Folder
     return false;
 }
 
-// The process's umask, read without changing it: umask(0) and back would
-// let another thread create a file with no mask meanwhile.
-mode_t currentUmask()
-{
-    QFile status("/proc/self/status");
-    if (status.open(QIODevice::ReadOnly)) {
-        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-            if (line.startsWith("Umask:"))
-                return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
-    }
-    const mode_t old = umask(022);
-    umask(old);
-    return old;
-}
-
 // A new file is never more open than its source (a private key stays
 // private) and never executable (vfat shows every file as 0755), and the
 // user's umask applies as with any other program.
 mode_t newFileMode(const struct stat &source)
 {
-    return source.st_mode & 0666 & ~currentUmask();
+    return ReplacementFile::newFileMode(source.st_mode & 0666);
 }
 
 bool unchanged(const struct stat &before, const struct stat &after)

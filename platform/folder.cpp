@@ -132,9 +132,10 @@ int Folder::open(const QByteArray &name, int flags, mode_t mode) const
     return ::openat(fd, name.constData(), flags | O_CLOEXEC, mode);
 }
 
-int Folder::openRegular(const QByteArray &name) const
+int Folder::openRegular(int dirFd, const QByteArray &name, bool followLinks)
 {
-    const int file = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    const int file = ::openat(dirFd, name.constData(),
+                              O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
     if (file < 0)
         return -1;
     struct stat st;

@@ -70,7 +70,10 @@ public:
     // name and never through a link; opening never waits (a FIFO under a
     // picture's name would). -1 with errno set otherwise (EINVAL for a
     // FIFO, device or socket, ELOOP for a link).
-    int openRegular(const QByteArray &name) const;
+    int openRegular(const QByteArray &name) const { return openRegular(fd, name, false); }
+    // The same relative to any open folder (AT_FDCWD: the working folder);
+    // `followLinks` for a path whose links its owner chose.
+    static int openRegular(int dirFd, const QByteArray &name, bool followLinks);
     // The folder was removed, or its file system went, since it was opened.
     bool isGone() const;
     // The same folder (device and inode) as `other`.

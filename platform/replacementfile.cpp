@@ -1,5 +1,6 @@
 #include "platform/replacementfile.h"
 
+#include <QFile>
 #include <QList>
 #include <QRandomGenerator>
 
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folder.h"
@@ -163,4 +165,18 @@ void ReplacementFile::removeLeftovers(const Folder &folder)
             folder.remove(name);
         ::close(fd);
     }
+}
+
+mode_t ReplacementFile::newFileMode(mode_t wanted)
+{
+    QFile status("/proc/self/status");
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            bool ok = false;
+            const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+            if (line.startsWith("Umask:") && ok)
+                return wanted & ~mode_t(mask);
+        }
+    }
+    return wanted & ~mode_t(022);
 }

@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 
+#include <sys/types.h>
+
 class Folder;
 
 // The new content of a file while it is written. Where the file system
@@ -35,6 +37,10 @@ public:
     // Removes our temporary files in `folder` that no copy holds any more.
     // It reads the whole folder: once per command, not once per file.
     static void removeLeftovers(const Folder &folder);
+    // `wanted` less the process's umask: the mode a new file gets. The
+    // umask is read, not set: umask(0) and back would let another thread
+    // create a file with no mask meanwhile.
+    static mode_t newFileMode(mode_t wanted);
     static bool isTemporaryName(const QByteArray &name);
 
 private:
