@@ -15,14 +15,14 @@ QList<bool> CopiedMarks::find(const QList<FolderEntry> &entries, const Folder &d
     QList<bool> marks(entries.size(), false);
     QList<QByteArray> wanted;
     for (const FolderEntry &entry : entries)
-        wanted += QList<QByteArray>{entry.name} + entry.partners;
+        wanted += entry.files();
     DestinationIndex index;
     if (!destination.isOpen() || !index.read(destination, wanted))
         return marks;
     for (int i = 0; i < entries.size(); ++i) {
         const FolderEntry &entry = entries.at(i);
         bool there = entry.isValid();
-        for (const QByteArray &name : QList<QByteArray>{entry.name} + entry.partners) {
+        for (const QByteArray &name : entry.files()) {
             struct stat st;
             there = there && index.holdsAny(name) && entry.folder->status(name, &st) &&
                     index.holdsSame(name, st);

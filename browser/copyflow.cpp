@@ -7,6 +7,7 @@
 #include "browser/picturecopy.h"
 #include "browser/sharedprogress.h"
 #include "browser/tesselview.h"
+#include "widgets/heldcontrols.h"
 
 CopyFlow::CopyFlow(TesselView &view) : view(view) {}
 
@@ -63,8 +64,17 @@ void CopyFlow::copyMany(const QList<QTreeWidgetItem *> &items)
     QList<FolderEntry> entries;
     for (const QTreeWidgetItem *item : items)
         entries.append(view.source.entryOf(item));
+    // A look at every picture, and at the bytes of a name taken, goes to
+    // the worker: a video compared on the window's thread would freeze it.
     CopyPlan plan;
-    plan.make(entries, Folder(view.destination.folder()));
+    {
+        const HeldControls held(view.workControls());
+        const auto task = view.worker.run<bool>(
+            [&plan, entries, destination = view.destination.folder()](const std::atomic<bool> &) {
+                return plan.make(entries, Folder(destination));
+            });
+        Worker::await(task.future);
+    }
     const bool keepBoth =
         plan.collisions() > 0 &&
         view.confirmed(TesselView::tr("copy file"),

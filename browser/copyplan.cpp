@@ -9,11 +9,6 @@
 
 namespace {
 
-QList<QByteArray> filesOf(const FolderEntry &entry)
-{
-    return QList<QByteArray>{entry.name} + entry.partners;
-}
-
 // A name the destination gives a file with the very bytes of the source's.
 bool sameBytesAt(const FolderEntry &entry, const QByteArray &name, const Folder &destination)
 {
@@ -59,13 +54,13 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
     collisionCount = 0;
     QList<QByteArray> wanted;
     for (const FolderEntry &entry : entries)
-        wanted += filesOf(entry);
+        wanted += entry.files();
     if (!index.read(destination, wanted))
         return false;
     for (const FolderEntry &entry : entries) {
         PictureCopy::Transfer transfer{entry, {}, {}};
         bool collides = false;
-        for (const QByteArray &name : filesOf(entry)) {
+        for (const QByteArray &name : entry.files()) {
             struct stat st;
             const bool known = entry.isValid() && entry.folder->status(name, &st);
             if (known && index.holdsSame(name, st))
@@ -104,7 +99,7 @@ QList<PictureCopy::Transfer> CopyPlan::transfers(bool keepBoth)
         if (!keepBoth)
             continue;
         const FolderEntry &entry = item.transfer.entry;
-        const QList<QByteArray> files = filesOf(entry);
+        const QList<QByteArray> files = entry.files();
         const int number = index.freeNumber(files);
         PictureCopy::Transfer transfer{entry, files, {}};
         for (const QByteArray &name : files) {

@@ -77,8 +77,7 @@ QString PictureCopy::unusableText(const QString &folder)
 
 PictureCopy::Transfer PictureCopy::Transfer::whole(const FolderEntry &entry)
 {
-    const QList<QByteArray> files = QList<QByteArray>{entry.name} + entry.partners;
-    return {entry, files, files};
+    return {entry, entry.files(), entry.files()};
 }
 
 // The folder was opened by its path; should the path now lead elsewhere (a

@@ -90,7 +90,6 @@ public:
     // any. A folder that cannot be read shows nothing: never the names of
     // the folder shown before, which a delete would then act on.
     bool refill(const QStringList &patterns);
-    bool refill(const QString &pattern) { return refill(QStringList{pattern}); }
 
     // The item's entry; invalid for an item of no listing.
     FolderEntry entryOf(const QTreeWidgetItem *item) const;

@@ -23,6 +23,8 @@ struct FolderEntry
     int dirFd() const { return folder ? folder->descriptor() : -1; }
     // See Folder::openRegular.
     int openRegular() const { return folder ? folder->openRegular(name) : -1; }
+    // The files copied for it: the picture, then its RAW files.
+    QList<QByteArray> files() const { return QList<QByteArray>{name} + partners; }
     // Its files in the order they are removed: sidecars, the RAW files,
     // then the picture itself, so that a failure leaves the picture listed.
     QList<QByteArray> removalOrder() const { return sidecars + partners + QList{name}; }
