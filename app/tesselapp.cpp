@@ -67,9 +67,9 @@ void TesselApp::refuseStart()
     ioCfg.reset();
     refused = true;
     quitDecided = true;
-    PlainMessageBox::information(this, tr("Tessel"),
-                                 tr("Tessel is already running with the settings in\n%1")
-                                     .arg(data->cfgPath));
+    PlainMessageBox::information(
+        this, tr("Tessel"),
+        tr("Tessel is already running with the settings in\n%1").arg(data->cfgPath));
 }
 
 void TesselApp::initView()
@@ -137,9 +137,9 @@ bool TesselApp::askBeforeQuit()
     if (data->isModified() && !querySaveOnQuit())
         return false;
     if (view->isMounted()) {
-        const int answer =
-            PlainMessageBox::information(this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
-                                     QMessageBox::Yes | QMessageBox::No);
+        const int answer = PlainMessageBox::information(
+            this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
+            QMessageBox::Yes | QMessageBox::No);
         // A failed unmount reports itself; quitting goes on regardless.
         if (answer == QMessageBox::Yes)
             view->unmountDevice();
@@ -167,8 +167,9 @@ void TesselApp::slotCfgChanged()
     if (reason == shownSaveFailure)
         return;
     shownSaveFailure = reason;
-    PlainMessageBox::information(this, tr("save configuration"),
-                             tr("The settings could not be saved in\n%1\n\n%2")
-                                 .arg(TesselIOCfg::filePath(data->cfgPath, "tessel.cfg"), reason),
-                             QMessageBox::Ok);
+    PlainMessageBox::information(
+        this, tr("save configuration"),
+        tr("The settings could not be saved in\n%1\n\n%2")
+            .arg(TesselIOCfg::filePath(data->cfgPath, "tessel.cfg"), reason),
+        QMessageBox::Ok);
 }

@@ -272,10 +272,10 @@ void cfgEdit::chooseFlashPath()
     if ((cardMountPoint.isEmpty() || !relativeToMountPoint(chosen, cardMountPoint, &relative)) &&
         !relativeToMountPoint(chosen, data->mountPoint, &relative)) {
         PlainMessageBox::information(this, tr("Configuration"),
-                                 tr("The folder %1 is not on the card mounted at \"%2\".\n"
-                                    "The path on flash must lie below the mount point.")
-                                     .arg(chosen, mount),
-                                 QMessageBox::Ok);
+                                     tr("The folder %1 is not on the card mounted at \"%2\".\n"
+                                        "The path on flash must lie below the mount point.")
+                                         .arg(chosen, mount),
+                                     QMessageBox::Ok);
         return;
     }
     LineEdit->setText(relative);

@@ -317,9 +317,9 @@ void KwQtFileEditDlg::slotMkDir()
         0) {
         const int err = errno;
         PlainMessageBox::information(this, tr("make directory"),
-                                 tr("The directory\n%1\ncannot be made:\n%2")
-                                     .arg(target, QString::fromLocal8Bit(strerror(err))),
-                                 QMessageBox::Ok);
+                                     tr("The directory\n%1\ncannot be made:\n%2")
+                                         .arg(target, QString::fromLocal8Bit(strerror(err))),
+                                     QMessageBox::Ok);
     }
 
     entryList = readDir(dirPath, nameFilter);
@@ -342,7 +342,7 @@ void KwQtFileEditDlg::slotOK()
         const QString chosen = joinPath(dirPath, fileName);
         if (!QFileInfo(QDir::current().absoluteFilePath(chosen)).isDir()) {
             PlainMessageBox::information(this, tr("choose directory"),
-                                     tr("%1\nis not a directory").arg(chosen), QMessageBox::Ok);
+                                         tr("%1\nis not a directory").arg(chosen), QMessageBox::Ok);
             return;
         }
     }
