@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -18,6 +19,10 @@
 namespace {
 
 const QByteArray pictureFormat("JPEG");
+
+// Less movement than this between press and release is a tap, not a
+// swipe: a finger on a touch screen never lifts where it landed.
+constexpr int tapTravel = 10;
 
 // Degrees folded into 0..359, so that -90 and 270 take the same path.
 int normalisedDegrees(int degrees)
@@ -123,10 +128,48 @@ void FullPic::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
+void FullPic::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->modifiers() == Qt::NoModifier ? event->key() : 0) {
+    case Qt::Key_Left:
+        emit stepRequested(-1);
+        break;
+    case Qt::Key_Right:
+        emit stepRequested(1);
+        break;
+    case Qt::Key_Space:
+        slotCancel();
+        break;
+    default:
+        FullPicDlg::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void FullPic::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    pressedAt = event->position().toPoint();
+    travel = 0;
+}
+
+void FullPic::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    travel = qMax(travel, (event->position().toPoint() - pressedAt).manhattanLength());
+}
+
 void FullPic::mouseReleaseEvent(QMouseEvent *event)
 {
-    // A tap anywhere leaves the view: a touch screen without a window
-    // manager offers neither a close button nor an Esc key.
     event->accept();
-    slotCancel();
+    const int dx = event->position().toPoint().x() - pressedAt.x();
+    travel = qMax(travel, (event->position().toPoint() - pressedAt).manhattanLength());
+    // A tap anywhere leaves the view: a touch screen without a window
+    // manager offers neither a close button nor an Esc key. A swipe to
+    // the left brings the next picture, as a page turned.
+    if (travel < tapTravel)
+        slotCancel();
+    else if (3 * qAbs(dx) >= width())
+        emit stepRequested(dx < 0 ? 1 : -1);
 }

@@ -4,16 +4,20 @@
 #include "fullpic/fullpicdlg.h"
 
 #include <QByteArray>
+#include <QPoint>
 
 class QCloseEvent;
 class QImage;
+class QKeyEvent;
 class QMouseEvent;
 class QString;
 class TesselData;
 
 // Shows one picture upright, stretched to the configured full-screen size;
 // landscape pictures are first turned by the configured rotation.
-// Created once by the browser and re-used.
+// Created once by the browser and re-used. A swipe or the Left / Right
+// keys ask for the neighbouring picture through stepRequested(); the owner
+// answers with loadPicture(), or not at all at either end of its list.
 class FullPic : public FullPicDlg
 {
     Q_OBJECT
@@ -28,8 +32,15 @@ public:
     // The same for the file a path leads to (links in it followed).
     void loadPicture(const QString &fileName);
 
+signals:
+    // -1 for the previous picture, +1 for the next.
+    void stepRequested(int delta);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private slots:
@@ -40,6 +51,10 @@ private:
     QImage fullScreenImage(int dirFd, const QByteArray &name) const;
 
     TesselData *data;
+    QPoint pressedAt;
+    // The farthest the finger went from where it pressed: a tap that
+    // wandered off and came back is no tap.
+    int travel = 0;
 };
 
 #endif

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTransform>
@@ -61,6 +62,8 @@ private slots:
 
     void dialogEnds_data();
     void dialogEnds();
+    void stepsByKeyAndSwipe_data();
+    void stepsByKeyAndSwipe();
 
 private:
     QString picturePath(const QString &name) const { return dir.filePath(name); }
@@ -256,6 +259,7 @@ void tst_FullPic::dialogEnds_data()
 
     QTest::newRow("window closed") << "close" << 0;
     QTest::newRow("escape key") << "escape" << 0;
+    QTest::newRow("space key") << "space" << 0;
     QTest::newRow("tap on the picture") << "tap" << 0;
     QTest::newRow("cancel slot") << "slotCancel" << 0;
     QTest::newRow("ok slot") << "slotOk" << 1;
@@ -276,6 +280,8 @@ void tst_FullPic::dialogEnds()
             w->close();
         else if (how == "escape")
             QTest::keyClick(w, Qt::Key_Escape);
+        else if (how == "space")
+            QTest::keyClick(w, Qt::Key_Space);
         else if (how == "tap")
             QTest::mouseClick(static_cast<FullPic *>(w)->PixmapLabel, Qt::LeftButton);
         else
@@ -287,6 +293,54 @@ void tst_FullPic::dialogEnds()
     QVERIFY(!view.isVisible());
     // The picture stays for the next opening.
     QCOMPARE(view.PixmapLabel->pixmap().size(), QSize(225, 300));
+}
+
+void tst_FullPic::stepsByKeyAndSwipe_data()
+{
+    QTest::addColumn<int>("key");
+    // Where the finger goes, as offsets to the right of where it pressed,
+    // on a view 240 px wide; the last one is where it lifts.
+    QTest::addColumn<QList<int>>("path");
+    QTest::addColumn<QList<int>>("steps");
+    QTest::addColumn<bool>("closed");
+
+    const QList<int> none;
+    QTest::newRow("Left key: previous") << int(Qt::Key_Left) << none << QList<int>{-1} << false;
+    QTest::newRow("Right key: next") << int(Qt::Key_Right) << none << QList<int>{1} << false;
+    QTest::newRow("swipe left a third: next") << 0 << QList<int>{-30, -80} << QList<int>{1} << false;
+    QTest::newRow("swipe right a third: previous") << 0 << QList<int>{30, 80} << QList<int>{-1} << false;
+    QTest::newRow("short of a third: nothing") << 0 << QList<int>{-40, -79} << none << false;
+    QTest::newRow("out and back: no tap") << 0 << QList<int>{60, 0} << none << false;
+    QTest::newRow("slid 9 px: a tap") << 0 << QList<int>{5, 9} << none << true;
+}
+
+void tst_FullPic::stepsByKeyAndSwipe()
+{
+    QFETCH(int, key);
+    QFETCH(QList<int>, path);
+    QFETCH(QList<int>, steps);
+    QFETCH(bool, closed);
+
+    FullPic view(nullptr, "FullPicture", true, data);
+    view.showNormal();
+    view.resize(240, 320);
+    QSignalSpy requests(&view, &FullPic::stepRequested);
+    if (key) {
+        QTest::keyClick(&view, Qt::Key(key));
+    } else {
+        const QPoint start(120, 160);
+        QTest::mousePress(view.PixmapLabel, Qt::LeftButton, {}, view.PixmapLabel->mapFrom(&view, start));
+        for (int dx : path)
+            QTest::mouseMove(view.PixmapLabel, view.PixmapLabel->mapFrom(&view, start + QPoint(dx, 0)));
+        QTest::mouseRelease(view.PixmapLabel, Qt::LeftButton, {},
+                            view.PixmapLabel->mapFrom(&view, start + QPoint(path.last(), 0)));
+    }
+    QList<int> asked;
+    for (const QList<QVariant> &request : requests)
+        asked << request.at(0).toInt();
+    QCOMPARE(asked, steps);
+    QCOMPARE(view.isVisible(), !closed);
+    view.hide();
 }
 
 QTEST_MAIN(tst_FullPic)
