@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
@@ -24,6 +25,17 @@ QStringList InstallLayout::translationDirs() const
     if (isInstalled())
         dirs << installedTranslations;
     return dirs;
+}
+
+bool InstallLayout::loadTranslation(QTranslator &translator, const QString &locale) const
+{
+    for (const QString &name : {locale, QStringLiteral("en")}) {
+        for (const QString &dir : translationDirs()) {
+            if (translator.load(QStringLiteral("vandro.") + name, dir))
+                return true;
+        }
+    }
+    return false;
 }
 
 QString InstallLayout::settingsFolder() const

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTranslator;
+
 // Where the program finds the files installed with it, and where it keeps
 // its settings when installed. The program counts as installed when its
 // translations lie where an installation puts them relative to its own
@@ -17,6 +19,11 @@ public:
 
     // The working folder first, then the installed translations.
     QStringList translationDirs() const;
+
+    // Loads our catalogue for `locale` from those folders; a locale without
+    // one of its own (English, "C", any other) gets the English catalogue,
+    // which holds the singular and plural forms of the texts with a count.
+    bool loadTranslation(QTranslator &translator, const QString &locale) const;
 
     // The settings folder to use instead of the built-in "./data", or an
     // empty string when that default holds: TESSELCFG is set, ./data

@@ -37,10 +37,7 @@ int main(int argc, char **argv)
                                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
     app->installTranslator(qtTranslator.get());
     auto translator = std::make_unique<QTranslator>(nullptr);
-    for (const QString &dir : layout.translationDirs()) {
-        if (translator->load(QString("vandro.") + locale, dir))
-            break;
-    }
+    static_cast<void>(layout.loadTranslation(*translator, locale));
     app->installTranslator(translator.get());
 
     auto window = std::make_unique<TesselApp>(nullptr, nullptr);

@@ -8,9 +8,15 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
+
+// The bar of a copy moves in thousandths of the job's bytes, rounded down:
+// it reaches its end with the last byte, not before.
+constexpr int copySteps = 1000;
+constexpr qint64 megabyte = qint64(1) << 20;
 
 progressEdit::Clock &installedClock()
 {
@@ -56,19 +62,62 @@ int progressEdit::elapsedMsecs() const
     return int(nowMsecs() - stopwatchStart);
 }
 
-void progressEdit::start(const QString &caption, int total)
+void progressEdit::resetWindow(const QString &caption, int steps)
 {
-    this->total = total;
     setWindowTitle(caption);
     // An empty job keeps the bar at (0, 0), the busy look; a negative
     // maximum would make no sense to the bar.
-    ProgressBar->setRange(0, qMax(total, 0));
+    ProgressBar->setRange(0, qMax(steps, 0));
     // setRange keeps a value that fits the new range, which would show the
     // last job's share until the first update.
     ProgressBar->setValue(0);
     TimeLabel->setText(QString());
     ErrorLabel->setText(QString());
+}
+
+void progressEdit::start(const QString &caption, int total)
+{
+    this->total = total;
+    resetWindow(caption, total);
     firstUpdate = true;
+}
+
+void progressEdit::startCopy(const QString &caption)
+{
+    resetWindow(caption, copySteps);
+    stopwatchStart = nowMsecs();
+}
+
+void progressEdit::showCopy(const QString &name, int index, int count, qint64 bytesDone,
+                            qint64 bytesTotal)
+{
+    const qint64 total = qMax<qint64>(bytesTotal, 0);
+    const qint64 done = qBound<qint64>(0, bytesDone, total);
+    ProgressBar->setValue(total > 0 ? int(done * copySteps / total) : 0);
+
+    // Megabytes done round down and the total up, so that "done of total"
+    // only meet at the end; a job under a megabyte still shows 1 MB.
+    const qint64 totalMegabytes = (total + megabyte - 1) / megabyte;
+    const qint64 doneMegabytes = done == total ? totalMegabytes : done / megabyte;
+
+    // Only the name gives way to the window's width: the numbers are what
+    // the user watches, so each has a line of its own, wide enough for
+    // large jobs in German too.
+    const QString nameLine = fittedLine(TimeLabel, [](const QString &whole) { return whole; }, name);
+    TimeLabel->setText(QStringList{nameLine, tr("%1 of %n files", nullptr, count).arg(index),
+                                   tr("%1 of %2 MB").arg(doneMegabytes).arg(totalMegabytes),
+                                   copyTimeLeft(done, total)}
+                           .join('\n'));
+}
+
+QString progressEdit::copyTimeLeft(qint64 bytesDone, qint64 bytesTotal) const
+{
+    const int elapsed = elapsedMsecs();
+    if (bytesDone <= 0 || elapsed <= 0)
+        return tr("measuring the time left");
+    const double msecsLeft = double(bytesTotal - bytesDone) * elapsed / double(bytesDone);
+    const double seconds = std::ceil(msecsLeft / 1000);
+    return tr("%n second(s) left", nullptr, int(qMin(seconds, 1e9)));
 }
 
 void progressEdit::beginMeasurement(int cnt)

@@ -15,6 +15,8 @@ class QLabel;
 // the seconds to go from two measurements (an early one and one at half
 // way) and turns close attempts (Cancel and Esc included) into
 // closeRequest(), so that the owner decides whether the job stops.
+// Copies, where one file may outweigh all others, are shown by bytes
+// instead: startCopy() and showCopy() in place of start() and update().
 class progressEdit : public ProgressDlg
 {
     Q_OBJECT
@@ -25,6 +27,14 @@ public:
     void start(const QString &caption, int total);
     void update(const QString &fileName, int cnt);
     void setError(const QString &text);
+
+    // Begins a copy; called right before its first byte is read, since the
+    // time left comes from the bytes per second since then.
+    void startCopy(const QString &caption);
+    // The file `name` is number `index` (from 1) of `count`, and
+    // `bytesDone` of the job's `bytesTotal` bytes are copied.
+    void showCopy(const QString &name, int index, int count, qint64 bytesDone,
+                  qint64 bytesTotal);
 
     // Milliseconds from any fixed origin, never going backwards. An empty
     // function restores the monotonic clock of the system; tests install
@@ -40,6 +50,8 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    void resetWindow(const QString &caption, int steps);
+    QString copyTimeLeft(qint64 bytesDone, qint64 bytesTotal) const;
     void beginMeasurement(int cnt);
     void takeEstimate(int seconds);
     int elapsedMsecs() const;

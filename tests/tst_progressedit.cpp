@@ -2,8 +2,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include "progress/progressedit.h"
@@ -27,6 +29,16 @@ QString countdownLabel(int cnt, int seconds)
     return QStringLiteral("file:pic%1.jpg timeto:%2 sec").arg(cnt).arg(seconds);
 }
 
+constexpr qint64 MB = qint64(1) << 20;
+
+// The seconds a copy line promises, or -1 while it says it is measuring.
+int secondsLeft(const QString &label)
+{
+    const QRegularExpressionMatch seconds =
+        QRegularExpression("^\\D*(-?\\d+)\\D*$").match(label.section('\n', 3));
+    return seconds.hasMatch() ? seconds.captured(1).toInt() : -1;
+}
+
 } // namespace
 
 class tst_progressEdit : public QObject
@@ -34,6 +46,7 @@ class tst_progressEdit : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -63,13 +76,25 @@ private slots:
     void cancelWithoutWindowManager_data();
     void cancelWithoutWindowManager();
 
+    void copyOfOneBigFile();
+    void copyLinesFit_data();
+    void copyLinesFit();
+
 private:
     // Replays a job with updates at the given times (ms since the first
     // update) and returns the label after each count, indexed by cnt.
     QStringList replay(progressEdit &dlg, int total, const std::function<qint64(int)> &msAt);
 
     qint64 now = 0;
+    QTranslator english;
 };
+
+// As the program runs in the C locale: with the English plural forms.
+void tst_progressEdit::initTestCase()
+{
+    QVERIFY(english.load("vandro.en", TESSEL_CATALOGUES_DIR));
+    QVERIFY(QCoreApplication::installTranslator(&english));
+}
 
 void tst_progressEdit::init()
 {
@@ -477,6 +502,109 @@ void tst_progressEdit::cancelWithoutWindowManager()
         QTest::mouseClick(dlg.CancelButton, Qt::LeftButton);
     QCOMPARE(requests.count(), 1);
     QVERIFY(dlg.isVisible());
+    dlg.hide();
+}
+
+// A 600 MB movie among small pictures, copied at 20 MB/s in 1 MB blocks.
+void tst_progressEdit::copyOfOneBigFile()
+{
+    QList<qint64> sizes(11, 3 * MB);
+    sizes[6] = 600 * MB;
+    qint64 total = 0;
+    for (qint64 size : sizes)
+        total += size;
+
+    progressEdit dlg;
+    dlg.startCopy("copy");
+    const qint64 origin = now;
+    qint64 done = 0;
+    dlg.showCopy("IMG_0001.JPG", 1, 11, 0, total);
+    QCOMPARE(secondsLeft(dlg.TimeLabel->text()), -1);
+    for (int index = 1; index <= sizes.size(); ++index) {
+        const QString name = QStringLiteral("IMG_%1.JPG").arg(index, 4, 10, QChar('0'));
+        for (qint64 left = sizes[index - 1]; left > 0; left -= MB) {
+            done += MB;
+            now = origin + done * 1000 / (20 * MB);
+            dlg.showCopy(name, index, 11, done, total);
+            const QString label = dlg.TimeLabel->text();
+            QVERIFY2(done == total || dlg.ProgressBar->value() < dlg.ProgressBar->maximum(),
+                     qPrintable(label));
+            const int expected = int((total - done + 20 * MB - 1) / (20 * MB));
+            QCOMPARE(secondsLeft(label), expected);
+            QCOMPARE(label.section('\n', 1, 2), QStringLiteral("%1 of 11 files\n%2 of %3 MB")
+                                                     .arg(index).arg(done / MB).arg(total / MB));
+        }
+    }
+    QCOMPARE(dlg.ProgressBar->value(), dlg.ProgressBar->maximum());
+    QCOMPARE(dlg.TimeLabel->text(), "IMG_0011.JPG\n11 of 11 files\n630 of 630 MB\n0 seconds left");
+
+    // A job that reports more than it planned still says no less than 0.
+    now += 5000;
+    dlg.showCopy("IMG_0011.JPG", 11, 11, total + MB, total);
+    QCOMPARE(secondsLeft(dlg.TimeLabel->text()), 0);
+}
+
+void tst_progressEdit::copyLinesFit_data()
+{
+    QTest::addColumn<QString>("catalogue");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("counts");
+    QTest::addColumn<QString>("timeLeft");
+
+    const qint64 huge = 99999 * MB;
+    QTest::newRow("English, one file, measuring")
+        << "vandro.en" << 1 << qint64(0) << "1 of 1 file\n0 of 0 MB" << "measuring the time left";
+    QTest::newRow("English, one second") << "vandro.en" << 1 << 2 * MB - 1
+                                         << "1 of 1 file\n1 of 2 MB" << "1 second left";
+    QTest::newRow("English, large numbers") << "vandro.en" << 1000 << huge
+                                            << "999 of 1000 files\n49999 of 99999 MB"
+                                            << "100000 seconds left";
+    QTest::newRow("German, one file, measuring")
+        << "vandro.de_DE" << 1 << qint64(0) << "1 von 1 Datei\n0 von 0 MB" << "Restzeit wird gemessen";
+    QTest::newRow("German, one second") << "vandro.de_DE" << 1 << 2 * MB - 1
+                                        << "1 von 1 Datei\n1 von 2 MB" << "noch 1 Sekunde";
+    QTest::newRow("German, large numbers") << "vandro.de_DE" << 1000 << huge
+                                           << "999 von 1000 Dateien\n49999 von 99999 MB"
+                                           << "noch 100000 Sekunden";
+}
+
+// At the handheld's width in either language: the name gives way in the
+// middle, the numbers are shown whole.
+void tst_progressEdit::copyLinesFit()
+{
+    QFETCH(QString, catalogue);
+    QFETCH(int, count);
+    QFETCH(qint64, bytes);
+    QFETCH(QString, counts);
+    QFETCH(QString, timeLeft);
+
+    QTranslator translator;
+    QVERIFY(translator.load(catalogue, TESSEL_CATALOGUES_DIR));
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    progressEdit dlg;
+    dlg.resize(240, dlg.height());
+    dlg.startCopy("copy");
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    const QString name = QString("MVI_").repeated(20) + "0061.MOV";
+    // Half the bytes in 100000 s leave as many seconds to go.
+    now += bytes > 2 * MB ? 100000000 : 1000;
+    dlg.showCopy(name, qMax(count - 1, 1), count, bytes ? (bytes + 1) / 2 : 0, bytes);
+    QCoreApplication::processEvents();
+    QCoreApplication::removeTranslator(&translator);
+
+    const QStringList lines = dlg.TimeLabel->text().split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[0].startsWith("MVI_") && lines[0].endsWith("0061.MOV") && lines[0] != name,
+             qPrintable(lines[0]));
+    QCOMPARE(lines.mid(1, 2).join('\n'), counts);
+    QCOMPARE(lines[3], timeLeft);
+    QCOMPARE(dlg.width(), 240);
+    const QFontMetrics metrics(dlg.TimeLabel->font());
+    for (const QString &line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) <= dlg.TimeLabel->contentsRect().width(),
+                 qPrintable(line));
     dlg.hide();
 }
 

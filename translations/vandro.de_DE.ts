@@ -778,5 +778,27 @@ Bitte korrigieren Sie ihn.</translation>
         <source>file:%1 timeto:%2 sec</source>
         <translation>Datei:%1 Rest:%2 s</translation>
     </message>
+    <message numerus="yes">
+        <source>%1 of %n files</source>
+        <translation>
+            <numerusform>%1 von %n Datei</numerusform>
+            <numerusform>%1 von %n Dateien</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 of %2 MB</source>
+        <translation>%1 von %2 MB</translation>
+    </message>
+    <message>
+        <source>measuring the time left</source>
+        <translation>Restzeit wird gemessen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n second(s) left</source>
+        <translation>
+            <numerusform>noch %n Sekunde</numerusform>
+            <numerusform>noch %n Sekunden</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,21 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>progressEdit</name>
+    <message numerus="yes">
+        <source>%1 of %n files</source>
+        <translation>
+            <numerusform>%1 of %n file</numerusform>
+            <numerusform>%1 of %n files</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n second(s) left</source>
+        <translation>
+            <numerusform>%n second left</numerusform>
+            <numerusform>%n seconds left</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
