@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include "app/installlayout.h"
 #include "testutils.h"
@@ -15,6 +16,8 @@ private slots:
     void settingsAndTranslations();
     void firstSettings_data();
     void firstSettings();
+    void catalogueOfLocale_data();
+    void catalogueOfLocale();
 };
 
 void tst_InstallLayout::settingsAndTranslations_data()
@@ -102,6 +105,45 @@ void tst_InstallLayout::firstSettings()
                              ";\n"));
     QVERIFY(written.contains("\nSCREEN WIDTH=240;\n"));
     QVERIFY(written.contains("\nMOUNTPOINT=;\n"));
+}
+
+void tst_InstallLayout::catalogueOfLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("language");
+
+    QTest::newRow("German") << "de_DE" << false << "de_DE";
+    QTest::newRow("German, installed") << "de_DE" << true << "de_DE";
+    QTest::newRow("English of the US") << "en_US" << false << "en";
+    QTest::newRow("C") << "C" << false << "en";
+    QTest::newRow("C, installed") << "C" << true << "en";
+    QTest::newRow("no catalogue of its own") << "fr_FR" << false << "en";
+}
+
+// The built catalogues, found beside the program or where it is installed.
+void tst_InstallLayout::catalogueOfLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(bool, installed);
+    QFETCH(QString, language);
+
+    QTemporaryDir root;
+    const QString programDir = root.filePath("prefix/bin");
+    const QString translations =
+        QDir::cleanPath(programDir + "/" + QStringLiteral(TESSEL_TRANSLATIONS_FROM_BINDIR));
+    const QString holder = installed ? translations : root.path();
+    QVERIFY(QDir().mkpath(holder));
+    for (const char *catalogue : {"vandro.de_DE.qm", "vandro.en.qm"})
+        QVERIFY(QFile::copy(QStringLiteral(TESSEL_CATALOGUES_DIR "/") + catalogue,
+                            holder + "/" + catalogue));
+    const QString savedCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(root.path()));
+    QTranslator translator;
+    const bool loaded = InstallLayout(programDir).loadTranslation(translator, locale);
+    QDir::setCurrent(savedCurrent);
+    QVERIFY(loaded);
+    QCOMPARE(translator.language(), language);
 }
 
 QTEST_MAIN(tst_InstallLayout)
