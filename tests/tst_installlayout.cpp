@@ -6,6 +6,15 @@
 #include "app/installlayout.h"
 #include "testutils.h"
 
+namespace {
+
+QString installedTranslations(const QString &programDir)
+{
+    return QDir::cleanPath(programDir + "/" + QStringLiteral(TESSEL_TRANSLATIONS_FROM_BINDIR));
+}
+
+} // namespace
+
 // Where a built or an installed program finds its translations and keeps
 // its settings, in a folder tree of the test's own.
 class tst_InstallLayout : public QObject
@@ -49,8 +58,7 @@ void tst_InstallLayout::settingsAndTranslations()
 
     QTemporaryDir root;
     const QString programDir = root.filePath("prefix/bin");
-    const QString translations =
-        QDir::cleanPath(programDir + "/" + QStringLiteral(TESSEL_TRANSLATIONS_FROM_BINDIR));
+    const QString translations = installedTranslations(programDir);
     QVERIFY(QDir().mkpath(installed ? translations : programDir));
     QVERIFY(QDir().mkpath(root.filePath("work/data")));
     if (dataFileExists)
@@ -130,8 +138,7 @@ void tst_InstallLayout::catalogueOfLocale()
 
     QTemporaryDir root;
     const QString programDir = root.filePath("prefix/bin");
-    const QString translations =
-        QDir::cleanPath(programDir + "/" + QStringLiteral(TESSEL_TRANSLATIONS_FROM_BINDIR));
+    const QString translations = installedTranslations(programDir);
     const QString holder = installed ? translations : root.path();
     QVERIFY(QDir().mkpath(holder));
     for (const char *catalogue : {"vandro.de_DE.qm", "vandro.en.qm"})
