@@ -546,42 +546,34 @@ void tst_progressEdit::copyOfOneBigFile()
 
 void tst_progressEdit::copyLinesFit_data()
 {
-    QTest::addColumn<QString>("catalogue");
+    QTest::addColumn<bool>("german");
     QTest::addColumn<int>("count");
     QTest::addColumn<qint64>("bytes");
-    QTest::addColumn<QString>("counts");
-    QTest::addColumn<QString>("timeLeft");
+    QTest::addColumn<QString>("numbers");
 
     const qint64 huge = 99999 * MB;
     QTest::newRow("English, one file, measuring")
-        << "vandro.en" << 1 << qint64(0) << "1 of 1 file\n0 of 0 MB" << "measuring the time left";
-    QTest::newRow("English, one second") << "vandro.en" << 1 << 2 * MB - 1
-                                         << "1 of 1 file\n1 of 2 MB" << "1 second left";
-    QTest::newRow("English, large numbers") << "vandro.en" << 1000 << huge
-                                            << "999 of 1000 files\n49999 of 99999 MB"
-                                            << "100000 seconds left";
-    QTest::newRow("German, one file, measuring")
-        << "vandro.de_DE" << 1 << qint64(0) << "1 von 1 Datei\n0 von 0 MB" << "Restzeit wird gemessen";
-    QTest::newRow("German, one second") << "vandro.de_DE" << 1 << 2 * MB - 1
-                                        << "1 von 1 Datei\n1 von 2 MB" << "noch 1 Sekunde";
-    QTest::newRow("German, large numbers") << "vandro.de_DE" << 1000 << huge
-                                           << "999 von 1000 Dateien\n49999 von 99999 MB"
-                                           << "noch 100000 Sekunden";
+        << false << 1 << qint64(0) << "1 of 1 file\n0 of 0 MB\nmeasuring the time left";
+    QTest::newRow("English, large numbers")
+        << false << 1000 << huge << "999 of 1000 files\n49999 of 99999 MB\n100000 seconds left";
+    QTest::newRow("German, one file, one second")
+        << true << 1 << 2 * MB - 1 << "1 von 1 Datei\n1 von 2 MB\nnoch 1 Sekunde";
+    QTest::newRow("German, large numbers")
+        << true << 1000 << huge << "999 von 1000 Dateien\n49999 von 99999 MB\nnoch 100000 Sekunden";
 }
 
 // At the handheld's width in either language: the name gives way in the
 // middle, the numbers are shown whole.
 void tst_progressEdit::copyLinesFit()
 {
-    QFETCH(QString, catalogue);
+    QFETCH(bool, german);
     QFETCH(int, count);
     QFETCH(qint64, bytes);
-    QFETCH(QString, counts);
-    QFETCH(QString, timeLeft);
+    QFETCH(QString, numbers);
 
     QTranslator translator;
-    QVERIFY(translator.load(catalogue, TESSEL_CATALOGUES_DIR));
-    QVERIFY(QCoreApplication::installTranslator(&translator));
+    QVERIFY(!german || translator.load("vandro.de_DE", TESSEL_CATALOGUES_DIR));
+    QCoreApplication::installTranslator(&translator);
     progressEdit dlg;
     dlg.resize(240, dlg.height());
     dlg.startCopy("copy");
@@ -595,11 +587,9 @@ void tst_progressEdit::copyLinesFit()
     QCoreApplication::removeTranslator(&translator);
 
     const QStringList lines = dlg.TimeLabel->text().split('\n');
-    QCOMPARE(lines.size(), 4);
     QVERIFY2(lines[0].startsWith("MVI_") && lines[0].endsWith("0061.MOV") && lines[0] != name,
              qPrintable(lines[0]));
-    QCOMPARE(lines.mid(1, 2).join('\n'), counts);
-    QCOMPARE(lines[3], timeLeft);
+    QCOMPARE(lines.mid(1).join('\n'), numbers);
     QCOMPARE(dlg.width(), 240);
     const QFontMetrics metrics(dlg.TimeLabel->font());
     for (const QString &line : lines)
