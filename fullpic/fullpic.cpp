@@ -10,6 +10,7 @@
 #include <QTransform>
 
 #include <cstdlib>
+#include <utility>
 #include <fcntl.h>
 
 #include "imaging/pictureloader.h"
@@ -130,7 +131,9 @@ void FullPic::closeEvent(QCloseEvent *event)
 
 void FullPic::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->modifiers() == Qt::NoModifier ? event->key() : 0) {
+    // The arrows of a keypad count as the arrows they are.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (plain ? event->key() : 0) {
     case Qt::Key_Left:
         emit stepRequested(-1);
         break;
@@ -150,6 +153,7 @@ void FullPic::keyPressEvent(QKeyEvent *event)
 void FullPic::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
+    pressed = true;
     pressedAt = event->position().toPoint();
     travel = 0;
 }
@@ -163,6 +167,9 @@ void FullPic::mouseMoveEvent(QMouseEvent *event)
 void FullPic::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
+    // The release of a press that opened the view is none of its gestures.
+    if (!std::exchange(pressed, false))
+        return;
     const int dx = event->position().toPoint().x() - pressedAt.x();
     travel = qMax(travel, (event->position().toPoint() - pressedAt).manhattanLength());
     // A tap anywhere leaves the view: a touch screen without a window

@@ -51,6 +51,7 @@ private:
     QImage fullScreenImage(int dirFd, const QByteArray &name) const;
 
     TesselData *data;
+    bool pressed = false;
     QPoint pressedAt;
     // The farthest the finger went from where it pressed: a tap that
     // wandered off and came back is no tap.
