@@ -2,6 +2,8 @@
 #include <QLCDNumber>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -33,6 +35,8 @@ private slots:
     void unmountAtQuitIsDoneBeforeTheEnd();
     void serviceErrorShowsBox_data();
     void serviceErrorShowsBox();
+    // Last: the card is gone afterwards.
+    void pulledCardClearsThePane();
 
 private:
     void waitUntilUnmounted();
@@ -95,7 +99,9 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
 
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
     QVERIFY(names(view->LeftListView).isEmpty());
-    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+    // The button follows the service's answer.
+    QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(), QString("mount disk"),
+                              serviceTimeoutMs);
     waitUntilUnmounted();
 }
 
@@ -159,6 +165,23 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     QVERIFY2(answerer.texts.first().startsWith("no success\n"), qPrintable(answerer.texts.first()));
     QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), listedAfter, serviceTimeoutMs);
     QCOMPARE(view->MountPushButton->text(), buttonAfter);
+}
+
+void tst_TesselViewUDisks::pulledCardClearsThePane()
+{
+    auto view = makeBrowser();
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+                              serviceTimeoutMs);
+    QSignalSpy removed(&view->flashCard(), &FlashCard::removed);
+
+    QCOMPARE(bed.pull(bed.device), 0);
+    QVERIFY(removed.wait(serviceTimeoutMs));
+    QVERIFY(names(view->LeftListView).isEmpty());
+    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+    QVERIFY(!view->isMounted());
+    QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+    QCOMPARE(removed.size(), 1);
 }
 
 QTEST_MAIN(tst_TesselViewUDisks)
