@@ -150,7 +150,9 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 bool TesselView::listLeft()
 {
     bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
-    sourceOffCard = !sourceOnCard();
+    // A link on a card made elsewhere could lead to the user's own
+    // pictures, which "delete all" would then delete.
+    sourceOffCard = !card.holdsAll(source.opened().get(), source.entries(), source.folder());
     if (sourceOffCard) {
         source.empty();
         listed = false;
@@ -313,45 +315,23 @@ void TesselView::showCardAt(const QString &folder)
 
 void TesselView::cardFailed(FlashCard::Error error, const QVariant &data)
 {
-    const QString noSuccess = tr("no success") + "\n";
-    switch (error) {
-    case FlashCard::MountFailed:
-    case FlashCard::UnmountFailed:
-    case FlashCard::FreeSpaceFailed: {
-        const QString caption = error == FlashCard::MountFailed     ? tr("mount flashdisk")
-                                : error == FlashCard::UnmountFailed ? tr("unmount flashdisk")
-                                                                    : tr("statfs call");
-        const int err = data.toInt();
-        tell(caption, data.typeId() == QMetaType::Int
-                          ? FlashCard::failureText(QString::fromLocal8Bit(strerror(err)), err)
-                          : noSuccess + data.toString());
-        break;
-    }
-    case FlashCard::NameTooLong:
-        tell(tr("mount flashdisk"),
-             noSuccess +
-                 tr("device or mount point is longer than %1 characters").arg(data.toInt()));
-        break;
-    case FlashCard::NoCardFound:
-        tell(tr("mount flashdisk"), UDisksClient::noCardText());
-        break;
-    }
+    const QString caption = error == FlashCard::UnmountFailed     ? tr("unmount flashdisk")
+                            : error == FlashCard::FreeSpaceFailed ? tr("statfs call")
+                                                                  : tr("mount flashdisk");
+    const int err = data.toInt();
+    QString text = tr("no success") + "\n";
+    if (error == FlashCard::NoCardFound)
+        text = UDisksClient::noCardText();
+    else if (error == FlashCard::NameTooLong)
+        text += tr("device or mount point is longer than %1 characters").arg(err);
+    else if (data.typeId() == QMetaType::Int)
+        text = FlashCard::failureText(QString::fromLocal8Bit(strerror(err)), err);
+    else
+        text += data.toString();
+    tell(caption, text);
     // The card stayed: its pictures are shown again.
     if (error == FlashCard::UnmountFailed && mounted)
         setSourceButtons(listLeft());
-}
-
-// A folder under the card's mount point must lie on the card: a link on a
-// card made elsewhere could lead to the user's own pictures, which "delete
-// all" would then delete.
-bool TesselView::sourceOnCard() const
-{
-    if (source.opened() && !card.holds(*source.opened(), source.folder()))
-        return false;
-    for (const FolderEntry &entry : source.entries())
-        if (entry.folder != source.opened() && !card.holds(*entry.folder, source.folder()))
-            return false;
-    return true;
 }
 
 void TesselView::tellIfOffCard()

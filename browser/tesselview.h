@@ -141,7 +141,6 @@ private:
     void followCard(bool isMounted);
     void cardFailed(FlashCard::Error error, const QVariant &data);
     void showCardAt(const QString &folder);
-    bool sourceOnCard() const;
     void tellIfOffCard();
     void tell(const QString &caption, const QString &text);
     void setSourceButtons(bool picturesListed);

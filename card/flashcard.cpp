@@ -11,6 +11,7 @@
 #include "config/tesselsettings.h"
 #include "platform/cardlisting.h"
 #include "platform/folder.h"
+#include "platform/folderentry.h"
 #include "platform/systemcalls.h"
 #include "platform/udisksclient.h"
 
@@ -222,6 +223,17 @@ bool FlashCard::holds(const Folder &folder, const QString &path) const
     if (!path.startsWith(where + "/") || !isMountPoint(where))
         return true;
     return CardListing::sameDevice(folder, Folder(where));
+}
+
+bool FlashCard::holdsAll(const Folder *opened, const QList<FolderEntry> &entries,
+                         const QString &path) const
+{
+    if (opened && !holds(*opened, path))
+        return false;
+    for (const FolderEntry &entry : entries)
+        if (entry.folder.get() != opened && !holds(*entry.folder, path))
+            return false;
+    return true;
 }
 
 bool FlashCard::measureFree(const QString &path)

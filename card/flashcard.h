@@ -11,6 +11,7 @@
 #include "card/kernelcardaccess.h"
 
 class Folder;
+struct FolderEntry;
 class TesselSettings;
 
 // The flash card and everything known of it: whether it is mounted, where,
@@ -77,6 +78,9 @@ public:
     // under the mount point must be on the same device, or a link on a card
     // made elsewhere leads off it. Anything is while nothing is mounted.
     bool holds(const Folder &folder, const QString &path) const;
+    // The same of the folder listed from `path` and of every listed entry.
+    bool holdsAll(const Folder *opened, const QList<FolderEntry> &entries,
+                  const QString &path) const;
 
     // The browser's one wording of a failed call.
     static QString failureText(const QString &systemText, int err);

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "appfixture.h"
 #include "browserfixture.h"
 #include "testutils.h"
 #include "udiskstestbed.h"
@@ -33,6 +34,7 @@ private slots:
     void mountButtonMountsAndUnmounts();
     void cardMountedBeforeStartShowsMounted();
     void unmountAtQuitIsDoneBeforeTheEnd();
+    void failedUnmountAtQuitToldBeforeTheEnd();
     void serviceErrorShowsBox_data();
     void serviceErrorShowsBox();
     // Last: the card is gone afterwards.
@@ -123,6 +125,33 @@ void tst_TesselViewUDisks::unmountAtQuitIsDoneBeforeTheEnd()
     // As the quit procedure does: unmount, and the browser goes at once.
     makeBrowser()->unmountDevice();
     QVERIFY(bed.mountPoint().isEmpty());
+}
+
+// The service answers after the question: its refusal still has its box,
+// once, and the program ends after it.
+void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
+{
+    QCOMPARE(bed.udisksctl("mount"), 0);
+    QFile inUse(bed.mountPoint() + "/DCIM/a.jpg");
+    QVERIFY(inUse.open(QIODevice::ReadOnly));
+    QVERIFY(TestUtils::writeFile(dirs->path() + "/tessel.cfg",
+                                 "[HEADER]\nFLASHPATH=DCIM;\nDEVICE=" +
+                                     QFile::encodeName(bed.device) + ";\nMOUNTPOINT=" +
+                                     QFile::encodeName(dirs->path()) + "/unused;\nFILEEXT=jpg;\n##EOF\n"));
+    qputenv("TESSELCFG", QFile::encodeName(dirs->path()));
+    QuitCounter app;
+    qputenv("TESSELCFG", noSettingsFile);
+    QTRY_VERIFY_WITH_TIMEOUT(app.browser()->isMounted(), serviceTimeoutMs);
+
+    ModalAnswerer answerer(serviceTimeoutMs);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Ok);
+    app.slotFileQuit();
+    QCOMPARE(app.quits, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(app.quits, 1, serviceTimeoutMs);
+    QCOMPARE(answerer.captions, QStringList({"Quit...", "unmount flashdisk"}));
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!bed.mountPoint().isEmpty());
 }
 
 void tst_TesselViewUDisks::serviceErrorShowsBox_data()
