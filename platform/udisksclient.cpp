@@ -214,8 +214,10 @@ void UDisksClient::findMountPoint(const QString &device)
 void UDisksClient::watch(const QString &device)
 {
     forget();
-    resolve(device, [this](const QString &objectPath, const QString &error) {
-        if (!error.isEmpty())
+    // A forget() before the service answers stands.
+    const int asked = ++watches;
+    resolve(device, [this, asked](const QString &objectPath, const QString &error) {
+        if (!error.isEmpty() || asked != watches)
             return;
         QDBusConnection bus = QDBusConnection::systemBus();
         watched = objectPath;
@@ -229,6 +231,7 @@ void UDisksClient::watch(const QString &device)
 
 void UDisksClient::forget()
 {
+    ++watches;
     if (watched.isEmpty())
         return;
     QDBusConnection bus = QDBusConnection::systemBus();

@@ -81,6 +81,7 @@ private:
     QList<QPair<QDBusPendingCall, Answer>> finished;
     // The watched device's object; empty while nothing is watched.
     QString watched;
+    int watches = 0;
 
     // A file system that may be the card.
     struct Candidate

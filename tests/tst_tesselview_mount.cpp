@@ -318,6 +318,7 @@ void tst_TesselViewMount::unmountClick()
     QCOMPARE(view->isMounted(), stillMounted);
     QVERIFY(stillMounted ? looksMounted(view.get()) : looksUnmounted(view.get()));
     QCOMPARE(view->LeftListView->topLevelItemCount(), stillMounted ? 1 : 0);
+    QCOMPARE(view->LeftDeleteToolButton->isEnabled(), stillMounted);
     QCOMPARE(view->RightListView->topLevelItemCount(), 1);
     QCOMPARE(view->RightListView->headerItem()->text(0), right());
     if (umountErrno) {

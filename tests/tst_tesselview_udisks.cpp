@@ -189,6 +189,9 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     ModalAnswerer answerer(serviceTimeoutMs);
     answerer.answerMessageBox(QMessageBox::Ok);
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    // Until the service has answered, the card is where it was.
+    QCOMPARE(view->MountPushButton->text(),
+             QString(mountedBefore ? "unmount disk" : "mount disk"));
     QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, serviceTimeoutMs);
     QCOMPARE(answerer.captions, QStringList(caption));
     QVERIFY2(answerer.texts.first().startsWith("no success\n"), qPrintable(answerer.texts.first()));
