@@ -124,27 +124,40 @@ void TesselApp::slotFileQuit()
         return;
     if (!quitDecided) {
         asking = true;
-        quitDecided = askBeforeQuit();
-        asking = false;
-        if (!quitDecided)
+        const Ending ending = askBeforeQuit();
+        if (ending == Ending::Stay) {
+            asking = false;
             return;
+        }
+        if (ending == Ending::AfterUnmount) {
+            // The card answers later; a failure shows its box before the end.
+            connect(
+                &view->flashCard(), &FlashCard::answered, this,
+                [this] {
+                    asking = false;
+                    quitDecided = true;
+                    quitApplication();
+                },
+                Qt::SingleShotConnection);
+            view->unmountDevice();
+            return;
+        }
+        asking = false;
+        quitDecided = true;
     }
     quitApplication();
 }
 
-bool TesselApp::askBeforeQuit()
+TesselApp::Ending TesselApp::askBeforeQuit()
 {
     if (data->isModified() && !querySaveOnQuit())
-        return false;
-    if (view->isMounted()) {
-        const int answer = PlainMessageBox::information(
-            this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
-            QMessageBox::Yes | QMessageBox::No);
-        // A failed unmount reports itself; quitting goes on regardless.
-        if (answer == QMessageBox::Yes)
-            view->unmountDevice();
-    }
-    return true;
+        return Ending::Stay;
+    if (!view->isMounted())
+        return Ending::Now;
+    const int answer = PlainMessageBox::information(
+        this, tr("Quit..."), tr("flashdisk is still mounted\nunmount it"),
+        QMessageBox::Yes | QMessageBox::No);
+    return answer == QMessageBox::Yes ? Ending::AfterUnmount : Ending::Now;
 }
 
 void TesselApp::quitApplication()

@@ -44,8 +44,9 @@ private:
     void initView();
     void refuseStart();
     bool querySaveOnQuit();
-    // The questions before the end; false when the user stays.
-    bool askBeforeQuit();
+    enum class Ending { Stay, Now, AfterUnmount };
+    // The questions before the end.
+    Ending askBeforeQuit();
 
     TesselView *view;
     std::unique_ptr<TesselData> data;
@@ -54,7 +55,8 @@ private:
     // The reason of the last failed save the user was told; empty once a
     // save works.
     QString shownSaveFailure;
-    // A question of the quit procedure is open.
+    // A question of the quit procedure is open, or the card has not yet
+    // answered the unmount asked for at the end.
     bool asking = false;
     // The questions were answered and the program ends.
     bool quitDecided = false;

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "browser/flashcard.h"
+#include "card/flashcard.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
 #include "platform/replacementfile.h"

@@ -14,7 +14,6 @@
 #include "browser/copiedmarks.h"
 #include "browser/copyjob.h"
 #include "browser/folderchoice.h"
-#include "browser/mountflow.h"
 #include "browser/picturecopy.h"
 #include "browser/pictureremoval.h"
 #include "browser/sharedprogress.h"
@@ -23,6 +22,7 @@
 #include "config/tesseldata.h"
 #include "fullpic/fullpic.h"
 #include "platform/folder.h"
+#include "platform/udisksclient.h"
 #include "progress/progressedit.h"
 #include "widgets/heldcontrols.h"
 #include "widgets/plainmessagebox.h"
@@ -40,9 +40,8 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       WidgetTools(),
       QDir(dirPath, nameFilter, QDir::IgnoreCase, QDir::Dirs | QDir::Files | QDir::Drives),
       data(settings),
+      card(settings),
       activeSide(0),
-      freeText(card.freeText()),
-      freeUnit(card.freeUnit()),
       preview(PixmapLabel, worker, settings),
       thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
@@ -59,10 +58,9 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       cfgDialog(nullptr),
       progress(nullptr),
       runWindow(nullptr),
-      mounted(card.mountedState()),
+      mounted(false),
       pictureBuffer(),
       copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this)),
-      flow(*this),
       copies(*this)
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -86,12 +84,22 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
 
-    connect(&card, &FlashCard::stateChanged, this, &TesselView::setMountLook);
-    connect(&card, &FlashCard::freeSpaceChanged, this, &TesselView::showFreeStorage);
-    connect(&card, &FlashCard::failed, this, &TesselView::tell);
+    connect(&card, &FlashCard::stateChanged, this, &TesselView::followCard);
+    connect(&card, &FlashCard::freeSpaceChanged, this,
+            [this](const QString &text, const QString &unit) {
+                freeText = text;
+                freeUnit = unit;
+                showFreeStorage();
+            });
+    connect(&card, &FlashCard::failed, this, &TesselView::cardFailed);
+    connect(&card, &FlashCard::mountFinished, this, [this](const QString &folder) {
+        showCardAt(folder);
+        emit cfgChanged();
+    });
+    connect(&card, &FlashCard::mountPointFound, this, &TesselView::showCardAt);
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     initMountState();
-    card.findMountPoint(data->device);
+    card.look();
     listRight();
 
     // Both dialogs show themselves maximised when built; they wait hidden.
@@ -142,7 +150,10 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 bool TesselView::listLeft()
 {
     bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
-    if (!flow.checkOnCard()) {
+    // A link on a card made elsewhere could lead to the user's own
+    // pictures, which "delete all" would then delete.
+    sourceOffCard = !card.holdsAll(source.opened().get(), source.entries(), source.folder());
+    if (sourceOffCard) {
         source.empty();
         listed = false;
     }
@@ -260,17 +271,89 @@ void TesselView::setSourceButtons(bool picturesListed)
 
 bool TesselView::initMountState()
 {
-    return flow.initMountState();
+    const bool listed = listLeft();
+    card.judgeListing(listed);
+    setMountLook(mounted);
+    setSourceButtons(listed);
+    return mounted;
 }
 
+// The look and the source pane follow what the card says is mounted, not
+// what was asked: a failed unmount leaves the card in place.
 void TesselView::slotToggleMount()
 {
-    flow.toggle();
+    if (card.isBusy())
+        return;
+    if (mounted) {
+        unmountDevice();
+        if (!listRight())
+            clearRight();
+        return;
+    }
+    if (data->device.isEmpty() && card.canFindCard())
+        card.findCard();
+    else
+        mountDevice();
+}
+
+void TesselView::followCard(bool isMounted)
+{
+    mounted = isMounted;
+    setMountLook(mounted);
+    if (mounted)
+        return;
+    releaseCard();
+    setSourceButtons(false);
+}
+
+// The panes are listed once the card has settled.
+void TesselView::showCardAt(const QString &folder)
+{
+    source.setFolder(folder);
+    dirTimer.start(700);
+}
+
+void TesselView::cardFailed(FlashCard::Error error, const QVariant &data)
+{
+    const QString caption = error == FlashCard::UnmountFailed     ? tr("unmount flashdisk")
+                            : error == FlashCard::FreeSpaceFailed ? tr("statfs call")
+                                                                  : tr("mount flashdisk");
+    const int err = data.toInt();
+    QString text = tr("no success") + "\n";
+    if (error == FlashCard::NoCardFound)
+        text = UDisksClient::noCardText();
+    else if (error == FlashCard::NameTooLong)
+        text += tr("device or mount point is longer than %1 characters").arg(err);
+    else if (data.typeId() == QMetaType::Int)
+        text = FlashCard::failureText(QString::fromLocal8Bit(strerror(err)), err);
+    else
+        text += data.toString();
+    tell(caption, text);
+    // The card stayed: its pictures are shown again.
+    if (error == FlashCard::UnmountFailed && mounted)
+        setSourceButtons(listLeft());
+}
+
+void TesselView::tellIfOffCard()
+{
+    if (sourceOffCard)
+        tell(tr("mount flashdisk"), tr("the picture folder is not on the card"));
 }
 
 void TesselView::slotShowDir()
 {
-    flow.showDir();
+    if (listLeft()) {
+        setSourceButtons(true);
+    } else {
+        card.judgeListing(false);
+        setSourceButtons(false);
+        clearLeft();
+        tellIfOffCard();
+    }
+    const bool picturesListed = listRight();
+    destination.deleteButton->setEnabled(picturesListed);
+    if (!picturesListed)
+        clearRight();
 }
 
 void TesselView::releaseCard()
@@ -281,16 +364,17 @@ void TesselView::releaseCard()
         preview.clear();
 }
 
-int TesselView::mountDevice()
+void TesselView::mountDevice()
 {
-    return card.mount(data->device, data->mountPoint);
+    card.mount();
 }
 
 // Nothing of the card may stay open, or the kernel refuses: busy.
-int TesselView::unmountDevice()
+void TesselView::unmountDevice()
 {
     releaseCard();
-    return card.unmount(data->device, data->mountPoint);
+    setSourceButtons(false);
+    card.unmount();
 }
 
 void TesselView::slotGetFreeStorage()
@@ -329,7 +413,7 @@ void TesselView::slotCloseRequest()
 
 void TesselView::slotSetup()
 {
-    cfgDialog->setCardMountPoint(flow.foundMountPoint());
+    cfgDialog->setCardMountPoint(mounted ? card.mountPoint() : QString());
     cfgDialog->setupEdit();
     cfgDialog->exec();
     cfgDialog->hide();
@@ -424,7 +508,7 @@ void TesselView::slotChdirLeft()
     if (!takeFolder(FolderChoice::choose(this, source.folder()), source))
         return;
     listLeft();
-    flow.tellIfOffCard();
+    tellIfOffCard();
     LeftCopyToolButton->setEnabled(false);
     emit cfgChanged();
 }

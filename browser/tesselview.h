@@ -9,13 +9,12 @@
 #include <memory>
 
 #include "browser/copyflow.h"
-#include "browser/flashcard.h"
 #include "browser/folderchoice.h"
 #include "browser/maindlg.h"
-#include "browser/mountflow.h"
 #include "browser/picturepane.h"
 #include "browser/preview.h"
 #include "browser/thumbnailwork.h"
+#include "card/flashcard.h"
 #include "browser/worker.h"
 #include "widgets/widgettools.h"
 
@@ -72,13 +71,13 @@ public:
     void copyFile();
 
     bool initMountState();
-    int mountDevice();
-    int unmountDevice();
+    // Both return at once; the card answers by its signals.
+    void mountDevice();
+    void unmountDevice();
     bool isMounted() const { return mounted; }
     void showFreeStorage();
-
-    // Longest device or mount point the mount call accepts.
-    static constexpr int maxMountArgLength = FlashCard::maxArgLength;
+    // Whose answered() follows each mount and unmount.
+    const FlashCard &flashCard() const { return card; }
 
 signals:
     void cfgChanged();
@@ -111,9 +110,9 @@ protected:
     // The shown text of the previewed picture with its folder; the picture
     // itself is the preview's entry.
     QString currentPicture;
-    // What the card says; painted here.
-    const QString &freeText;
-    const QString &freeUnit;
+    // What the card said last; painted here.
+    QString freeText;
+    QString freeUnit;
     // What the preview shows, and what the thumbnail runs do.
     Preview preview;
     ThumbnailWork thumbWork;
@@ -128,7 +127,7 @@ protected:
     progressEdit *progress;
     // Shows both panes' runs in `progress`.
     SharedProgress *runWindow;
-    const bool &mounted;
+    bool mounted;
 
     // One block of a copy, and a spare byte.
     char pictureBuffer[4097];
@@ -139,6 +138,10 @@ private:
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);
+    void followCard(bool isMounted);
+    void cardFailed(FlashCard::Error error, const QVariant &data);
+    void showCardAt(const QString &folder);
+    void tellIfOffCard();
     void tell(const QString &caption, const QString &text);
     void setSourceButtons(bool picturesListed);
 
@@ -151,10 +154,8 @@ private:
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
-    // Source pictures not in the destination, as last marked.
-    // Follows the card for the mount button.
-    friend class MountFlow;
-    MountFlow flow;
+    // The source folder was last found leading off the card.
+    bool sourceOffCard = false;
     friend class CopyFlow;
     CopyFlow copies;
 };

@@ -6,6 +6,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 namespace {
 SystemCalls kernelCalls;
@@ -28,6 +29,11 @@ int SystemCalls::umount(const char *target)
 int SystemCalls::statfs(const char *path, struct statfs *buf)
 {
     return ::statfs(path, buf);
+}
+
+int SystemCalls::syncfs(int fd)
+{
+    return ::syncfs(fd);
 }
 
 bool SystemCalls::isMountPoint(const char *path)

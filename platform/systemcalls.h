@@ -17,6 +17,10 @@ public:
                       unsigned long flags, const void *data);
     virtual int umount(const char *target);
     virtual int statfs(const char *path, struct statfs *buf);
+    // Writes out what the file system holding `fd` has cached, and reports
+    // the write errors it met: the only word of a card that failed its
+    // writes after the calls that wrote had succeeded.
+    virtual int syncfs(int fd);
     // Whether a file system is mounted on the folder: it lies on another
     // device than its parent (or is the root). The truth after a mount or
     // unmount call, whatever the call answered.

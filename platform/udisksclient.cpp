@@ -95,6 +95,7 @@ UDisksClient::UDisksClient(QObject *parent) : QObject(parent) {}
 
 UDisksClient::~UDisksClient()
 {
+    forget();
     // Whoever asked is going away: the calls finish unheard. An answer may
     // start the next call of its chain, hence the loop.
     blockSignals(true);
@@ -210,6 +211,57 @@ void UDisksClient::findMountPoint(const QString &device)
     });
 }
 
+void UDisksClient::watch(const QString &device)
+{
+    forget();
+    // A forget() before the service answers stands.
+    const int asked = ++watches;
+    resolve(device, [this, asked](const QString &objectPath, const QString &error) {
+        if (!error.isEmpty() || asked != watches)
+            return;
+        QDBusConnection bus = QDBusConnection::systemBus();
+        watched = objectPath;
+        bus.connect(service, objectPath, "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                    this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        bus.connect(service, "/org/freedesktop/UDisks2", "org.freedesktop.DBus.ObjectManager",
+                    "InterfacesRemoved", this,
+                    SLOT(interfacesRemoved(QDBusObjectPath, QStringList)));
+    });
+}
+
+void UDisksClient::forget()
+{
+    ++watches;
+    if (watched.isEmpty())
+        return;
+    QDBusConnection bus = QDBusConnection::systemBus();
+    bus.disconnect(service, watched, "org.freedesktop.DBus.Properties", "PropertiesChanged", this,
+                   SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+    bus.disconnect(service, "/org/freedesktop/UDisks2", "org.freedesktop.DBus.ObjectManager",
+                   "InterfacesRemoved", this, SLOT(interfacesRemoved(QDBusObjectPath, QStringList)));
+    watched.clear();
+}
+
+void UDisksClient::propertiesChanged(const QString &interface, const QVariantMap &changed,
+                                     const QStringList &)
+{
+    if (interface != filesystemInterface || !changed.contains("MountPoints") ||
+        !firstMountPoint(changed.value("MountPoints")).isEmpty())
+        return;
+    forget();
+    emit gone();
+}
+
+void UDisksClient::interfacesRemoved(const QDBusObjectPath &objectPath,
+                                     const QStringList &interfaces)
+{
+    if (objectPath.path() != watched ||
+        (!interfaces.contains(filesystemInterface) && !interfaces.contains(blockInterface)))
+        return;
+    forget();
+    emit gone();
+}
+
 QString UDisksClient::dcimName(const QString &mountPoint)
 {
     const Folder root(mountPoint);
@@ -293,7 +345,7 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
     if (!candidate.mountPoint.isEmpty()) {
         // Mounted by someone else: looked at, and left as it is.
         if (!dcimName(candidate.mountPoint).isEmpty())
-            emit cardFound(candidate.device, candidate.mountPoint);
+            take(candidate.device, candidate.mountPoint);
         else
             lookAt(candidates);
         return;
@@ -306,7 +358,7 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
                  return;
              }
              if (!dcimName(mounted.value()).isEmpty()) {
-                 emit cardFound(candidate.device, mounted.value());
+                 take(candidate.device, mounted.value());
                  return;
              }
              call(filesystemCall(candidate.objectPath, "Unmount"), mountTimeoutMs,
@@ -321,4 +373,13 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
                       lookAt(candidates);
                   });
          });
+}
+
+// With several cards in, the user learns which one is shown.
+void UDisksClient::take(const QString &device, const QString &mountPoint)
+{
+    printf("\nUDisksClient::findCard - card %s at %s\n", qPrintable(device),
+           qPrintable(mountPoint));
+    fflush(stdout);
+    emit cardFound(device, mountPoint);
 }

@@ -1,7 +1,6 @@
 #ifndef UDISKSCLIENT_H
 #define UDISKSCLIENT_H
 
-#include <QList>
 #include <QDBusPendingCall>
 #include <QList>
 #include <QObject>
@@ -11,6 +10,7 @@
 #include <functional>
 
 class QDBusMessage;
+class QDBusObjectPath;
 class QDBusPendingCall;
 
 // Mounts and unmounts a card through the udisks2 service, as desktops do
@@ -40,6 +40,12 @@ public:
     // none. File systems of other disks are never touched.
     void findCard();
 
+    // From now on says gone() once the device's file system is unmounted
+    // by someone else or the device itself goes (a card pulled), until
+    // forget() or the next watch().
+    void watch(const QString &device);
+    void forget();
+
     // The name of the DCIM folder at the root, in its case on the card;
     // empty when there is none.
     static QString dcimName(const QString &mountPoint);
@@ -55,6 +61,12 @@ signals:
     // `device` is empty when no card was found (or the service did not
     // answer); otherwise the card is mounted at `mountPoint`.
     void cardFound(const QString &device, const QString &mountPoint);
+    void gone();
+
+private slots:
+    void propertiesChanged(const QString &interface, const QVariantMap &changed,
+                           const QStringList &invalidated);
+    void interfacesRemoved(const QDBusObjectPath &objectPath, const QStringList &interfaces);
 
 private:
     using Answer = std::function<void(const QDBusPendingCall &)>;
@@ -67,6 +79,9 @@ private:
     // Calls answered at once (no bus, or a quick reply): their answers wait
     // here for the event loop, or for the destructor.
     QList<QPair<QDBusPendingCall, Answer>> finished;
+    // The watched device's object; empty while nothing is watched.
+    QString watched;
+    int watches = 0;
 
     // A file system that may be the card.
     struct Candidate
@@ -79,6 +94,7 @@ private:
     // The file systems findCard() looks at, from the service's objects.
     static QList<Candidate> cardCandidates(const QDBusPendingCall &managedObjects);
     void lookAt(QList<Candidate> candidates);
+    void take(const QString &device, const QString &mountPoint);
 };
 
 #endif

@@ -7,6 +7,10 @@
 #                                        has no vfat) on a loop device, and
 #                                        prints DEVICE=<loop device> for each,
 #                                        in order, and BUS=<system bus address>
+#   udisks-testbed.sh pull <device>      takes a card away as a reader does when
+#                                        it is pulled: its file system is gone
+#                                        from under whoever uses it, then the
+#                                        loop device
 #   udisks-testbed.sh stop             undoes all of it, by the pids it noted
 #
 # The bus is a private one, so a desktop's own udisks2 is never touched; udevd
@@ -135,8 +139,19 @@ EOF
     echo "BUS=$bus"
 }
 
+pull() {
+    [ $# -eq 1 ] && grep -qx "$1" "$state/devices" 2>/dev/null ||
+        { echo "usage: $0 pull <device of the test bed>" >&2; exit 2; }
+    local target
+    for target in $(findmnt -n -o TARGET --source "$1"); do
+        umount -l "$target" || exit 1
+    done
+    losetup -d "$1"
+}
+
 case "${1:-}" in
 start) shift; start "$@" ;;
+pull) shift; pull "$@" ;;
 stop) stop ;;
-*) echo "usage: $0 start <folder>... | stop" >&2; exit 2 ;;
+*) echo "usage: $0 start <folder>... | pull <device> | stop" >&2; exit 2 ;;
 esac

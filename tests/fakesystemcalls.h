@@ -1,8 +1,8 @@
 #ifndef FAKESYSTEMCALLS_H
 #define FAKESYSTEMCALLS_H
 
-// Stands in for mount, umount, statfs and the mount check while it lives: records every
-// call and answers as the test tells it to.
+// Stands in for mount, umount, statfs, syncfs and the mount check while it lives:
+// records every call and answers as the test tells it to.
 
 #include <QByteArray>
 #include <QRegularExpression>
@@ -62,6 +62,12 @@ public:
         return 0;
     }
 
+    int syncfs(int fd) override
+    {
+        calls << QString("syncfs %1").arg(fd);
+        return answer(syncfsErrno);
+    }
+
     QStringList callsOf(const QString &name) const
     {
         return calls.filter(QRegularExpression("^" + name + " "));
@@ -71,6 +77,7 @@ public:
     int mountErrno = 0;
     int umountErrno = 0;
     int statfsErrno = 0;
+    int syncfsErrno = 0;
     bool mounted = false;
     long blockSize = 4096;
     unsigned long long availableBlocks = 1000;

@@ -2,9 +2,12 @@
 #include <QLCDNumber>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
 #include <QTest>
 #include <QTreeWidget>
 
+#include "appfixture.h"
 #include "browserfixture.h"
 #include "testutils.h"
 #include "udiskstestbed.h"
@@ -31,8 +34,11 @@ private slots:
     void mountButtonMountsAndUnmounts();
     void cardMountedBeforeStartShowsMounted();
     void unmountAtQuitIsDoneBeforeTheEnd();
+    void failedUnmountAtQuitToldBeforeTheEnd();
     void serviceErrorShowsBox_data();
     void serviceErrorShowsBox();
+    // Last: the card is gone afterwards.
+    void pulledCardClearsThePane();
 
 private:
     void waitUntilUnmounted();
@@ -95,7 +101,9 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
 
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
     QVERIFY(names(view->LeftListView).isEmpty());
-    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+    // The button follows the service's answer.
+    QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(), QString("mount disk"),
+                              serviceTimeoutMs);
     waitUntilUnmounted();
 }
 
@@ -117,6 +125,33 @@ void tst_TesselViewUDisks::unmountAtQuitIsDoneBeforeTheEnd()
     // As the quit procedure does: unmount, and the browser goes at once.
     makeBrowser()->unmountDevice();
     QVERIFY(bed.mountPoint().isEmpty());
+}
+
+// The service answers after the question: its refusal still has its box,
+// once, and the program ends after it.
+void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
+{
+    QCOMPARE(bed.udisksctl("mount"), 0);
+    QFile inUse(bed.mountPoint() + "/DCIM/a.jpg");
+    QVERIFY(inUse.open(QIODevice::ReadOnly));
+    QVERIFY(TestUtils::writeFile(dirs->path() + "/tessel.cfg",
+                                 "[HEADER]\nFLASHPATH=DCIM;\nDEVICE=" +
+                                     QFile::encodeName(bed.device) + ";\nMOUNTPOINT=" +
+                                     QFile::encodeName(dirs->path()) + "/unused;\nFILEEXT=jpg;\n##EOF\n"));
+    qputenv("TESSELCFG", QFile::encodeName(dirs->path()));
+    QuitCounter app;
+    qputenv("TESSELCFG", noSettingsFile);
+    QTRY_VERIFY_WITH_TIMEOUT(app.browser()->isMounted(), serviceTimeoutMs);
+
+    ModalAnswerer answerer(serviceTimeoutMs);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Ok);
+    app.slotFileQuit();
+    QCOMPARE(app.quits, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(app.quits, 1, serviceTimeoutMs);
+    QCOMPARE(answerer.captions, QStringList({"Quit...", "unmount flashdisk"}));
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(!bed.mountPoint().isEmpty());
 }
 
 void tst_TesselViewUDisks::serviceErrorShowsBox_data()
@@ -154,11 +189,31 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     ModalAnswerer answerer(serviceTimeoutMs);
     answerer.answerMessageBox(QMessageBox::Ok);
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    // Until the service has answered, the card is where it was.
+    QCOMPARE(view->MountPushButton->text(),
+             QString(mountedBefore ? "unmount disk" : "mount disk"));
     QTRY_COMPARE_WITH_TIMEOUT(answerer.pending(), 0, serviceTimeoutMs);
     QCOMPARE(answerer.captions, QStringList(caption));
     QVERIFY2(answerer.texts.first().startsWith("no success\n"), qPrintable(answerer.texts.first()));
     QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), listedAfter, serviceTimeoutMs);
     QCOMPARE(view->MountPushButton->text(), buttonAfter);
+}
+
+void tst_TesselViewUDisks::pulledCardClearsThePane()
+{
+    auto view = makeBrowser();
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+                              serviceTimeoutMs);
+    QSignalSpy removed(&view->flashCard(), &FlashCard::removed);
+
+    QCOMPARE(bed.pull(bed.device), 0);
+    QVERIFY(removed.wait(serviceTimeoutMs));
+    QVERIFY(names(view->LeftListView).isEmpty());
+    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+    QVERIFY(!view->isMounted());
+    QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+    QCOMPARE(removed.size(), 1);
 }
 
 QTEST_MAIN(tst_TesselViewUDisks)

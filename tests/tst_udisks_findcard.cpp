@@ -5,7 +5,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <QProcess>
+
 #include "browser/tesselview.h"
+#include "card/flashcard.h"
+#include "config/tesselsettings.h"
 #include "config/tesseldata.h"
 
 #include "testutils.h"
@@ -38,9 +42,12 @@ private:
     QTemporaryDir folders;
     UDisksTestBed bed;
     QString missing;
+    // Cards of others that a test mounted by finding them.
+    QStringList othersMounted;
 };
 
-// Two card images: the first, on the lower loop device, holds no DCIM.
+// Three card images: the first, on the lowest loop device, holds no DCIM;
+// the two others hold the same pictures. Cards of others may be present too.
 void tst_UDisksFindCard::initTestCase()
 {
     QVERIFY(QDir().mkpath(folders.filePath("other/notes")));
@@ -49,7 +56,9 @@ void tst_UDisksFindCard::initTestCase()
     // A camera folder by the rule (three digits, five characters).
     QVERIFY(QDir().mkpath(folders.filePath("card/DCIM/101TESTS")));
     QVERIFY(TestUtils::writePicture(folders.filePath("card/DCIM/101TESTS/b.jpg"), QSize(8, 8)));
-    missing = bed.start({folders.filePath("other"), folders.filePath("card")});
+    QVERIFY(QProcess::execute("cp", {"-a", folders.filePath("card"), folders.filePath("second")}) == 0);
+    missing = bed.start(
+        {folders.filePath("other"), folders.filePath("card"), folders.filePath("second")});
 }
 
 void tst_UDisksFindCard::cardFound_data()
@@ -65,15 +74,35 @@ void tst_UDisksFindCard::cardFound()
     if (!missing.isEmpty())
         QSKIP(qPrintable("no udisks2 test bed: " + missing));
     const QString other = bed.devices.value(0);
-    const QString card = bed.devices.value(1);
     if (mountedBefore) {
-        QCOMPARE(bed.udisksctl("mount", other), 0);
-        QCOMPARE(bed.udisksctl("mount", card), 0);
+        for (const QString &device : bed.devices)
+            QCOMPARE(bed.udisksctl("mount", device), 0);
     }
-    const QStringList found = find();
-    QCOMPARE(found, QStringList({card, bed.mountPoint(card)}));
-    QVERIFY(QFileInfo(found[1] + "/DCIM/100TEST/a.jpg").isFile());
-    QCOMPARE(UDisksClient::dcimName(found[1]), QString("DCIM"));
+    TesselSettings settings;
+    settings.mountPoint = folders.filePath("nowhere");
+    FlashCard card(&settings);
+    QSignalSpy mounted(&card, &FlashCard::mountFinished);
+    QString printed;
+    {
+        TestUtils::StdoutCapture out;
+        card.findCard();
+        QVERIFY(mounted.wait(20000));
+        printed = TestUtils::diagnostics(out);
+    }
+    // One of the cards holding DCIM, ours or another's, and the program
+    // says which.
+    const QString device = card.foundDevice();
+    QVERIFY(!device.isEmpty());
+    QCOMPARE(card.mountPoint(), bed.mountPoint(device));
+    QCOMPARE(mounted[0][0].toString(), card.mountPoint() + "/DCIM");
+    QCOMPARE(UDisksClient::dcimName(card.mountPoint()), QString("DCIM"));
+    QVERIFY2(printed.contains("UDisksClient::findCard - card " + device + " at " +
+                              card.mountPoint() + "\n"),
+             qPrintable(printed));
+    if (!bed.devices.contains(device))
+        othersMounted << device;
+    else
+        QVERIFY(QFileInfo(card.mountPoint() + "/DCIM/100TEST/a.jpg").isFile());
     QCOMPARE(bed.mountPoint(other).isEmpty(), !mountedBefore);
 }
 
@@ -90,9 +119,12 @@ void tst_UDisksFindCard::mountButtonListsTheFoundCard()
     data.rightPath = folders.filePath("other");
     TesselView view(nullptr, &data, QString(), data.fileExt);
     view.MountPushButton->click();
-    QTRY_COMPARE_WITH_TIMEOUT(TestUtils::names(view.LeftListView),
-                              QStringList({"101TESTS/b.jpg"}), 20000);
-    QVERIFY(view.isMounted());
+    QTRY_VERIFY_WITH_TIMEOUT(view.isMounted(), 20000);
+    if (!bed.devices.contains(view.flashCard().foundDevice()))
+        othersMounted << view.flashCard().foundDevice();
+    else
+        QTRY_COMPARE_WITH_TIMEOUT(TestUtils::names(view.LeftListView),
+                                  QStringList({"101TESTS/b.jpg"}), 20000);
     QCOMPARE(view.MountPushButton->text(), QString("unmount disk"));
 }
 
@@ -106,10 +138,11 @@ void tst_UDisksFindCard::noServiceNoCard()
 
 void tst_UDisksFindCard::cleanup()
 {
-    for (const QString &device : bed.devices) {
+    for (const QString &device : bed.devices + othersMounted) {
         if (!bed.mountPoint(device).isEmpty())
             bed.udisksctl("unmount", device);
     }
+    othersMounted.clear();
 }
 
 QTEST_MAIN(tst_UDisksFindCard)

@@ -67,6 +67,12 @@ public:
         return {};
     }
 
+    // The card taken away while it may be in use.
+    int pull(const QString &card) const
+    {
+        return QProcess::execute(TESSEL_SOURCE_DIR "/scripts/udisks-testbed.sh", {"pull", card});
+    }
+
     int udisksctl(const QString &action, const QString &card = QString()) const
     {
         return QProcess::execute("udisksctl", {action, "--no-user-interaction", "-b",

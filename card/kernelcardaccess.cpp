@@ -1,0 +1,68 @@
+#include "card/kernelcardaccess.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/systemcalls.h"
+
+namespace {
+
+// Mount flags: the old magic number in the upper half, no options.
+const unsigned long mountMagic = 0xC0ED0000UL;
+
+QVariant failureOf(int result)
+{
+    return result == 0 ? QVariant() : QVariant(errno);
+}
+
+} // namespace
+
+// A cut-off name would mount the wrong device or on the wrong directory.
+bool KernelCardAccess::takes(const QString &device, const QString &mountPoint) const
+{
+    return QFile::encodeName(device).size() <= maxArgLength &&
+           QFile::encodeName(mountPoint).size() <= maxArgLength;
+}
+
+void KernelCardAccess::mount(const QString &device, const QString &mountPoint)
+{
+    memset(deviceBuffer, 0, sizeof deviceBuffer);
+    memset(mountPointBuffer, 0, sizeof mountPointBuffer);
+    snprintf(deviceBuffer, sizeof deviceBuffer, "%s", QFile::encodeName(device).constData());
+    snprintf(mountPointBuffer, sizeof mountPointBuffer, "%s",
+             QFile::encodeName(mountPoint).constData());
+    const int result = SystemCalls::instance()->mount(deviceBuffer, mountPointBuffer, "vfat",
+                                                      mountMagic, nullptr);
+    const QVariant failure = failureOf(result);
+    if (result != 0) {
+        printf("\nTesselView::mountDevice - dev is %s", deviceBuffer);
+        printf("\nTesselView::mountDevice - mnt is %s", mountPointBuffer);
+        fflush(stdout);
+    }
+    QMetaObject::invokeMethod(
+        this, [this, mountPoint, failure] { emit mountFinished(mountPoint, failure); },
+        Qt::QueuedConnection);
+}
+
+void KernelCardAccess::unmount(const QString &, const QString &mountPoint)
+{
+    const QVariant failure =
+        failureOf(SystemCalls::instance()->umount(QFile::encodeName(mountPoint).constData()));
+    if (failure.isValid())
+        fflush(stdout);
+    QMetaObject::invokeMethod(
+        this, [this, failure] { emit unmountFinished(failure); }, Qt::QueuedConnection);
+}
+
+// The kernel knows only whether something is mounted on the folder.
+void KernelCardAccess::findMountPoint(const QString &, const QString &mountPoint)
+{
+    const bool mounted =
+        SystemCalls::instance()->isMountPoint(QFile::encodeName(mountPoint).constData());
+    QMetaObject::invokeMethod(
+        this, [this, mounted, mountPoint] { emit mountPointFound(mounted ? mountPoint : QString()); },
+        Qt::QueuedConnection);
+}
