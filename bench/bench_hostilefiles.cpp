@@ -42,7 +42,8 @@ QString at(const QString &name)
 bool write(const QString &name, const QByteArray &bytes)
 {
     QFile file(at(name));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray be32(quint32 value)
@@ -219,8 +220,8 @@ int main(int argc, char **argv)
             const long aboveKb = run.peakKb - idleKb;
             const bool ok = run.peakKb >= 0 && aboveKb <= budgetKb + marginKb && run.ms <= maxMs;
             within = within && ok;
-            printf("%-30s %5lld KB %-12s %6.1f MB peak above idle (%.2f of budget + 64 MB), %7.1f ms "
-                   "(%.2f of 2 s), %s%s\n",
+            printf("%-30s %5lld KB %-12s %6.1f MB peak above idle (%.2f of budget + 64 MB), "
+                   "%7.1f ms (%.2f of 2 s), %s%s\n",
                    file.what, static_cast<long long>(QFileInfo(at(file.name)).size() >> 10),
                    std::strcmp(mode, "preview") == 0 ? "preview" : "full screen",
                    aboveKb / 1024.0, double(aboveKb) / (budgetKb + marginKb), run.ms,

@@ -156,8 +156,9 @@ QImage PictureLoader::loadScaled(int dirFd, const QByteArray &name, const QSize 
 {
     const QSize target = boundedSize(size);
     bool ownKind = false;
-    const QImage own = target.isValid() ? ownKindImage(dirFd, name, target, true, cancelled, &ownKind)
-                                        : QImage();
+    const QImage own = target.isValid()
+                           ? ownKindImage(dirFd, name, target, true, cancelled, &ownKind)
+                           : QImage();
     if (ownKind)
         return own.isNull() ? own
                             : own.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -176,8 +177,9 @@ QImage PictureLoader::loadPreview(int dirFd, const QByteArray &name, const QSize
 {
     const QSize target = boundedSize(size);
     bool ownKind = false;
-    const QImage own = target.isValid() ? ownKindImage(dirFd, name, target, false, cancelled, &ownKind)
-                                        : QImage();
+    const QImage own = target.isValid()
+                           ? ownKindImage(dirFd, name, target, false, cancelled, &ownKind)
+                           : QImage();
     if (ownKind)
         return own.isNull() ? own : shaped(own, target);
     RegularFile file(dirFd, name);
@@ -213,7 +215,8 @@ QImage PictureLoader::load(RegularFile &file, const QSize &size, const QByteArra
         return picture.readUpright(target);
 
     const QSize shown = shownSize(picture.uprightSize(), target);
-    QImage image = thumbnail.standIn(picture.storedSize(), picture.transformation(), shown, cancelled);
+    QImage image =
+        thumbnail.standIn(picture.storedSize(), picture.transformation(), shown, cancelled);
     if (image.isNull() && preview == Preview::Full)
         image = picture.readUpright(shown);
     if (image.isNull() || shown == target)

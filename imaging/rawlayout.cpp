@@ -178,12 +178,14 @@ public:
             // The sensor data and the full-size picture: exiv2 skips them.
             if (std::memcmp(box.type, "mdat", 4) != 0) {
                 metadata += depth == 0 ? box.end - box.payload : 0;
-                if (metadata > maxBoxMetadataBytes || !file.read(box.payload, box.end - box.payload))
+                if (metadata > maxBoxMetadataBytes ||
+                    !file.read(box.payload, box.end - box.payload))
                     return false;
                 // Containers start their boxes at once, after a version
                 // (meta), or after an extended type (uuid).
                 for (const qint64 skip : {0, 4, 16}) {
-                    if (box.end - box.payload > skip && isBoxSequence(box.payload + skip, box.end)) {
+                    if (box.end - box.payload > skip &&
+                        isBoxSequence(box.payload + skip, box.end)) {
                         if (!walk(box.payload + skip, box.end, depth + 1))
                             return false;
                         break;
