@@ -128,8 +128,8 @@ RawLayout::Block taggedBlock(const Exiv2::ExifData &exif, uint32_t size)
 class Raw
 {
 public:
-    Raw(FileImage &file, const RawLayout &layout, const Exiv2::Image &image)
-        : file(file), layout(layout), image(image), manager(image)
+    Raw(FileImage &file, const RawLayout &layout, const Exiv2::Image &parsed)
+        : file(file), layout(layout), parsed(parsed), manager(parsed)
     {
     }
 
@@ -138,7 +138,7 @@ public:
         const Exiv2::PreviewPropertiesList previews = saneSizedPreviews(manager);
         if (previews.empty())
             return QImage();
-        const QImageIOHandler::Transformations orientation = orientationOf(image.exifData());
+        const QImageIOHandler::Transformations orientation = orientationOf(parsed.exifData());
         const QSize need = (orientation & QImageIOHandler::TransformationRotate90)
                                ? atLeast.transposed()
                                : atLeast;
@@ -169,7 +169,7 @@ private:
         if (preview.mimeType_ == "image/jpeg") {
             RawLayout::Block block = layout.pictureOfLength(preview.size_);
             if (block.length == 0)
-                block = taggedBlock(image.exifData(), preview.size_);
+                block = taggedBlock(parsed.exifData(), preview.size_);
             if (!file.read(block.offset, block.length))
                 return QByteArray();
             const Exiv2::PreviewImage bytes = manager.getPreviewImage(preview);
@@ -218,7 +218,7 @@ private:
 
     FileImage &file;
     const RawLayout &layout;
-    const Exiv2::Image &image;
+    const Exiv2::Image &parsed;
     const Exiv2::PreviewManager manager;
 };
 
