@@ -9,8 +9,13 @@ Likewise a progressive JPEG claiming 2048 x 2048 pixels whose last scan
 repeats a thousand times within the fuzzer's input length: every scan is a
 pass over all the picture's coefficients, so without the loader's bound on
 scans one input runs past the fuzzer's time limit.
+RAW files take the loader through exiv2: TIFF-based ones whose preview is a
+plain JPEG, a DNG's strip, or the scan bomb above, and CR3-like ISO media
+files, one of them boxes nested two thousand deep. The fuzz target feeds
+every input as a RAW and as a video's .THM as well.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
+import importlib.util
 import os
 import struct
 import subprocess
@@ -120,6 +125,42 @@ def scan_bomb(progressive, limit=16384):
     return with_repeated_last_scan(claimed, times)
 
 
+def raw_like(preview, strips=False):
+    """A TIFF-based RAW of scripts/make_raw_like.py holding `preview`."""
+    path = os.path.join(HERE, "..", "scripts", "make_raw_like.py")
+    spec = importlib.util.spec_from_file_location("make_raw_like", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    head, _ = module.build(6, 256, [preview], strips)
+    return bytes(head) + bytes(range(256))
+
+
+def raw_seeds(baseline, progressive):
+    return {
+        "raw-like.cr2": raw_like(baseline),
+        "dng-strips.dng": raw_like(baseline, strips=True),
+        "raw-scan-bomb.cr2": raw_like(scan_bomb(progressive, 16384 - 1024)),
+    }
+
+
+def box(kind, payload):
+    return struct.pack(">I", 8 + len(payload)) + kind + payload
+
+
+def cr3_seeds(baseline):
+    canon = bytes.fromhex("85c0b687820f11e08111f4ce462b6a48")
+    ftyp = box(b"ftyp", b"crx " + struct.pack(">I", 1) + b"crx isom")
+    moov = box(b"moov", box(b"uuid", canon + box(b"CNCV", b"CanonCR3_001/00.09.00/00.00.00")))
+    preview = box(b"uuid", bytes(16) + box(b"PRVW", bytes(8) + baseline))
+    nested = box(b"mdat", b"")
+    for _ in range(2000):
+        nested = box(b"moov", nested)
+    return {
+        "cr3-like.cr3": ftyp + moov + preview + box(b"mdat", bytes(64)),
+        "cr3-nested.cr3": ftyp + nested,
+    }
+
+
 def main():
     baseline = jpeg()
     progressive = jpeg("-progressive")
@@ -135,6 +176,8 @@ def main():
         "progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384),
         "scan-bomb.jpg": scan_bomb(progressive),
     }
+    seeds.update(raw_seeds(baseline, progressive))
+    seeds.update(cr3_seeds(baseline))
     os.makedirs(OUT, exist_ok=True)
     for name, data in seeds.items():
         with open(os.path.join(OUT, name), "wb") as f:

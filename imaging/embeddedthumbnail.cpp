@@ -115,13 +115,13 @@ EmbeddedThumbnail::EmbeddedThumbnail(QIODevice &device)
     device.seek(0);
 }
 
-QImage EmbeddedThumbnail::decoded() const
+QImage EmbeddedThumbnail::decoded(const std::atomic<bool> *cancelled) const
 {
     QBuffer buffer;
     buffer.setData(jpeg);
     buffer.open(QIODevice::ReadOnly);
     // Bounded like any picture: a thumbnail can be a scan bomb too.
-    JpegDecoder decoder(buffer);
+    JpegDecoder decoder(buffer, cancelled);
     const QSize size = decoder.storedSize();
     if (!size.isValid() || size.width() > maxThumbnailSide || size.height() > maxThumbnailSide)
         return QImage();
@@ -130,11 +130,11 @@ QImage EmbeddedThumbnail::decoded() const
 
 QImage EmbeddedThumbnail::standIn(const QSize &storedSize,
                                   QImageIOHandler::Transformations orientation,
-                                  const QSize &size) const
+                                  const QSize &size, const std::atomic<bool> *cancelled) const
 {
     if (!isPresent() || storedSize.isEmpty())
         return QImage();
-    const QImage thumbnail = decoded();
+    const QImage thumbnail = decoded(cancelled);
     if (thumbnail.isNull())
         return QImage();
     const QRect area = photoArea(thumbnail, storedSize);

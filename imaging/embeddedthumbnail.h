@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <atomic>
+
 class QIODevice;
 
 // The small picture a camera stores in a JPEG's EXIF block. Decoding it
@@ -27,8 +29,9 @@ public:
     // and scaled to `size`. Null when there is none, it is smaller than
     // `size`, or its content does not have the photo's aspect (edited
     // photos often keep the camera's stale thumbnail).
+    // Decodes within JpegDecoder's bounds; `cancelled` stops it.
     QImage standIn(const QSize &storedSize, QImageIOHandler::Transformations orientation,
-                   const QSize &size) const;
+                   const QSize &size, const std::atomic<bool> *cancelled = nullptr) const;
 
     // `image` turned and mirrored as the orientation tag says.
     static QImage upright(const QImage &image, QImageIOHandler::Transformations orientation);
@@ -38,7 +41,7 @@ public:
     static QRect photoArea(const QImage &thumbnail, const QSize &storedSize);
 
 private:
-    QImage decoded() const;
+    QImage decoded(const std::atomic<bool> *cancelled) const;
 
     QByteArray jpeg;
 };

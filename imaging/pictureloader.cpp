@@ -113,13 +113,13 @@ private:
 // video's .THM or a film strip. `handled` says whether the name is of such
 // a kind; the image is null when it failed.
 QImage ownKindImage(int dirFd, const QByteArray &name, const QSize &atLeast, bool largest,
-                    bool *handled)
+                    const std::atomic<bool> *cancelled, bool *handled)
 {
     *handled = true;
     // A film strip is drawn at the size asked for: no larger than a
     // screen's worth, the caller scales it.
     if (VideoPreview::isVideoName(name))
-        return VideoPreview::load(dirFd, name, atLeast.boundedTo(QSize(640, 480)));
+        return VideoPreview::load(dirFd, name, atLeast.boundedTo(QSize(640, 480)), cancelled);
     const bool raw = RawPreview::isRawName(name);
     if (!raw && !HeifPicture::isHeifName(name)) {
         *handled = false;
@@ -128,7 +128,7 @@ QImage ownKindImage(int dirFd, const QByteArray &name, const QSize &atLeast, boo
     RegularFile file(dirFd, name);
     if (!file.isOpen())
         return QImage();
-    return raw ? RawPreview::load(file.handle(), atLeast, largest)
+    return raw ? RawPreview::load(file.handle(), atLeast, largest, cancelled)
                : HeifPicture::load(file.handle(), atLeast);
 }
 
@@ -156,8 +156,9 @@ QImage PictureLoader::loadScaled(int dirFd, const QByteArray &name, const QSize 
 {
     const QSize target = boundedSize(size);
     bool ownKind = false;
-    const QImage own = target.isValid() ? ownKindImage(dirFd, name, target, true, &ownKind)
-                                        : QImage();
+    const QImage own = target.isValid()
+                           ? ownKindImage(dirFd, name, target, true, cancelled, &ownKind)
+                           : QImage();
     if (ownKind)
         return own.isNull() ? own
                             : own.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -176,8 +177,9 @@ QImage PictureLoader::loadPreview(int dirFd, const QByteArray &name, const QSize
 {
     const QSize target = boundedSize(size);
     bool ownKind = false;
-    const QImage own = target.isValid() ? ownKindImage(dirFd, name, target, false, &ownKind)
-                                        : QImage();
+    const QImage own = target.isValid()
+                           ? ownKindImage(dirFd, name, target, false, cancelled, &ownKind)
+                           : QImage();
     if (ownKind)
         return own.isNull() ? own : shaped(own, target);
     RegularFile file(dirFd, name);
@@ -213,7 +215,8 @@ QImage PictureLoader::load(RegularFile &file, const QSize &size, const QByteArra
         return picture.readUpright(target);
 
     const QSize shown = shownSize(picture.uprightSize(), target);
-    QImage image = thumbnail.standIn(picture.storedSize(), picture.transformation(), shown);
+    QImage image =
+        thumbnail.standIn(picture.storedSize(), picture.transformation(), shown, cancelled);
     if (image.isNull() && preview == Preview::Full)
         image = picture.readUpright(shown);
     if (image.isNull() || shown == target)
@@ -241,7 +244,7 @@ QSize PictureLoader::pictureSize(int dirFd, const QByteArray &name, const QByteA
     bool ownKind = false;
     const QImage own =
         ownKindImage(dirFd, name, QSize(MemoryBudget::maxSide, MemoryBudget::maxSide), true,
-                     &ownKind);
+                     nullptr, &ownKind);
     if (ownKind)
         return own.size();
     RegularFile file(dirFd, name);

@@ -1,17 +1,14 @@
 #include "imaging/rawpreview.h"
 
 #include <QBuffer>
-#include <QImageReader>
 
 #include "imaging/embeddedthumbnail.h"
+#include "imaging/fileimage.h"
 #include "imaging/jpegdecoder.h"
 #include "imaging/memorybudget.h"
+#include "imaging/rawlayout.h"
 
 #include <exiv2/exiv2.hpp>
-
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -28,8 +25,11 @@ const qint64 maxRawBytes = std::min<qint64>(std::numeric_limits<long>::max(), UI
 // Even decoded at an eighth, a preview beyond this is no preview.
 const qint64 maxPreviewPixels = qint64(1) << 28;
 const int maxDecoderShift = 3; // libjpeg decodes at 1/2, 1/4 and 1/8
-// The metadata of a RAW sits near its start.
-const size_t metadataBytes = 128 * 1024;
+// What is read of the file shares the decode's budget with the decoder and
+// the picture it makes.
+const qint64 maxReadBytes =
+    MemoryBudget::decodeBytes - MemoryBudget::decoderBytes - MemoryBudget::imageBytes;
+static_assert(maxReadBytes >= 32 << 20, "too little left to read a RAW's previews");
 
 void setUpLibraries()
 {
@@ -42,70 +42,15 @@ void setUpLibraries()
     });
 }
 
-// The whole file, read only and copy-on-write, unmapped when done. The
-// kernel reads nothing around the pages touched (its read-around is
-// megabytes on some disks): only the start, where the metadata is, and the
-// preview taken are read ahead.
-class Mapping
+bool isCancelled(const std::atomic<bool> *cancelled)
 {
-public:
-    explicit Mapping(int fd)
-    {
-        struct stat info;
-        if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
-            info.st_size > maxRawBytes)
-            return;
-        void *mapped = mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-        if (mapped == MAP_FAILED)
-            return;
-        bytes = static_cast<const Exiv2::byte *>(mapped);
-        length = size_t(info.st_size);
-        madvise(mapped, length, MADV_RANDOM);
-        readAhead(0, metadataBytes);
-    }
-    ~Mapping()
-    {
-        if (bytes)
-            munmap(const_cast<Exiv2::byte *>(bytes), length);
-    }
-    Mapping(const Mapping &) = delete;
-    Mapping &operator=(const Mapping &) = delete;
+    return cancelled && cancelled->load(std::memory_order_relaxed);
+}
 
-    void readAhead(size_t offset, size_t size) const
-    {
-        if (offset >= length)
-            return;
-        const size_t start = offset & ~size_t(sysconf(_SC_PAGESIZE) - 1);
-        madvise(const_cast<Exiv2::byte *>(bytes) + start,
-                std::min(length, offset + size) - start, MADV_WILLNEED);
-    }
-
-    // Where exiv2 copies a JPEG preview of `size` bytes from is told by a
-    // pair of tags, an offset and a length; read that JPEG ahead.
-    void readAheadPreview(const Exiv2::ExifData &exif, uint32_t size) const
-    {
-        static const std::pair<const char *, const char *> pairs[] = {
-            {"JPEGInterchangeFormat", "JPEGInterchangeFormatLength"},
-            {"PreviewImageStart", "PreviewImageLength"},
-            {"StripOffsets", "StripByteCounts"}};
-        for (const Exiv2::Exifdatum &offset : exif) {
-            for (const auto &pair : pairs) {
-                if (offset.tagName() != pair.first || offset.count() != 1)
-                    continue;
-                const auto sizeTag = exif.findKey(Exiv2::ExifKey(
-                    std::string("Exif.") + offset.groupName() + "." + pair.second));
-                const size_t at = size_t(offset.toLong());
-                if (sizeTag != exif.end() && sizeTag->count() == 1 &&
-                    uint32_t(sizeTag->toLong()) == size && size >= 2 && at < length &&
-                    size <= length - at && bytes[at] == 0xff && bytes[at + 1] == 0xd8)
-                    readAhead(at, size);
-            }
-        }
-    }
-
-    const Exiv2::byte *bytes = nullptr;
-    size_t length = 0;
-};
+bool startsAsJpeg(const QByteArray &bytes)
+{
+    return bytes.size() >= 2 && uchar(bytes[0]) == 0xff && uchar(bytes[1]) == 0xd8;
+}
 
 QImageIOHandler::Transformations orientationOf(const Exiv2::ExifData &exif)
 {
@@ -125,14 +70,15 @@ bool covers(const QSize &size, const QSize &need)
     return size.width() >= need.width() && size.height() >= need.height();
 }
 
-// The JPEG previews with a sane size, smallest first.
-Exiv2::PreviewPropertiesList jpegPreviews(const Exiv2::PreviewManager &manager)
+// The previews with a sane size, smallest first, whatever exiv2 calls
+// them: their bytes say later whether they are JPEGs.
+Exiv2::PreviewPropertiesList saneSizedPreviews(const Exiv2::PreviewManager &manager)
 {
     Exiv2::PreviewPropertiesList usable;
     for (const Exiv2::PreviewProperties &preview : manager.getPreviewProperties()) {
         const qint64 pixels = qint64(preview.width_) * preview.height_;
-        if (preview.mimeType_ == "image/jpeg" && preview.width_ > 0 && preview.height_ > 0 &&
-            preview.width_ <= INT_MAX && preview.height_ <= INT_MAX && pixels <= maxPreviewPixels)
+        if (preview.width_ > 0 && preview.height_ > 0 && preview.width_ <= INT_MAX &&
+            preview.height_ <= INT_MAX && pixels <= maxPreviewPixels)
             usable.push_back(preview);
     }
     return usable;
@@ -155,64 +101,141 @@ std::vector<size_t> tryOrder(const Exiv2::PreviewPropertiesList &previews, const
     return order;
 }
 
-// The JPEG decoded at the smallest of 1/1 to 1/8 that still covers `need`.
-QImage decodeCovering(const Exiv2::PreviewImage &preview, const QSize &need)
+// Where a pair of tags (an offset and a length) puts `size` bytes: how
+// maker notes point to their previews.
+RawLayout::Block taggedBlock(const Exiv2::ExifData &exif, uint32_t size)
 {
-    QBuffer buffer;
-    buffer.setData(reinterpret_cast<const char *>(preview.pData()), int(preview.size()));
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "JPEG");
-    reader.setAutoTransform(false); // the RAW's tag counts, not the preview's
-    reader.setAllocationLimit(int(MemoryBudget::imageBytes >> 20));
-    const QSize stored = reader.size();
-    if (!stored.isValid() || qint64(stored.width()) * stored.height() > maxPreviewPixels)
-        return QImage();
-    QSize decoded = stored;
-    for (int shift = 1; shift <= maxDecoderShift; ++shift) {
-        // libjpeg rounds scaled sides up.
-        const int unit = 1 << shift;
-        const QSize scaled((stored.width() + unit - 1) / unit,
-                           (stored.height() + unit - 1) / unit);
-        if (!covers(scaled, need))
-            break;
-        decoded = scaled;
+    static const std::pair<const char *, const char *> pairs[] = {
+        {"JPEGInterchangeFormat", "JPEGInterchangeFormatLength"},
+        {"PreviewImageStart", "PreviewImageLength"},
+        {"StripOffsets", "StripByteCounts"}};
+    for (const Exiv2::Exifdatum &offset : exif) {
+        for (const auto &pair : pairs) {
+            if (offset.tagName() != pair.first || offset.count() != 1)
+                continue;
+            const auto length = exif.findKey(
+                Exiv2::ExifKey(std::string("Exif.") + offset.groupName() + "." + pair.second));
+            if (length != exif.end() && length->count() == 1 &&
+                uint32_t(length->toLong()) == size)
+                return {qint64(uint32_t(offset.toLong())), qint64(size)};
+        }
     }
-    if (decoded != stored)
-        reader.setScaledSize(decoded);
-    QImage image;
-    {
-        MemoryBudget::Slot slot;
-        image = reader.read();
-    }
-    return image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+    return RawLayout::Block();
 }
 
-QImage bestPreview(const Mapping &file, const Exiv2::Image &raw, const QSize &atLeast,
-                   bool largest)
+// One RAW being looked at: its bytes as read so far, its structure and
+// exiv2's view of it.
+class Raw
 {
-    const Exiv2::PreviewManager manager(raw);
-    const Exiv2::PreviewPropertiesList previews = jpegPreviews(manager);
-    if (previews.empty())
-        return QImage();
-    const QImageIOHandler::Transformations orientation = orientationOf(raw.exifData());
-    const QSize need = (orientation & QImageIOHandler::TransformationRotate90)
-                           ? atLeast.transposed()
-                           : atLeast;
-    // The largest preview is the camera's own rendering of the whole photo:
-    // a smaller one showing anything else is stale or banded.
-    const QSize photo = sizeOf(previews.back());
-    for (const size_t i : tryOrder(previews, need, largest)) {
-        file.readAheadPreview(raw.exifData(), previews[i].size_);
-        const QImage image = decodeCovering(manager.getPreviewImage(previews[i]), need);
-        if (image.isNull())
-            continue;
-        if (sizeOf(previews[i]) == photo)
-            return EmbeddedThumbnail::upright(image, orientation);
-        const QRect area = EmbeddedThumbnail::photoArea(image, photo);
-        if (!area.isEmpty())
-            return EmbeddedThumbnail::upright(image.copy(area), orientation);
+public:
+    Raw(FileImage &file, const RawLayout &layout, const Exiv2::Image &parsed)
+        : file(file), layout(layout), parsed(parsed), manager(parsed)
+    {
     }
-    return QImage();
+
+    QImage bestPreview(const QSize &atLeast, bool largest, const std::atomic<bool> *cancelled)
+    {
+        const Exiv2::PreviewPropertiesList previews = saneSizedPreviews(manager);
+        if (previews.empty())
+            return QImage();
+        const QImageIOHandler::Transformations orientation = orientationOf(parsed.exifData());
+        const QSize need = (orientation & QImageIOHandler::TransformationRotate90)
+                               ? atLeast.transposed()
+                               : atLeast;
+        // The largest preview is the camera's own rendering of the whole
+        // photo: a smaller one showing anything else is stale or banded.
+        const QSize photo = sizeOf(previews.back());
+        for (const size_t i : tryOrder(previews, need, largest)) {
+            if (isCancelled(cancelled))
+                return QImage();
+            const QImage image = decodeCovering(jpegOf(previews[i]), need, cancelled);
+            if (image.isNull())
+                continue;
+            if (sizeOf(previews[i]) == photo)
+                return EmbeddedThumbnail::upright(image, orientation);
+            const QRect area = EmbeddedThumbnail::photoArea(image, photo);
+            if (!area.isEmpty())
+                return EmbeddedThumbnail::upright(image.copy(area), orientation);
+        }
+        return QImage();
+    }
+
+private:
+    // The preview's bytes when they are a JPEG: exiv2's copy, or for a
+    // picture exiv2 hands out wrapped as a TIFF (a DNG's reduced-resolution
+    // IFD whose strips are a JPEG) the strips themselves. Empty otherwise.
+    QByteArray jpegOf(const Exiv2::PreviewProperties &preview)
+    {
+        if (preview.mimeType_ == "image/jpeg") {
+            RawLayout::Block block = layout.pictureOfLength(preview.size_);
+            if (block.length == 0)
+                block = taggedBlock(parsed.exifData(), preview.size_);
+            if (!file.read(block.offset, block.length))
+                return QByteArray();
+            const Exiv2::PreviewImage bytes = manager.getPreviewImage(preview);
+            return QByteArray(reinterpret_cast<const char *>(bytes.pData()), int(bytes.size()));
+        }
+        for (const RawLayout::Picture &picture : layout.pictures()) {
+            if (picture.size != sizeOf(preview) || picture.data.length > INT_MAX ||
+                !file.read(picture.data.offset, picture.data.length))
+                continue;
+            const QByteArray strips = QByteArray::fromRawData(
+                reinterpret_cast<const char *>(file.bytes() + picture.data.offset),
+                int(picture.data.length));
+            if (startsAsJpeg(strips))
+                return strips;
+        }
+        return QByteArray();
+    }
+
+    // The JPEG decoded at the smallest of 1/1 to 1/8 that still covers
+    // `need`.
+    static QImage decodeCovering(const QByteArray &jpeg, const QSize &need,
+                                 const std::atomic<bool> *cancelled)
+    {
+        if (!startsAsJpeg(jpeg))
+            return QImage();
+        QBuffer buffer;
+        buffer.setData(jpeg);
+        buffer.open(QIODevice::ReadOnly);
+        // The RAW's orientation tag counts, not the preview's.
+        JpegDecoder decoder(buffer, cancelled);
+        const QSize stored = decoder.storedSize();
+        if (!stored.isValid() || qint64(stored.width()) * stored.height() > maxPreviewPixels)
+            return QImage();
+        QSize decoded = stored;
+        for (int shift = 1; shift <= maxDecoderShift; ++shift) {
+            // libjpeg rounds scaled sides up.
+            const int unit = 1 << shift;
+            const QSize scaled((stored.width() + unit - 1) / unit,
+                               (stored.height() + unit - 1) / unit);
+            if (!covers(scaled, need))
+                break;
+            decoded = scaled;
+        }
+        return decoder.read(decoded);
+    }
+
+    FileImage &file;
+    const RawLayout &layout;
+    const Exiv2::Image &parsed;
+    const Exiv2::PreviewManager manager;
+};
+
+QImage previewOf(FileImage &file, const RawLayout &layout, const QSize &atLeast, bool largest,
+                 const std::atomic<bool> *cancelled)
+{
+    try {
+        // exiv2 reads the bytes we read, never the card itself.
+        const auto image = Exiv2::ImageFactory::open(file.bytes(), long(file.size()));
+        if (!image.get())
+            return QImage();
+        image->readMetadata();
+        return Raw(file, layout, *image).bestPreview(atLeast, largest, cancelled);
+    } catch (...) {
+        // exiv2 throws its own errors, std::bad_alloc and out_of_range alike.
+        return QImage();
+    }
 }
 
 } // namespace
@@ -229,20 +252,21 @@ bool RawPreview::isRawName(const QByteArray &name)
     return false;
 }
 
-QImage RawPreview::load(int fd, const QSize &atLeast, bool largest)
+QImage RawPreview::load(int fd, const QSize &atLeast, bool largest,
+                        const std::atomic<bool> *cancelled)
 {
     setUpLibraries();
-    const Mapping file(fd);
-    if (!file.bytes)
+    // The file's bytes count against the decode's share of the budget.
+    MemoryBudget::Slot slot;
+    FileImage file(fd, maxRawBytes, maxReadBytes, JpegDecoder::maxMilliseconds, cancelled);
+    RawLayout layout;
+    if (!file.isValid() || !layout.read(file))
         return QImage();
-    try {
-        const auto raw = Exiv2::ImageFactory::open(file.bytes, long(file.length));
-        if (!raw.get())
-            return QImage();
-        raw->readMetadata();
-        return bestPreview(file, *raw, atLeast, largest);
-    } catch (...) {
-        // exiv2 throws its own errors, std::bad_alloc and out_of_range alike.
-        return QImage();
-    }
+    QImage image = previewOf(file, layout, atLeast, largest, cancelled);
+    // Previews the structure does not point to (in maker notes of their
+    // own) show once the whole file is there, when it fits.
+    if (image.isNull() && file.isValid() && !file.isComplete() &&
+        file.size() <= file.bytesLeft() && !isCancelled(cancelled) && file.readAll())
+        image = previewOf(file, layout, atLeast, largest, cancelled);
+    return image;
 }

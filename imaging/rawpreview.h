@@ -5,10 +5,14 @@
 #include <QImage>
 #include <QSize>
 
+#include <atomic>
+
 // Previews of camera RAW files, taken from the JPEG previews every camera
 // embeds in them; the sensor data itself is never decoded. The file is
-// mapped into memory and only the pages holding its metadata and the chosen
-// preview are read, a few hundred kilobytes of a 25 MB file.
+// never mapped: its structure and the chosen preview are read into memory
+// (a few hundred kilobytes of a 25 MB file), so a card pulled under the
+// reader is a failed preview, and a structure that would cost the parser
+// more than the memory budget is refused before exiv2 sees it.
 class RawPreview
 {
 public:
@@ -23,9 +27,12 @@ public:
     // must show the same picture as the largest (black bands are cut off,
     // another aspect rejects them). Not scaled to `atLeast`, but decoded at
     // a half, quarter or eighth of its size when that still covers it.
-    // Null when the file holds no usable JPEG preview. Takes a
-    // MemoryBudget::Slot while decoding: never call it holding one.
-    static QImage load(int fd, const QSize &atLeast, bool largest);
+    // A preview is used when its bytes are a JPEG, whatever exiv2 calls it.
+    // Null when the file holds no usable JPEG preview, is cut short or
+    // unreadable, breaks a bound, or when `cancelled` is raised. Takes a
+    // MemoryBudget::Slot while it works: never call it holding one.
+    static QImage load(int fd, const QSize &atLeast, bool largest,
+                       const std::atomic<bool> *cancelled = nullptr);
 };
 
 #endif

@@ -1,10 +1,11 @@
 #include "imaging/videopreview.h"
 
 #include <QBuffer>
-#include <QImageReader>
 #include <QPainter>
 #include <QPolygonF>
 
+#include "imaging/embeddedthumbnail.h"
+#include "imaging/jpegdecoder.h"
 #include "imaging/memorybudget.h"
 
 #include <fcntl.h>
@@ -46,21 +47,28 @@ QByteArray regularFileBytes(int dirFd, const QByteArray &name)
     return bytes;
 }
 
-QImage decodedThumbnail(const QByteArray &bytes)
+// Bounded like any picture: a THM can be a scan bomb too.
+QImage decodedThumbnail(const QByteArray &bytes, const std::atomic<bool> *cancelled)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "JPEG");
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
+    if (!JpegDecoder::startsAsJpeg(buffer))
+        return QImage();
+    JpegDecoder decoder(buffer, cancelled);
+    const QSize size = decoder.storedSize();
     if (!size.isValid() || size.width() > maxThumbnailSide || size.height() > maxThumbnailSide)
         return QImage();
-    return reader.read();
+    QImage image;
+    {
+        MemoryBudget::Slot slot;
+        image = decoder.read(size);
+    }
+    return image.isNull() ? image : EmbeddedThumbnail::upright(image, decoder.transformation());
 }
 
 // The THM of the video `name`, trying every case of the extension.
-QImage thmOf(int dirFd, const QByteArray &name)
+QImage thmOf(int dirFd, const QByteArray &name, const std::atomic<bool> *cancelled)
 {
     const int dot = name.lastIndexOf('.');
     if (dot <= 0 || name.contains('/') || name.contains('\0'))
@@ -75,7 +83,7 @@ QImage thmOf(int dirFd, const QByteArray &name)
         const QByteArray bytes = regularFileBytes(dirFd, candidate);
         if (bytes.isEmpty())
             continue;
-        const QImage image = decodedThumbnail(bytes);
+        const QImage image = decodedThumbnail(bytes, cancelled);
         if (!image.isNull())
             return image;
     }
@@ -90,9 +98,10 @@ bool VideoPreview::isVideoName(const QByteArray &name)
     return lower.size() > 4 && (lower.endsWith(".mov") || lower.endsWith(".mp4"));
 }
 
-QImage VideoPreview::load(int dirFd, const QByteArray &name, const QSize &size)
+QImage VideoPreview::load(int dirFd, const QByteArray &name, const QSize &size,
+                          const std::atomic<bool> *cancelled)
 {
-    const QImage thm = thmOf(dirFd, name);
+    const QImage thm = thmOf(dirFd, name, cancelled);
     return thm.isNull() ? filmStrip(size) : thm;
 }
 

@@ -4,7 +4,9 @@ sensor data (filler bytes, never meant to be decoded) and the orientation
 tag, and one sub-IFD per given JPEG holds that JPEG as a preview, the way
 cameras embed theirs. The previews come right after the IFDs and the sensor
 data last, as in camera files, so a reader that wants a preview need not
-touch the bulk of the file.
+touch the bulk of the file. With --strips each preview is instead the strip
+of a reduced-resolution IFD (JPEG compressed, sized by the JPEG's own
+header), the way DNG files carry theirs.
 
     python3 scripts/make_raw_like.py OUT --orientation 6 \\
         --sensor-bytes 25000000 small.jpg large.jpg
@@ -39,8 +41,43 @@ def ifd_size(count):
     return 2 + 12 * count + 4
 
 
-def build(orientation, sensor_bytes, previews):
-    sub_entries = 4
+def jpeg_size(jpeg):
+    """(width, height) from the JPEG's frame header."""
+    at = 2
+    while at + 9 < len(jpeg):
+        marker, length = jpeg[at + 1], struct.unpack(">H", jpeg[at + 2:at + 4])[0]
+        if marker in (0xc0, 0xc1, 0xc2):
+            height, width = struct.unpack(">HH", jpeg[at + 5:at + 9])
+            return width, height
+        at += 2 + length
+    raise ValueError("no frame header in the JPEG")
+
+
+def preview_entries(jpeg, at, strips):
+    if not strips:
+        return [
+            (254, LONG, 1, long_value(1)),           # NewSubfileType: a preview
+            (259, SHORT, 1, short_value(6)),         # Compression: JPEG
+            (513, LONG, 1, long_value(at)),          # JPEGInterchangeFormat
+            (514, LONG, 1, long_value(len(jpeg))),   # JPEGInterchangeFormatLength
+        ]
+    width, height = jpeg_size(jpeg)
+    return [
+        (254, LONG, 1, long_value(1)),               # reduced resolution
+        (256, LONG, 1, long_value(width)),
+        (257, LONG, 1, long_value(height)),
+        (258, SHORT, 1, short_value(8)),
+        (259, SHORT, 1, short_value(7)),             # Compression: JPEG (DNG's)
+        (262, SHORT, 1, short_value(6)),             # YCbCr
+        (273, LONG, 1, long_value(at)),              # StripOffsets
+        (277, SHORT, 1, short_value(3)),
+        (278, LONG, 1, long_value(height)),          # RowsPerStrip
+        (279, LONG, 1, long_value(len(jpeg))),       # StripByteCounts
+    ]
+
+
+def build(orientation, sensor_bytes, previews, strips=False):
+    sub_entries = len(preview_entries(previews[0], 0, strips))
     ifd0_entries = 14
     ifd0_at = 8
     subs_at = ifd0_at + ifd_size(ifd0_entries)
@@ -61,12 +98,7 @@ def build(orientation, sensor_bytes, previews):
 
     subs = b""
     for jpeg, at in zip(previews, offsets):
-        subs += ifd([
-            (254, LONG, 1, long_value(1)),           # NewSubfileType: a preview
-            (259, SHORT, 1, short_value(6)),         # Compression: JPEG
-            (513, LONG, 1, long_value(at)),          # JPEGInterchangeFormat
-            (514, LONG, 1, long_value(len(jpeg))),   # JPEGInterchangeFormatLength
-        ])
+        subs += ifd(preview_entries(jpeg, at, strips))
     ifd0 = ifd([
         (254, LONG, 1, long_value(0)),               # the full-resolution image
         (256, LONG, 1, long_value(SENSOR_WIDTH)),
@@ -100,12 +132,14 @@ def main():
     parser.add_argument("previews", nargs="+", help="JPEG files, each one preview")
     parser.add_argument("--orientation", type=int, default=1)
     parser.add_argument("--sensor-bytes", type=int, default=1 << 20)
+    parser.add_argument("--strips", action="store_true",
+                        help="previews as strips of reduced-resolution IFDs (DNG)")
     args = parser.parse_args()
     previews = []
     for path in args.previews:
         with open(path, "rb") as f:
             previews.append(f.read())
-    head, _ = build(args.orientation, args.sensor_bytes, previews)
+    head, _ = build(args.orientation, args.sensor_bytes, previews, args.strips)
     with open(args.out, "wb") as f:
         f.write(head)
         # Filler that is neither black nor compressible by a file system.

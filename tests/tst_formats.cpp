@@ -10,6 +10,7 @@
 #include <libheif/heif.h>
 
 #include "camerapicture.h"
+#include "imaging/fileimage.h"
 #include "imaging/heifpicture.h"
 #include "imaging/rawpreview.h"
 #include "imaging/videopreview.h"
@@ -111,7 +112,9 @@ private:
     // between black bands (filled by a 4:3 picture when `stale`), 480 x 320
     // and 1620 x 1080, each stored turned as the RAW's tag says. Each
     // preview's own EXIF says to turn it half round, which must be ignored.
-    QString writeRaw(int orientation, bool stale);
+    // With `strips` the previews lie in strips of reduced-resolution IFDs,
+    // as a DNG holds them.
+    QString writeRaw(int orientation, bool stale, bool strips = false);
 
     QTemporaryDir dir;
 };
@@ -134,7 +137,7 @@ void tst_Formats::namesByExtension()
             !VideoPreview::isVideoName("mov"));
 }
 
-QString tst_Formats::writeRaw(int orientation, bool stale)
+QString tst_Formats::writeRaw(int orientation, bool stale, bool strips)
 {
     const auto upright = [orientation](const QSize &size) {
         return orientation >= 5 ? size.transposed() : size;
@@ -153,10 +156,13 @@ QString tst_Formats::writeRaw(int orientation, bool stale)
         if (!writeCameraPicture(jpegs.last(), storedForOrientation(preview, orientation), 3))
             return QString();
     }
-    const QString raw = dir.filePath(QString("IMG_%1%2.CR2").arg(orientation).arg(stale));
+    const QString raw =
+        dir.filePath(QString("IMG_%1%2.%3").arg(orientation).arg(stale).arg(strips ? "DNG" : "CR2"));
+    QStringList options{"--orientation", QString::number(orientation)};
+    if (strips)
+        options << "--strips";
     const int status = QProcess::execute(
-        "python3", QStringList{TESSEL_SOURCE_DIR "/scripts/make_raw_like.py", raw, "--orientation",
-                               QString::number(orientation)} + jpegs);
+        "python3", QStringList{TESSEL_SOURCE_DIR "/scripts/make_raw_like.py", raw} + options + jpegs);
     return status == 0 ? raw : QString();
 }
 
@@ -168,14 +174,17 @@ void tst_Formats::rawPreview_data()
     QTest::addColumn<bool>("largest");
     QTest::addColumn<int>("chosen");
     QTest::addColumn<QSize>("expected");
-    QTest::newRow("smallest covering, bands cut off") << 1 << false << QSize(150, 90) << false << 0 << QSize(160, 104);
-    QTest::newRow("stale smallest skipped") << 1 << true << QSize(150, 90) << false << 1 << QSize(240, 160);
-    QTest::newRow("smallest too small") << 1 << false << QSize(200, 130) << false << 1 << QSize(240, 160);
-    QTest::newRow("none covers: the largest") << 1 << false << QSize(2000, 1400) << false << 2 << photoSize;
-    QTest::newRow("largest, decoded at a quarter") << 1 << false << QSize(300, 200) << true << 2 << QSize(405, 270);
-    QTest::newRow("turned by the RAW's tag") << 6 << false << QSize(200, 300) << false << 1 << QSize(320, 480);
-    QTest::newRow("largest, turned back") << 8 << false << QSize(240, 320) << true << 2 << QSize(270, 405);
-    QTest::newRow("mirrored across the diagonal") << 5 << false << QSize(90, 150) << false << 0 << QSize(104, 160);
+    QTest::addColumn<bool>("strips");
+    QTest::newRow("smallest covering, bands cut off") << 1 << false << QSize(150, 90) << false << 0 << QSize(160, 104) << false;
+    QTest::newRow("stale smallest skipped") << 1 << true << QSize(150, 90) << false << 1 << QSize(240, 160) << false;
+    QTest::newRow("smallest too small") << 1 << false << QSize(200, 130) << false << 1 << QSize(240, 160) << false;
+    QTest::newRow("none covers: the largest") << 1 << false << QSize(2000, 1400) << false << 2 << photoSize << false;
+    QTest::newRow("largest, decoded at a quarter") << 1 << false << QSize(300, 200) << true << 2 << QSize(405, 270) << false;
+    QTest::newRow("turned by the RAW's tag") << 6 << false << QSize(200, 300) << false << 1 << QSize(320, 480) << false;
+    QTest::newRow("largest, turned back") << 8 << false << QSize(240, 320) << true << 2 << QSize(270, 405) << false;
+    QTest::newRow("mirrored across the diagonal") << 5 << false << QSize(90, 150) << false << 0 << QSize(104, 160) << false;
+    QTest::newRow("DNG strips, smallest covering") << 1 << false << QSize(150, 90) << false << 0 << QSize(160, 104) << true;
+    QTest::newRow("DNG strips, turned, largest") << 8 << false << QSize(240, 320) << true << 2 << QSize(270, 405) << true;
 }
 
 void tst_Formats::rawPreview()
@@ -186,7 +195,8 @@ void tst_Formats::rawPreview()
     QFETCH(bool, largest);
     QFETCH(int, chosen);
     QFETCH(QSize, expected);
-    const QString raw = writeRaw(orientation, stale);
+    QFETCH(bool, strips);
+    const QString raw = writeRaw(orientation, stale, strips);
     QVERIFY(!raw.isEmpty());
     const OpenFile file(raw);
     checkPicture(RawPreview::load(file.fd, atLeast, largest), expected, previewColours[chosen]);
@@ -266,7 +276,22 @@ void tst_Formats::brokenFilesGiveNull_data()
     QTest::newRow("RAW of noise") << "noise" << 100000;
     QTest::newRow("empty RAW") << "raw" << 0;
     QTest::newRow("HEIF cut short") << "heif" << 600;
+    QTest::newRow("RAW cut short while it is read") << "cut while read" << 400;
 }
+
+namespace {
+
+QByteArray fileToCut;
+
+// The card's file shrinks between the open and the first read.
+ssize_t readAfterCut(int fd, void *buffer, size_t count, off_t offset)
+{
+    if (!fileToCut.isEmpty() && truncate(fileToCut.constData(), 400) == 0)
+        fileToCut.clear();
+    return pread(fd, buffer, count, offset);
+}
+
+} // namespace
 
 void tst_Formats::brokenFilesGiveNull()
 {
@@ -275,14 +300,22 @@ void tst_Formats::brokenFilesGiveNull()
     QString path = dir.filePath("broken");
     if (kind == "heif")
         QVERIFY(writeHeif(path, quadrantImage(QSize(640, 480)), 1, 160));
-    else if (kind == "raw")
+    else if (kind == "raw" || kind == "cut while read")
         QVERIFY(!(path = writeRaw(1, false)).isEmpty());
     else
         QVERIFY(writeFile(path, QByteArray("II*\0\x08\0\0\0", 8) + QByteArray(keptBytes, '\x5a')));
-    QVERIFY(truncate(QFile::encodeName(path), keptBytes) == 0);
     const OpenFile file(path);
-    QVERIFY(kind == "heif" ? HeifPicture::load(file.fd, QSize(10, 10)).isNull()
-                           : RawPreview::load(file.fd, QSize(10, 10), true).isNull());
+    if (kind == "cut while read") {
+        fileToCut = QFile::encodeName(path);
+        FileImage::setReadAt(&readAfterCut);
+    } else {
+        QVERIFY(truncate(QFile::encodeName(path), keptBytes) == 0);
+    }
+    const bool shown = kind == "heif" ? !HeifPicture::load(file.fd, QSize(10, 10)).isNull()
+                                      : !RawPreview::load(file.fd, QSize(10, 10), true).isNull();
+    FileImage::setReadAt(nullptr);
+    QVERIFY(fileToCut.isEmpty());
+    QVERIFY(!shown);
 }
 
 QTEST_MAIN(tst_Formats)

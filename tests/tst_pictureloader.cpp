@@ -19,6 +19,7 @@
 
 #include "camerapicture.h"
 #include "imaging/pictureloader.h"
+#include "imaging/videopreview.h"
 #include "platform/folder.h"
 #include "testutils.h"
 
@@ -102,6 +103,20 @@ QByteArray cmykJpeg(const QImage &image)
     return jpeg;
 }
 
+// An ISO media file as Canon's CR3 begins, then `levels` boxes each
+// holding the next: 8 bytes a level.
+QByteArray nestedCr3(int levels)
+{
+    const auto be32 = [](quint32 value) {
+        const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+        return QByteArray(bytes, 4);
+    };
+    QByteArray file = be32(24) + "ftypcrx " + be32(1) + "crx isom";
+    for (int level = 0; level < levels; ++level)
+        file += be32(quint32(8 * (levels - level + 1))) + "moov";
+    return file + be32(8) + "mdat";
+}
+
 } // namespace
 
 class tst_PictureLoader : public QObject
@@ -127,14 +142,45 @@ private slots:
     void decodeIsBounded_data();
     void decodeIsBounded();
 
+    void embeddedJpegsAreBounded_data();
+    void embeddedJpegsAreBounded();
+
     void colourModelsDecode_data();
     void colourModelsDecode();
 
 private:
     QString path(const QString &name) const { return dir.filePath(name); }
+    // A RAW (scripts/make_raw_like.py) whose one preview is `jpeg`.
+    bool writeRaw(const QString &name, const QByteArray &jpeg) const;
+    // The hostile files of the memory test, by name; empty when unknown.
+    QString writeHostile(const QString &kind) const;
 
     QTemporaryDir dir;
 };
+
+bool tst_PictureLoader::writeRaw(const QString &name, const QByteArray &jpeg) const
+{
+    const QString preview = path(name + ".jpg");
+    return writeFile(preview, jpeg) &&
+           QProcess::execute("python3", {TESSEL_SOURCE_DIR "/scripts/make_raw_like.py",
+                                         path(name), preview}) == 0;
+}
+
+QString tst_PictureLoader::writeHostile(const QString &kind) const
+{
+    if (kind == "photo") {
+        return writePicture(path("photo.jpg"), QSize(640, 480)) ? path("photo.jpg") : QString();
+    } else if (kind == "nested CR3") {
+        // Followed level by level, 20,000 levels take exiv2 over a gigabyte.
+        return writeFile(path("IMG_0001.CR3"), nestedCr3(20000)) ? path("IMG_0001.CR3")
+                                                                  : QString();
+    } else if (kind == "scan-bomb RAW") {
+        return writeRaw("IMG_0002.CR2", progressiveJpeg(quadrantImage(QSize(512, 384)), 2000))
+                   ? path("IMG_0002.CR2")
+                   : QString();
+    }
+    return kind;
+}
 
 void tst_PictureLoader::onlyRegularFilesAreRead_data()
 {
@@ -284,6 +330,9 @@ void tst_PictureLoader::peakMemoryStaysInBudget_data()
         << "scaled" << crafted << QSize(225, 300) << false;
     QTest::newRow("size far beyond any screen") << "preview" << "photo" << QSize(30000, 30000)
                                                 << true;
+    QTest::newRow("CR3 boxes nested deep") << "preview" << "nested CR3" << preview << false;
+    QTest::newRow("RAW, its preview a scan bomb") << "scaled" << "scan-bomb RAW"
+                                                  << QSize(225, 300) << false;
 }
 
 void tst_PictureLoader::peakMemoryStaysInBudget()
@@ -295,10 +344,7 @@ void tst_PictureLoader::peakMemoryStaysInBudget()
     QFETCH(QString, file);
     QFETCH(QSize, size);
     QFETCH(bool, shown);
-    if (file == "photo") {
-        file = path("photo.jpg");
-        QVERIFY(writePicture(file, QSize(640, 480)));
-    }
+    file = writeHostile(file);
     QVERIFY(QFile::exists(file));
 
     QProcess probe;
@@ -342,6 +388,42 @@ void tst_PictureLoader::decodeIsBounded()
     QCOMPARE(PictureLoader::loadScaled(fd, "bounded.jpg", preview, QByteArray(), &flag).isNull(),
              !shown);
     QCOMPARE(PictureLoader::loadPreview(fd, "bounded.jpg", preview, &flag).isNull(), !shown);
+}
+
+void tst_PictureLoader::embeddedJpegsAreBounded_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("repeats");
+    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<bool>("shown"); // else null, or a video's film strip
+    QTest::newRow("RAW preview") << "IMG_0001.CR2" << 0 << false << true;
+    QTest::newRow("RAW preview, a scan bomb") << "IMG_0001.CR2" << 200 << false << false;
+    QTest::newRow("RAW preview, cancelled") << "IMG_0001.CR2" << 0 << true << false;
+    QTest::newRow("video's THM") << "MVI_0001.MOV" << 0 << false << true;
+    QTest::newRow("video's THM, a scan bomb") << "MVI_0001.MOV" << 200 << false << false;
+    QTest::newRow("video's THM, cancelled") << "MVI_0001.MOV" << 0 << true << false;
+}
+
+void tst_PictureLoader::embeddedJpegsAreBounded()
+{
+    QFETCH(QString, name);
+    QFETCH(int, repeats);
+    QFETCH(bool, cancelled);
+    QFETCH(bool, shown);
+    const QByteArray jpeg = progressiveJpeg(quadrantImage(QSize(160, 120)), repeats);
+    const bool video = name.endsWith(".MOV");
+    if (video)
+        QVERIFY(writeFile(path("MVI_0001.THM"), jpeg) && touch(path(name), 4096));
+    else
+        QVERIFY(writeRaw(name, jpeg));
+    const std::atomic<bool> flag(cancelled);
+    const Folder folder(dir.path());
+
+    const QImage image =
+        PictureLoader::loadPreview(folder.descriptor(), QFile::encodeName(name), preview, &flag);
+    QCOMPARE(image.isNull(), !shown && !video);
+    if (!image.isNull())
+        QCOMPARE(near(quadrantsOf(image), plainQuadrants), shown);
 }
 
 void tst_PictureLoader::colourModelsDecode_data()
