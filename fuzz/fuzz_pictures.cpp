@@ -1,6 +1,7 @@
 // Any bytes as a picture file, loaded at the preview size, as the browser's
 // preview (also from an embedded thumbnail alone) and at the picture's own
-// size as the full-screen view does. The fuzzer's own limits
+// size as the full-screen view does; under each name whose extension leads
+// the loader down a path of its own. The fuzzer's own limits
 // (-rss_limit_mb, -timeout) turn a memory blow-up or a hang into a finding.
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 namespace {
 
 const QSize previewSize(100, 75);
+const char *const names[] = {"picture", "picture.heic"};
 
 void expectSize(const QImage &image, const QSize &size)
 {
@@ -30,18 +32,18 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
-    FuzzUtils::writeInput(FuzzUtils::scratchDir() + "/picture", bytes, size);
     const Folder folder(FuzzUtils::scratchDir());
     const int dir = folder.descriptor();
-    const QByteArray name = "picture";
-
-    expectSize(PictureLoader::loadScaled(dir, name, previewSize), previewSize);
-    expectSize(PictureLoader::loadPreview(dir, name, previewSize), previewSize);
-    expectSize(PictureLoader::quickPreview(dir, name, previewSize), previewSize);
-    // Sizes beyond what the memory budget allows are cut to it.
-    const QSize ownSize = PictureLoader::pictureSize(dir, name);
-    if (ownSize.isValid())
-        expectSize(PictureLoader::loadScaled(dir, name, ownSize),
-                   PictureLoader::boundedSize(ownSize));
+    for (const QByteArray name : names) {
+        FuzzUtils::writeInput(FuzzUtils::scratchDir() + "/" + name, bytes, size);
+        expectSize(PictureLoader::loadScaled(dir, name, previewSize), previewSize);
+        expectSize(PictureLoader::loadPreview(dir, name, previewSize), previewSize);
+        expectSize(PictureLoader::quickPreview(dir, name, previewSize), previewSize);
+        // Sizes beyond what the memory budget allows are cut to it.
+        const QSize ownSize = PictureLoader::pictureSize(dir, name);
+        if (ownSize.isValid())
+            expectSize(PictureLoader::loadScaled(dir, name, ownSize),
+                       PictureLoader::boundedSize(ownSize));
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 // decode that takes too much harms nobody.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 
@@ -11,6 +12,7 @@
 #include <cstring>
 
 #include "imaging/pictureloader.h"
+#include "platform/folder.h"
 
 namespace {
 
@@ -40,11 +42,15 @@ int main(int argc, char **argv)
         return 3;
     peak.close();
     const long idle = statusKb("VmRSS:");
-    const QString path = QString::fromLocal8Bit(argv[2]);
+    // Through its folder, as the browser names a picture: the kinds that
+    // go by the name (RAW, HEIF, videos) are reached only this way.
+    const QFileInfo path(QString::fromLocal8Bit(argv[2]));
+    const Folder folder(path.absolutePath());
+    const QByteArray name = QFile::encodeName(path.fileName());
     const QSize size(atoi(argv[3]), atoi(argv[4]));
     const QImage image = std::strcmp(argv[1], "preview") == 0
-                             ? PictureLoader::loadPreview(path, size)
-                             : PictureLoader::loadScaled(path, size);
+                             ? PictureLoader::loadPreview(folder.descriptor(), name, size)
+                             : PictureLoader::loadScaled(folder.descriptor(), name, size);
     printf("%ld %s\n", statusKb("VmHWM:") - idle, image.isNull() ? "null" : "image");
     return 0;
 }

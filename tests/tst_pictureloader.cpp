@@ -284,6 +284,10 @@ void tst_PictureLoader::peakMemoryStaysInBudget_data()
         << "scaled" << crafted << QSize(225, 300) << false;
     QTest::newRow("size far beyond any screen") << "preview" << "photo" << QSize(30000, 30000)
                                                 << true;
+    // Its `ispe` says 256 x 192, its grid builds 8192 x 8192.
+    QTest::newRow("HEIF grid larger than it says, full screen")
+        << "scaled" << QFINDTESTDATA("../fuzz/corpus/pictures/grid-lying.heic")
+        << QSize(300, 225) << false;
 }
 
 void tst_PictureLoader::peakMemoryStaysInBudget()
