@@ -69,6 +69,11 @@ public:
         return value;
     }
     qint64 readSigned32() { return qint32(quint32(read(4))); }
+    void skip(quint64 bytes)
+    {
+        ok = ok && bytes <= quint64(end - position);
+        position = ok ? position + qsizetype(bytes) : end;
+    }
     // Version and flags of a full box.
     int readVersion(quint32 *flags = nullptr)
     {
@@ -112,6 +117,73 @@ bool childBoxes(const QByteArray &bytes, qsizetype begin, qsizetype end, std::ve
     return true;
 }
 
+// Exp-Golomb and plain bits of an HEVC parameter set, its emulation
+// prevention bytes taken out. Past the end it reads zeros, which make any
+// Exp-Golomb code huge: a size refused.
+class Bits
+{
+public:
+    explicit Bits(const QByteArray &nal)
+    {
+        int zeros = 0;
+        for (const char byte : nal) {
+            if (zeros >= 2 && byte == 3) {
+                zeros = 0;
+                continue;
+            }
+            zeros = byte == 0 ? zeros + 1 : 0;
+            bytes.push_back(byte);
+        }
+    }
+    quint64 read(int count)
+    {
+        quint64 value = 0;
+        for (int i = 0; i < count; ++i, ++position) {
+            const bool bit = position / 8 < bytes.size() &&
+                             (uchar(bytes[position / 8]) >> (7 - position % 8)) & 1;
+            value = value << 1 | (bit ? 1 : 0);
+        }
+        return value;
+    }
+    quint64 readGolomb()
+    {
+        int zeros = 0;
+        while (read(1) == 0 && zeros < 32)
+            ++zeros;
+        return (quint64(1) << zeros) - 1 + read(zeros);
+    }
+
+private:
+    QByteArray bytes;
+    qsizetype position = 0;
+};
+
+// The size of the picture an HEVC sequence parameter set makes the decoder
+// build, whatever the file's `ispe` says.
+QSize codedSize(const QByteArray &nal)
+{
+    Bits bits(nal);
+    bits.read(16 + 4); // NAL header, parameter set id
+    const int subLayers = int(bits.read(3));
+    bits.read(1 + 96); // temporal nesting, general profile, tier and level
+    std::vector<std::pair<bool, bool>> present;
+    for (int i = 0; i < subLayers; ++i)
+        present.emplace_back(bits.read(1), bits.read(1));
+    if (subLayers > 0)
+        bits.read(2 * (8 - subLayers));
+    for (const auto &[profile, level] : present)
+        bits.read((profile ? 88 : 0) + (level ? 8 : 0));
+    bits.readGolomb(); // its id
+    if (bits.readGolomb() == 3) // 4:4:4 chroma
+        bits.read(1);
+    const quint64 width = bits.readGolomb();
+    const quint64 height = bits.readGolomb();
+    return width > maxSide || height > maxSide ? QSize(int(maxSide), int(maxSide))
+                                               : QSize(int(width), int(height));
+}
+
+constexpr int spsType = 33;
+
 struct Item
 {
     quint32 type = 0;
@@ -143,6 +215,9 @@ private:
     bool readProperties(const Box &box);
     bool readReferences(const Box &box);
     bool isCoded(quint32 id) const;
+    bool readData(int fd, const Item &item, quint64 offset, QByteArray *data) const;
+    qint64 codedPixels(int fd, const Item &item, const Box &configuration) const;
+    qint64 codedPixelsOf(int fd, quint32 id) const;
     bool gridOutput(int fd, const Item &item, QSize *output, quint64 *tileCount) const;
 };
 
@@ -313,42 +388,103 @@ bool Meta::readReferences(const Box &box)
     return true;
 }
 
-// A picture coded whole: what a grid's tiles must be, since libheif
-// decodes a tile that is a grid again without any check of its own.
+// A picture coded whole in HEVC, as phones and cameras write them: what
+// a grid's tiles must be, since libheif decodes a tile that is a grid
+// again without any check of its own. Only HEVC's parameter sets are read
+// here; a picture of another coding could not be bounded.
 bool Meta::isCoded(quint32 id) const
 {
     const auto found = items.find(id);
-    return found != items.end() &&
-           (found->second.type == fourcc("hvc1") || found->second.type == fourcc("av01"));
+    return found != items.end() && found->second.type == fourcc("hvc1");
+}
+
+// What decoding an HEVC item makes the decoder build; -1 when unknown.
+qint64 Meta::codedPixelsOf(int fd, quint32 id) const
+{
+    const Item &item = items.at(id);
+    for (const quint32 index : item.properties) {
+        if (index > 0 && index <= properties.size() &&
+            properties[index - 1].type == fourcc("hvcC"))
+            return codedPixels(fd, item, properties[index - 1]);
+    }
+    return -1;
+}
+
+// Up to data->size() bytes of the item from `offset` on; fewer where it
+// ends. False when nothing can be read there.
+bool Meta::readData(int fd, const Item &item, quint64 offset, QByteArray *data) const
+{
+    const quint64 whole = item.method == 0 ? quint64(fileSize) : quint64(idat.end - idat.begin);
+    if (!item.located || item.method > 1 || item.offset >= whole)
+        return false;
+    quint64 length = whole - item.offset;
+    if (item.length > 0)
+        length = std::min(length, item.length);
+    if (offset >= length)
+        return false;
+    data->truncate(qsizetype(std::min(quint64(data->size()), length - offset)));
+    const quint64 from = item.offset + offset;
+    if (item.method == 1) {
+        *data = bytes.mid(idat.begin + qsizetype(from), data->size());
+        return true;
+    }
+    return readAt(fd, qint64(from), data->data(), data->size());
+}
+
+// The largest picture the HEVC decoder is made to build: its parameter
+// sets, in the decoder configuration and in the item's own bytes, say it;
+// -1 when they cannot be read.
+qint64 Meta::codedPixels(int fd, const Item &item, const Box &configuration) const
+{
+    qint64 pixels = 0;
+    const auto take = [&pixels](const QByteArray &nal) {
+        const QSize size = codedSize(nal);
+        pixels = std::max(pixels, qint64(size.width()) * size.height());
+    };
+    Fields fields(bytes, configuration.begin, configuration.end);
+    fields.skip(21);
+    const int lengthBytes = int(fields.read(1) & 3) + 1;
+    const quint64 arrays = fields.read(1);
+    for (quint64 a = 0; a < arrays && fields.ok; ++a) {
+        const int type = int(fields.read(1) & 0x3f);
+        const quint64 count = fields.read(2);
+        for (quint64 n = 0; n < count && fields.ok; ++n) {
+            const quint64 length = fields.read(2);
+            if (type == spsType && length <= quint64(fields.end - fields.position))
+                take(bytes.mid(fields.position, qsizetype(length)));
+            fields.skip(length);
+        }
+    }
+    if (!fields.ok)
+        return -1;
+    // A picture is a few units; one cut into more than this is none.
+    quint64 offset = 0;
+    for (int n = 0; n < 1024; ++n) {
+        QByteArray head(lengthBytes + 1, '\0');
+        if (!readData(fd, item, offset, &head))
+            return pixels; // its end
+        if (head.size() < lengthBytes + 1)
+            return -1;
+        Fields unit(head, 0, head.size());
+        const quint64 length = unit.read(lengthBytes);
+        if ((uchar(head.back()) >> 1 & 0x3f) == spsType) {
+            QByteArray nal(int(std::min<quint64>(length, 1024)), '\0');
+            if (!readData(fd, item, offset + quint64(lengthBytes), &nal))
+                return -1;
+            take(nal);
+        }
+        offset += quint64(lengthBytes) + length;
+    }
+    return -1;
 }
 
 // A grid's own output size, which is what libheif builds whatever its
 // `ispe` says, and its number of tiles.
 bool Meta::gridOutput(int fd, const Item &item, QSize *output, quint64 *tileCount) const
 {
-    if (!item.located)
-        return false;
     QByteArray data(12, '\0');
-    quint64 available = 0;
-    if (item.method == 0) {
-        if (item.offset >= quint64(fileSize))
-            return false;
-        available = quint64(fileSize) - item.offset;
-        if (item.length > 0)
-            available = std::min(available, item.length);
-        available = std::min<quint64>(available, 12);
-        if (!readAt(fd, qint64(item.offset), data.data(), qint64(available)))
-            return false;
-    } else if (item.method == 1) {
-        const quint64 idatSize = quint64(idat.end - idat.begin);
-        if (item.offset >= idatSize)
-            return false;
-        available = std::min<quint64>(std::min(idatSize - item.offset, item.length ? item.length : 12), 12);
-        data = bytes.mid(idat.begin + qsizetype(item.offset), qsizetype(available));
-    } else {
+    if (!readData(fd, item, 0, &data))
         return false;
-    }
-    data.truncate(qsizetype(available));
     Fields fields(data, 0, data.size());
     const int version = int(fields.read(1));
     const int fieldBytes = (fields.read(1) & 1) ? 4 : 2;
@@ -396,7 +532,7 @@ bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
         return false;
     const Item &item = found->second;
     const bool grid = item.type == fourcc("grid");
-    if (!grid && item.type != fourcc("hvc1") && item.type != fourcc("av01"))
+    if (!grid && !isCoded(id))
         return false;
     picture->id = id;
     bool apertureNamed = false;
@@ -447,8 +583,10 @@ bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
                     &picture->aperture))
         return false;
 
+    // Decodable when all the decoder builds stays within the budget: the
+    // stored size, a grid's own output, every coded picture (each tile once).
     qint64 pixels = qint64(picture->stored.width()) * picture->stored.height();
-    bool tooManyTiles = false;
+    std::vector<quint32> coded{id};
     if (grid) {
         QSize output;
         quint64 count = 0;
@@ -459,9 +597,19 @@ bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
                          [this](quint32 tile) { return isCoded(tile); }))
             return false;
         pixels = std::max(pixels, qint64(output.width()) * output.height());
-        tooManyTiles = count > quint64(maxTiles);
+        if (count > quint64(maxTiles))
+            return true;
+        coded = named->second;
+        std::sort(coded.begin(), coded.end());
+        coded.erase(std::unique(coded.begin(), coded.end()), coded.end());
     }
-    picture->decodable = !tooManyTiles && pixels <= MemoryBudget::maxFullDecodePixels;
+    for (const quint32 part : coded) {
+        const qint64 codedPixels = codedPixelsOf(fd, part);
+        if (codedPixels < 0)
+            return false;
+        pixels = std::max(pixels, codedPixels);
+    }
+    picture->decodable = pixels <= MemoryBudget::maxFullDecodePixels;
     return true;
 }
 

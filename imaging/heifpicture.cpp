@@ -81,9 +81,16 @@ using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
 using Decoded = std::unique_ptr<heif_image, ImageRelease>;
 using Options = std::unique_ptr<heif_decoding_options, OptionsFree>;
 
-// A side beyond this is refused by libheif itself, before it allocates:
-// a picture within the memory budget is never longer, however narrow.
-constexpr int maxLibheifSide = 4 * MemoryBudget::maxSide;
+// libheif's own limit on a side, which it checks before it allocates:
+// no longer than the pictures the header named and that were checked,
+// padded to whole coding blocks (at most 64 pixels).
+int longestSide(const HeifHeader &header)
+{
+    QSize longest = header.primary().stored;
+    for (const HeifHeader::Picture &thumbnail : header.thumbnails())
+        longest = longest.expandedTo(thumbnail.stored);
+    return qMax(longest.width(), longest.height()) + 64;
+}
 
 // Of the pictures that can be decoded: the smallest thumbnail that covers
 // `atLeast`, else the primary picture, else the largest thumbnail.
@@ -166,7 +173,7 @@ QImage loadFrom(int fd, const QSize &atLeast)
     const Context context(heif_context_alloc());
     if (!context)
         return QImage();
-    heif_context_set_maximum_image_size_limit(context.get(), maxLibheifSide);
+    heif_context_set_maximum_image_size_limit(context.get(), longestSide(header));
     if (heif_context_read_from_reader(context.get(), &descriptorReader, &source, nullptr).code !=
         heif_error_Ok)
         return QImage();

@@ -270,6 +270,7 @@ void tst_Formats::heifPicture_data()
     QTest::newRow("padded: cut to the declared size") << QSize(320, 212) << 1 << 0 << none << QSize(0, 44) << QSize(100, 75) << QSize(320, 212);
     QTest::newRow("padded thumbnail covers: cut too") << QSize(320, 212) << 1 << 160 << none << QSize(0, 44) << QSize(150, 100) << QSize(160, 106);
     QTest::newRow("padded, turned") << QSize(212, 320) << 6 << 0 << none << QSize(8, 44) << QSize(100, 75) << QSize(212, 320);
+    QTest::newRow("coded beyond the cap, declared small: refused") << QSize(64, 48) << 1 << 0 << none << big - QSize(64, 48) << QSize(10, 10) << QSize();
     QTest::newRow("clean aperture") << QSize(320, 214) << 1 << 0 << QSize(8, 53) << none << QSize(100, 75) << QSize(320, 214);
 }
 
