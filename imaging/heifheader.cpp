@@ -205,6 +205,9 @@ struct Meta
     std::vector<std::pair<quint32, quint32>> thumbnailOf; // thumbnail, picture
     std::map<quint32, std::vector<quint32>> tiles;
     Box idat{0, 0, 0};
+    // Coded units looked at in all pictures' bytes: a picture is a few,
+    // a grid's some hundred; a file cut into more is none.
+    mutable int unitsLeft = 4096;
 
     bool parse();
     bool picture(int fd, quint32 id, HeifHeader::Picture *picture) const;
@@ -237,7 +240,8 @@ bool Meta::parse()
                            box.type == fourcc("iref") || box.type == fourcc("idat");
         if (known && std::find(seen.begin(), seen.end(), box.type) != seen.end())
             return false;
-        seen.push_back(box.type);
+        if (known)
+            seen.push_back(box.type);
         bool read = true;
         switch (box.type) {
         case fourcc("pitm"):
@@ -457,9 +461,8 @@ qint64 Meta::codedPixels(int fd, const Item &item, const Box &configuration) con
     }
     if (!fields.ok)
         return -1;
-    // A picture is a few units; one cut into more than this is none.
     quint64 offset = 0;
-    for (int n = 0; n < 1024; ++n) {
+    while (unitsLeft-- > 0) {
         QByteArray head(lengthBytes + 1, '\0');
         if (!readData(fd, item, offset, &head))
             return pixels; // its end
