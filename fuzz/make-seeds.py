@@ -11,8 +11,11 @@ pass over all the picture's coefficients, so without the loader's bound on
 scans one input runs past the fuzzer's time limit.
 HEIF seeds are built box by box around one 64 x 64 HEVC picture: a single
 picture with a thumbnail, clean aperture, turn and mirror; an honest grid;
-and a grid whose `ispe` says 256 x 192 while its own output is 8192 x 8192,
-which a decoder trusting the `ispe` builds whole (several hundred MB).
+a grid whose `ispe` says 256 x 192 while its own output is 8192 x 8192,
+which a decoder trusting the `ispe` builds whole (several hundred MB); a
+grid of 4096 tiles, a grid made of itself, a clean aperture over zero (both
+end libheif 1.15 by a signal), and a
+primary picture of 30000 x 30000 whose thumbnail must still show.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
 import os
@@ -177,12 +180,12 @@ def heif(items, properties, references):
     return ftyp + meta(start) + box(b"mdat", b"".join(data for _, _, data, _, _ in items))
 
 
-def heif_single():
-    clap = box(b"clap", struct.pack(">IIIIiIiI", 60, 1, 40, 1, 0, 1, 0, 1))
-    properties = [box(b"hvcC", HEVC_CONFIG), ispe(64, 64), clap, box(b"irot", b"\x01"),
-                  box(b"imir", b"\x01")]
+def heif_single(declared=(64, 64), aperture=(60, 1, 40, 1)):
+    clap = box(b"clap", struct.pack(">IIIIiIiI", *aperture, 0, 1, 0, 1))
+    properties = [box(b"hvcC", HEVC_CONFIG), ispe(*declared), clap, box(b"irot", b"\x01"),
+                  box(b"imir", b"\x01"), ispe(64, 64)]
     items = [(1, b"hvc1", HEVC_PICTURE, [1, 2, 3, 4, 5], 0),
-             (2, b"hvc1", HEVC_PICTURE, [1, 2], 0)]
+             (2, b"hvc1", HEVC_PICTURE, [1, 6], 0)]
     return heif(items, properties, [(b"thmb", 2, [1])])
 
 
@@ -195,11 +198,21 @@ def heif_grid(rows, columns, declared, output):
     return heif(items, properties, [(b"dimg", 1, [2] * (rows * columns))])
 
 
+def heif_grid_of_itself():
+    grid = bytes([0, 0, 0, 0]) + struct.pack(">HH", 64, 64)
+    items = [(1, b"grid", grid, [1], 0)]
+    return heif(items, [ispe(64, 64)], [(b"dimg", 1, [1])])
+
+
 def heif_seeds():
     return {
         "single.heic": heif_single(),
+        "huge-primary.heic": heif_single(declared=(30000, 30000), aperture=(30000, 1, 30000, 1)),
+        "clap-zero.heic": heif_single(aperture=(60, 0, 40, 0)),
         "grid.heic": heif_grid(2, 2, (128, 128), (128, 128)),
         "grid-lying.heic": heif_grid(32, 32, (256, 192), (8192, 8192)),
+        "grid-many-tiles.heic": heif_grid(64, 64, (4096, 4096), (4096, 4096)),
+        "grid-of-itself.heic": heif_grid_of_itself(),
     }
 
 

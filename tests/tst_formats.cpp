@@ -157,6 +157,8 @@ private slots:
     void rawPreview();
     void heifPicture_data();
     void heifPicture();
+    void heifSeeds_data();
+    void heifSeeds();
     void videoPreview_data();
     void videoPreview();
     void brokenFilesGiveNull_data();
@@ -293,6 +295,33 @@ void tst_Formats::heifPicture()
         QVERIFY(image.isNull() || !near(image.pixelColor(corner), bandColour));
     // The size comes from the header, the primary picture's whatever is shown.
     QCOMPARE(HeifPicture::uprightSize(file.fd), expected.isEmpty() ? QSize() : upright);
+}
+
+// The fuzz seeds, built box by box: each hostile one refused before libheif
+// sees it (the clean aperture over zero and the grid of itself end libheif
+// by a signal).
+void tst_Formats::heifSeeds_data()
+{
+    QTest::addColumn<QString>("seed");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("aperture, turn, mirror") << "single.heic" << QSize(40, 60) << QSize(40, 60);
+    QTest::newRow("grid") << "grid.heic" << QSize(128, 128) << QSize(128, 128);
+    QTest::newRow("huge primary: its thumbnail") << "huge-primary.heic" << QSize(30000, 30000) << QSize(64, 64);
+    QTest::newRow("grid larger than its ispe") << "grid-lying.heic" << QSize() << QSize(0, 0);
+    QTest::newRow("grid of 4096 tiles") << "grid-many-tiles.heic" << QSize() << QSize(0, 0);
+    QTest::newRow("grid of itself") << "grid-of-itself.heic" << QSize() << QSize(0, 0);
+    QTest::newRow("aperture over zero") << "clap-zero.heic" << QSize() << QSize(0, 0);
+}
+
+void tst_Formats::heifSeeds()
+{
+    QFETCH(QString, seed);
+    QFETCH(QSize, size);
+    QFETCH(QSize, expected);
+    const OpenFile file(TESSEL_SOURCE_DIR "/fuzz/corpus/pictures/" + seed);
+    QCOMPARE(HeifPicture::uprightSize(file.fd), size);
+    QCOMPARE(HeifPicture::load(file.fd, QSize(100, 100)).size(), expected);
 }
 
 void tst_Formats::videoPreview_data()
