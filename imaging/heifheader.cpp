@@ -204,13 +204,17 @@ struct Meta
     std::vector<Box> properties;
     std::vector<std::pair<quint32, quint32>> thumbnailOf; // thumbnail, picture
     std::map<quint32, std::vector<quint32>> tiles;
+    // The auxiliary pictures of a picture, its alpha among them, which
+    // libheif decodes with it.
+    std::map<quint32, std::vector<quint32>> auxiliaries;
     Box idat{0, 0, 0};
     // Coded units looked at in all pictures' bytes: a picture is a few,
     // a grid's some hundred; a file cut into more is none.
     mutable int unitsLeft = 4096;
 
     bool parse();
-    bool picture(int fd, quint32 id, HeifHeader::Picture *picture) const;
+    // `auxiliary`: one decoded with another, whose own auxiliaries are not.
+    bool picture(int fd, quint32 id, HeifHeader::Picture *picture, bool auxiliary = false) const;
 
 private:
     bool readItemInfo(const Box &box);
@@ -385,6 +389,8 @@ bool Meta::readReferences(const Box &box)
                 tiles[from].push_back(to);
             else if (reference.type == fourcc("thmb") && thumbnailOf.size() < maxThumbnails * 4)
                 thumbnailOf.emplace_back(from, to);
+            else if (reference.type == fourcc("auxl") && auxiliaries[to].size() < maxThumbnails)
+                auxiliaries[to].push_back(from);
         }
         if (!ids.ok)
             return false;
@@ -528,7 +534,7 @@ bool apertureOf(Fields fields, const QSize &stored, QRect *aperture)
     return true;
 }
 
-bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
+bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture, bool auxiliary) const
 {
     const auto found = items.find(id);
     if (found == items.end())
@@ -587,7 +593,8 @@ bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
         return false;
 
     // Decodable when all the decoder builds stays within the budget: the
-    // stored size, a grid's own output, every coded picture (each tile once).
+    // stored size, a grid's own output, every coded picture (each tile
+    // once), and each auxiliary picture (an alpha) decoded with it.
     qint64 pixels = qint64(picture->stored.width()) * picture->stored.height();
     std::vector<quint32> coded{id};
     if (grid) {
@@ -603,9 +610,9 @@ bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
         if (count > quint64(maxTiles))
             return true;
         coded = named->second;
-        std::sort(coded.begin(), coded.end());
-        coded.erase(std::unique(coded.begin(), coded.end()), coded.end());
     }
+    std::sort(coded.begin(), coded.end());
+    coded.erase(std::unique(coded.begin(), coded.end()), coded.end());
     for (const quint32 part : coded) {
         const qint64 codedPixels = codedPixelsOf(fd, part);
         if (codedPixels < 0)
@@ -613,6 +620,12 @@ bool Meta::picture(int fd, quint32 id, HeifHeader::Picture *picture) const
         pixels = std::max(pixels, codedPixels);
     }
     picture->decodable = pixels <= MemoryBudget::maxFullDecodePixels;
+    const auto extra = auxiliaries.find(id);
+    for (size_t i = 0; !auxiliary && extra != auxiliaries.end() && i < extra->second.size(); ++i) {
+        HeifHeader::Picture part;
+        picture->decodable = picture->decodable &&
+                             this->picture(fd, extra->second[i], &part, true) && part.decodable;
+    }
     return true;
 }
 
