@@ -13,9 +13,9 @@ HEIF seeds are built box by box around one 64 x 64 HEVC picture: a single
 picture with a thumbnail, clean aperture, turn and mirror; an honest grid;
 a grid whose `ispe` says 256 x 192 while its own output is 8192 x 8192,
 which a decoder trusting the `ispe` builds whole (several hundred MB); a
-grid of 4096 tiles, a grid made of itself, a clean aperture over zero (both
-end libheif 1.15 by a signal), and a
-primary picture of 30000 x 30000 whose thumbnail must still show.
+grid of 4096 tiles, a grid made of itself and a clean aperture over zero
+(both end libheif 1.15 by a signal), and a primary picture of 30000 x 30000
+whose thumbnail must still show.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
 import os
