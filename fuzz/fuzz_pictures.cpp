@@ -1,8 +1,8 @@
 // Any bytes as a picture file, loaded at the preview size, as the browser's
 // preview (also from an embedded thumbnail alone) and at the picture's own
 // size as the full-screen view does; the same bytes again as a camera RAW
-// (exiv2 tells TIFF-based RAWs from CR3 by their content) and as the .THM
-// beside a video. The fuzzer's own limits
+// (exiv2 tells TIFF-based RAWs from CR3 by their content), as a HEIF file
+// and as the .THM beside a video. The fuzzer's own limits
 // (-rss_limit_mb, -timeout) turn a memory blow-up or a hang into a finding.
 
 #include <QCoreApplication>
@@ -45,10 +45,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
-    for (const char *name : {"picture", "picture.cr3", "clip.THM"})
+    for (const char *name : {"picture", "picture.cr3", "picture.heic", "clip.THM"})
         FuzzUtils::writeInput(FuzzUtils::scratchDir() + "/" + name, bytes, size);
     const Folder folder(FuzzUtils::scratchDir());
-    for (const char *name : {"picture", "picture.cr3", "clip.mov"})
+    for (const char *name : {"picture", "picture.cr3", "picture.heic", "clip.mov"})
         loadEveryWay(folder.descriptor(), name);
     return 0;
 }

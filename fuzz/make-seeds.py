@@ -13,6 +13,13 @@ RAW files take the loader through exiv2: TIFF-based ones whose preview is a
 plain JPEG, a DNG's strip, or the scan bomb above, and CR3-like ISO media
 files, one of them boxes nested two thousand deep. The fuzz target feeds
 every input as a RAW and as a video's .THM as well.
+HEIF seeds are built box by box around one 64 x 64 HEVC picture: a single
+picture with a thumbnail, clean aperture, turn and mirror; an honest grid;
+a grid whose `ispe` says 256 x 192 while its own output is 8192 x 8192,
+which a decoder trusting the `ispe` builds whole (several hundred MB); a
+grid of 4096 tiles, a grid made of itself and a clean aperture over zero
+(both end libheif 1.15 by a signal), and a primary picture of 30000 x 30000
+whose thumbnail must still show.
 The JPEGs need cjpeg (Debian's libjpeg-turbo-progs)."""
 
 import importlib.util
@@ -161,6 +168,91 @@ def cr3_seeds(baseline):
     }
 
 
+# A 64 x 64 picture in four colours, as libheif's HEVC encoder wrote it: its
+# decoder configuration (the body of an hvcC box) and its coded bytes.
+HEVC_CONFIG = bytes.fromhex(
+    "0103700000000000000000001ef000fcfdf8f800000f03200001001840010c01ffff0370"
+    "0000030090000003000003001eba0240210001002b42010103700000030090000003000003"
+    "001ea020810596e939292e6e04040c08000003000800000300084022000100064401c0718112")
+HEVC_PICTURE = bytes.fromhex(
+    "000000252801ac66958a7dafdcfc7dc03248ff2e4d4597eb12f7fe8b8013fc2c7b7ebfa42d"
+    "69a3bc47")
+
+
+def full_box(kind, body, version=0, flags=0):
+    return box(kind, struct.pack(">I", version << 24 | flags) + body)
+
+
+def ispe(width, height):
+    return full_box(b"ispe", struct.pack(">II", width, height))
+
+
+def heif(items, properties, references):
+    """items: (id, type, data, property indices, hidden); references: (type,
+    from, [to]). The primary picture is item 1."""
+    infe = b"".join(full_box(b"infe", struct.pack(">HH", item, 0) + kind + b"\0", 2, hidden)
+                    for item, kind, _, _, hidden in items)
+    ipma = b"".join(struct.pack(">HB", item, len(props)) + bytes(0x80 | p for p in props)
+                    for item, _, _, props, _ in items)
+    iref = b"".join(box(kind, struct.pack(">HH", source, len(to))
+                        + b"".join(struct.pack(">H", t) for t in to))
+                    for kind, source, to in references)
+
+    def meta(data_start):
+        places, offset = b"", data_start
+        for item, _, data, _, _ in items:
+            places += struct.pack(">HHHII", item, 0, 1, offset, len(data))
+            offset += len(data)
+        return full_box(b"meta", b"".join([
+            full_box(b"hdlr", b"\0" * 4 + b"pict" + b"\0" * 13),
+            full_box(b"pitm", struct.pack(">H", 1)),
+            full_box(b"iloc", b"\x44\x00" + struct.pack(">H", len(items)) + places),
+            full_box(b"iinf", struct.pack(">H", len(items)) + infe),
+            box(b"iprp", box(b"ipco", b"".join(properties))
+                + full_box(b"ipma", struct.pack(">I", len(items)) + ipma)),
+            full_box(b"iref", iref)]))
+
+    ftyp = box(b"ftyp", b"heic\0\0\0\0mif1heic")
+    start = len(ftyp) + len(meta(0)) + 8
+    return ftyp + meta(start) + box(b"mdat", b"".join(data for _, _, data, _, _ in items))
+
+
+def heif_single(declared=(64, 64), aperture=(60, 1, 40, 1)):
+    clap = box(b"clap", struct.pack(">IIIIiIiI", *aperture, 0, 1, 0, 1))
+    properties = [box(b"hvcC", HEVC_CONFIG), ispe(*declared), clap, box(b"irot", b"\x01"),
+                  box(b"imir", b"\x01"), ispe(64, 64)]
+    items = [(1, b"hvc1", HEVC_PICTURE, [1, 2, 3, 4, 5], 0),
+             (2, b"hvc1", HEVC_PICTURE, [1, 6], 0)]
+    return heif(items, properties, [(b"thmb", 2, [1])])
+
+
+def heif_grid(rows, columns, declared, output):
+    """A grid of `rows` x `columns` copies of one tile."""
+    width, height = output
+    grid = bytes([0, 0, rows - 1, columns - 1]) + struct.pack(">HH", width, height)
+    properties = [box(b"hvcC", HEVC_CONFIG), ispe(64, 64), ispe(*declared)]
+    items = [(1, b"grid", grid, [3], 0), (2, b"hvc1", HEVC_PICTURE, [1, 2], 1)]
+    return heif(items, properties, [(b"dimg", 1, [2] * (rows * columns))])
+
+
+def heif_grid_of_itself():
+    grid = bytes([0, 0, 0, 0]) + struct.pack(">HH", 64, 64)
+    items = [(1, b"grid", grid, [1], 0)]
+    return heif(items, [ispe(64, 64)], [(b"dimg", 1, [1])])
+
+
+def heif_seeds():
+    return {
+        "single.heic": heif_single(),
+        "huge-primary.heic": heif_single(declared=(30000, 30000), aperture=(30000, 1, 30000, 1)),
+        "clap-zero.heic": heif_single(aperture=(60, 0, 40, 0)),
+        "grid.heic": heif_grid(2, 2, (128, 128), (128, 128)),
+        "grid-lying.heic": heif_grid(32, 32, (256, 192), (8192, 8192)),
+        "grid-many-tiles.heic": heif_grid(64, 64, (4096, 4096), (4096, 4096)),
+        "grid-of-itself.heic": heif_grid_of_itself(),
+    }
+
+
 def main():
     baseline = jpeg()
     progressive = jpeg("-progressive")
@@ -175,6 +267,7 @@ def main():
         "animated.gif": gif(2),
         "progressive-16384.jpg": with_claimed_size(progressive, 16384, 16384),
         "scan-bomb.jpg": scan_bomb(progressive),
+        **heif_seeds(),
     }
     seeds.update(raw_seeds(baseline, progressive))
     seeds.update(cr3_seeds(baseline))

@@ -1,5 +1,6 @@
 #include "imaging/heifpicture.h"
 
+#include "imaging/heifheader.h"
 #include "imaging/memorybudget.h"
 
 #include <libheif/heif.h>
@@ -9,7 +10,6 @@
 
 #include <cerrno>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -81,75 +81,70 @@ using Handle = std::unique_ptr<heif_image_handle, HandleRelease>;
 using Decoded = std::unique_ptr<heif_image, ImageRelease>;
 using Options = std::unique_ptr<heif_decoding_options, OptionsFree>;
 
-// Sizes are upright: libheif turns what it reports as it turns the picture.
-QSize sizeOf(const heif_image_handle *handle)
+// libheif's own limit on a side, which it checks before it allocates:
+// no longer than the pictures the header named and that were checked,
+// padded to whole coding blocks (at most 64 pixels).
+int longestSide(const HeifHeader &header)
 {
-    return QSize(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle));
+    QSize longest = header.primary().stored;
+    for (const HeifHeader::Picture &thumbnail : header.thumbnails())
+        longest = longest.expandedTo(thumbnail.stored);
+    return qMax(longest.width(), longest.height()) + 64;
 }
 
-qint64 pixelsOf(const heif_image_handle *handle)
+// Of the pictures that can be decoded: the smallest thumbnail that covers
+// `atLeast`, else the primary picture, else the largest thumbnail.
+const HeifHeader::Picture *chosenPicture(const HeifHeader &header, const QSize &atLeast)
 {
-    return qint64(sizeOf(handle).width()) * sizeOf(handle).height();
-}
-
-bool covers(const heif_image_handle *handle, const QSize &atLeast)
-{
-    const QSize size = sizeOf(handle);
-    return size.width() >= atLeast.width() && size.height() >= atLeast.height();
-}
-
-// The smallest thumbnail at least `atLeast`, else the largest one; null
-// when there is none.
-Handle chosenThumbnail(const heif_image_handle *primary, const QSize &atLeast)
-{
-    const int count = heif_image_handle_get_number_of_thumbnails(primary);
-    if (count <= 0)
-        return Handle();
-    std::vector<heif_item_id> ids(static_cast<size_t>(count));
-    const int listed = heif_image_handle_get_list_of_thumbnail_IDs(primary, ids.data(), count);
-    Handle best;
-    for (int i = 0; i < listed; ++i) {
-        heif_image_handle *thumbnail = nullptr;
-        if (heif_image_handle_get_thumbnail(primary, ids[size_t(i)], &thumbnail).code !=
-            heif_error_Ok)
+    const HeifHeader::Picture *smallestCovering = nullptr;
+    const HeifHeader::Picture *largest = nullptr;
+    for (const HeifHeader::Picture &thumbnail : header.thumbnails()) {
+        if (!thumbnail.decodable)
             continue;
-        Handle candidate(thumbnail);
-        if (pixelsOf(thumbnail) > MemoryBudget::maxFullDecodePixels)
-            continue;
-        // One that covers beats one that does not; of two that cover the
-        // smaller wins, of two that do not the larger.
-        const bool covering = covers(thumbnail, atLeast);
-        const bool smaller = best && pixelsOf(thumbnail) < pixelsOf(best.get());
-        if (!best || (covering != covers(best.get(), atLeast) ? covering : smaller == covering))
-            best = std::move(candidate);
+        if (thumbnail.covers(atLeast) &&
+            (!smallestCovering || thumbnail.pixels() < smallestCovering->pixels()))
+            smallestCovering = &thumbnail;
+        if (!largest || thumbnail.pixels() > largest->pixels())
+            largest = &thumbnail;
     }
-    return best;
+    if (smallestCovering)
+        return smallestCovering;
+    return header.primary().decodable ? &header.primary() : largest;
 }
 
-QImage decoded(const heif_image_handle *handle)
+// Decoded as stored, then cut and turned as the header says: libheif
+// would turn the padding of a coded picture into the shown part.
+QImage decoded(const heif_image_handle *handle, const HeifHeader::Picture &picture)
 {
-    if (sizeOf(handle).isEmpty() || pixelsOf(handle) > MemoryBudget::maxFullDecodePixels)
-        return QImage();
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
     Options options(heif_decoding_options_alloc());
     options->convert_hdr_to_8bit = 1; // cameras write 10 bits
-    MemoryBudget::Slot slot;
-    heif_image *image = nullptr;
-    if (heif_decode_image(handle, &image, heif_colorspace_RGB,
-                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                          options.get())
-            .code != heif_error_Ok)
-        return QImage();
-    const Decoded owned(image);
-    int stride = 0;
-    const uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
-    const int width = heif_image_get_width(image, heif_channel_interleaved);
-    const int height = heif_image_get_height(image, heif_channel_interleaved);
-    if (!plane || width <= 0 || height <= 0)
-        return QImage();
-    const QImage view(plane, width, height, stride,
-                      alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    return view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    options->ignore_transformations = 1;
+    QImage shown;
+    {
+        MemoryBudget::Slot slot;
+        heif_image *image = nullptr;
+        if (heif_decode_image(handle, &image, heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                              options.get())
+                .code != heif_error_Ok)
+            return QImage();
+        const Decoded owned(image);
+        int stride = 0;
+        const uint8_t *plane =
+            heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+        const QRect area = picture.shownArea(
+            QSize(heif_image_get_width(image, heif_channel_interleaved),
+                  heif_image_get_height(image, heif_channel_interleaved)));
+        if (!plane || area.isEmpty())
+            return QImage();
+        const int pixelBytes = alpha ? 4 : 3;
+        const QImage view(plane + qsizetype(area.y()) * stride + area.x() * pixelBytes,
+                          area.width(), area.height(), stride,
+                          alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+        shown = view.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    }
+    return picture.upright(shown);
 }
 
 } // namespace
@@ -168,31 +163,51 @@ namespace {
 
 QImage loadFrom(int fd, const QSize &atLeast)
 {
+    const HeifHeader header(fd);
+    const HeifHeader::Picture *picture = header.isValid() ? chosenPicture(header, atLeast)
+                                                          : nullptr;
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+    if (!picture || fstat(fd, &info) != 0)
         return QImage();
     Source source{fd, int64_t(info.st_size), 0};
     const Context context(heif_context_alloc());
-    if (!context ||
-        heif_context_read_from_reader(context.get(), &descriptorReader, &source, nullptr).code !=
-            heif_error_Ok)
+    if (!context)
+        return QImage();
+    heif_context_set_maximum_image_size_limit(context.get(), longestSide(header));
+    if (heif_context_read_from_reader(context.get(), &descriptorReader, &source, nullptr).code !=
+        heif_error_Ok)
         return QImage();
     heif_image_handle *primary = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok)
         return QImage();
     const Handle owned(primary);
-    // A primary too large to decode whole leaves the thumbnail, even a small one.
-    const Handle thumbnail = chosenThumbnail(primary, atLeast);
-    const bool primaryTooLarge = pixelsOf(primary) > MemoryBudget::maxFullDecodePixels;
-    if (thumbnail && (covers(thumbnail.get(), atLeast) || primaryTooLarge)) {
-        const QImage image = decoded(thumbnail.get());
-        if (!image.isNull())
-            return image;
-    }
-    return decoded(primary);
+    // libheif must decode the picture the header named: its sizes are the
+    // ones checked.
+    heif_item_id primaryId = 0;
+    if (heif_context_get_primary_image_ID(context.get(), &primaryId).code != heif_error_Ok ||
+        primaryId != header.primary().id)
+        return QImage();
+    if (picture == &header.primary())
+        return decoded(primary, *picture);
+    heif_image_handle *thumbnail = nullptr;
+    if (heif_image_handle_get_thumbnail(primary, picture->id, &thumbnail).code != heif_error_Ok)
+        return QImage();
+    const Handle ownedThumbnail(thumbnail);
+    return decoded(thumbnail, *picture);
 }
 
 } // namespace
+
+QSize HeifPicture::uprightSize(int fd)
+{
+    const HeifHeader header(fd);
+    if (!header.isValid())
+        return QSize();
+    bool shown = header.primary().decodable;
+    for (const HeifHeader::Picture &thumbnail : header.thumbnails())
+        shown = shown || thumbnail.decodable;
+    return shown ? header.primary().upright() : QSize();
+}
 
 QImage HeifPicture::load(int fd, const QSize &atLeast)
 {

@@ -241,6 +241,10 @@ QImage PictureLoader::shaped(const QImage &upright, const QSize &target)
 
 QSize PictureLoader::pictureSize(int dirFd, const QByteArray &name, const QByteArray &format)
 {
+    if (HeifPicture::isHeifName(name)) {
+        RegularFile file(dirFd, name);
+        return file.isOpen() ? HeifPicture::uprightSize(file.handle()) : QSize();
+    }
     bool ownKind = false;
     const QImage own =
         ownKindImage(dirFd, name, QSize(MemoryBudget::maxSide, MemoryBudget::maxSide), true,

@@ -45,7 +45,7 @@ int main(int argc, char **argv)
     // Through the folder, as the browser names pictures: every kind of file
     // takes its own way (RAW, video, HEIF).
     const QFileInfo path(QString::fromLocal8Bit(argv[2]));
-    const Folder folder(path.path());
+    const Folder folder(path.absolutePath());
     const QByteArray name = QFile::encodeName(path.fileName());
     const QSize size(atoi(argv[3]), atoi(argv[4]));
     const QImage image = std::strcmp(argv[1], "preview") == 0

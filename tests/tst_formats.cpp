@@ -1,4 +1,5 @@
 #include <QPainter>
+#include <QtEndian>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,12 +45,50 @@ struct OpenFile
     const int fd;
 };
 
-// libheif writes the picture stored turned as `orientation` (1 to 8) says,
-// with a thumbnail within `thumbnailSide` unless that is 0.
-bool writeHeif(const QString &path, const QImage &upright, int orientation, int thumbnailSide)
+const QColor bandColour(Qt::darkGray);
+
+// Adds to the primary picture (item 1) of a file libheif wrote a clean
+// aperture that shows `shown` of the picture, centred. What follows the
+// property moves, so the pictures' places (4-byte base offsets) do too.
+void addAperture(QByteArray *file, const QSize &shown)
 {
-    const QImage rgb =
-        storedForOrientation(upright, orientation).convertToFormat(QImage::Format_RGB888);
+    const auto boxAt = [file](const char *type) { return file->indexOf(type) - 4; };
+    const auto at32 = [file](qsizetype at) { return qFromBigEndian<quint32>(file->constData() + at); };
+    const auto add32 = [&](qsizetype at, int by) { qToBigEndian<quint32>(at32(at) + by, file->data() + at); };
+    QByteArray clap(40, '\0');
+    for (const auto &[at, value] : {std::pair(0, 40), {4, 0x636c6170}, {8, shown.width()}, {12, 1},
+                                    {16, shown.height()}, {20, 1}, {28, 1}, {36, 1}})
+        qToBigEndian<quint32>(value, clap.data() + at);
+    const qsizetype ipco = boxAt("ipco");
+    int properties = 0;
+    for (qsizetype at = ipco + 8; at < ipco + at32(ipco); at += at32(at))
+        ++properties;
+    file->insert(ipco + at32(ipco), clap);
+    const qsizetype entry = boxAt("ipma") + 16; // past the header and the entry count
+    const int associations = uchar(file->at(entry + 2));
+    (*file)[entry + 2] = char(associations + 1);
+    file->insert(entry + 3 + associations, char(0x80 | (properties + 1)));
+    for (const auto &[type, by] : {std::pair("ipco", 40), {"ipma", 1}, {"iprp", 41}, {"meta", 41}})
+        add32(boxAt(type), by);
+    const qsizetype iloc = boxAt("iloc");
+    qsizetype at = iloc + 16;
+    for (int i = 0; i < qFromBigEndian<quint16>(file->constData() + iloc + 14); ++i) {
+        add32(at + 4, 41);
+        at += 10 + 8 * qFromBigEndian<quint16>(file->constData() + at + 8);
+    }
+}
+
+// libheif writes the picture stored turned as `orientation` (1 to 8) says,
+// with a thumbnail within `thumbnailSide` unless that is 0. As cameras do,
+// a band is coded around it: `margin` on each side, left out by a clean
+// aperture, and `padding` right and below, left out by the declared size.
+bool writeHeif(const QString &path, const QImage &upright, int orientation, int thumbnailSide,
+               const QSize &margin = QSize(0, 0), const QSize &padding = QSize(0, 0))
+{
+    const QImage stored = storedForOrientation(upright, orientation);
+    QImage rgb(stored.size() + 2 * margin + padding, QImage::Format_RGB888);
+    rgb.fill(bandColour);
+    QPainter(&rgb).drawImage(margin.width(), margin.height(), stored);
     heif_context *context = heif_context_alloc();
     heif_encoder *encoder = nullptr;
     heif_image *image = nullptr;
@@ -70,6 +109,23 @@ bool writeHeif(const QString &path, const QImage &upright, int orientation, int 
         written = heif_context_encode_thumbnail(context, image, handle, encoder, options,
                                                 thumbnailSide, nullptr).code == 0;
     written = written && heif_context_write_to_file(context, QFile::encodeName(path)).code == 0;
+    QByteArray file = readFile(path);
+    // Each declared size less the padding, scaled as its picture; libheif
+    // writes them turned.
+    for (qsizetype at = file.indexOf("ispe"); at > 0; at = file.indexOf("ispe", at + 1)) {
+        char *size = file.data() + at + 8;
+        const bool turned = orientation >= 5;
+        const int width = qFromBigEndian<quint32>(size + (turned ? 4 : 0));
+        const double scale = double(width) / rgb.width();
+        const QSize declared(width - qRound(padding.width() * scale),
+                             qFromBigEndian<quint32>(size + (turned ? 0 : 4)) -
+                                 qRound(padding.height() * scale));
+        qToBigEndian<quint32>(declared.width(), size + (turned ? 4 : 0));
+        qToBigEndian<quint32>(declared.height(), size + (turned ? 0 : 4));
+    }
+    if (!margin.isNull())
+        addAperture(&file, stored.size());
+    written = written && writeFile(path, file);
     heif_image_handle_release(handle);
     heif_image_release(image);
     heif_encoder_release(encoder);
@@ -102,6 +158,8 @@ private slots:
     void rawPreview();
     void heifPicture_data();
     void heifPicture();
+    void heifSeeds_data();
+    void heifSeeds();
     void videoPreview_data();
     void videoPreview();
     void brokenFilesGiveNull_data();
@@ -207,15 +265,25 @@ void tst_Formats::heifPicture_data()
     QTest::addColumn<QSize>("upright");
     QTest::addColumn<int>("orientation");
     QTest::addColumn<int>("thumbnailSide");
+    QTest::addColumn<QSize>("margin");
+    QTest::addColumn<QSize>("padding");
     QTest::addColumn<QSize>("atLeast");
     QTest::addColumn<QSize>("expected");
     const QSize big(4160, 4096); // beyond the cap on whole decodes
-    QTest::newRow("thumbnail large enough") << QSize(640, 480) << 1 << 160 << QSize(100, 75) << QSize(160, 120);
-    QTest::newRow("thumbnail too small: primary") << QSize(640, 480) << 1 << 160 << QSize(200, 150) << QSize(640, 480);
-    QTest::newRow("no thumbnail: primary") << QSize(640, 480) << 1 << 0 << QSize(100, 75) << QSize(640, 480);
-    QTest::newRow("turned as the file says") << QSize(480, 640) << 6 << 160 << QSize(90, 120) << QSize(120, 160);
-    QTest::newRow("beyond the cap, a small thumbnail serves") << big << 1 << 256 << QSize(400, 300) << QSize(256, 252);
-    QTest::newRow("beyond the cap, no thumbnail") << big << 1 << 0 << QSize(100, 75) << QSize();
+    const QSize none(0, 0);
+    QTest::newRow("thumbnail large enough") << QSize(640, 480) << 1 << 160 << none << none << QSize(100, 75) << QSize(160, 120);
+    QTest::newRow("thumbnail too small: primary") << QSize(640, 480) << 1 << 160 << none << none << QSize(200, 150) << QSize(640, 480);
+    QTest::newRow("no thumbnail: primary") << QSize(640, 480) << 1 << 0 << none << none << QSize(100, 75) << QSize(640, 480);
+    QTest::newRow("turned as the file says") << QSize(480, 640) << 6 << 160 << none << none << QSize(90, 120) << QSize(120, 160);
+    QTest::newRow("mirrored") << QSize(640, 480) << 2 << 0 << none << none << QSize(100, 75) << QSize(640, 480);
+    QTest::newRow("mirrored and turned") << QSize(240, 320) << 7 << 0 << none << none << QSize(100, 75) << QSize(240, 320);
+    QTest::newRow("beyond the cap, a small thumbnail serves") << big << 1 << 256 << none << none << QSize(400, 300) << QSize(256, 252);
+    QTest::newRow("beyond the cap, no thumbnail") << big << 1 << 0 << none << none << QSize(100, 75) << QSize();
+    QTest::newRow("padded: cut to the declared size") << QSize(320, 212) << 1 << 0 << none << QSize(0, 44) << QSize(100, 75) << QSize(320, 212);
+    QTest::newRow("padded thumbnail covers: cut too") << QSize(320, 212) << 1 << 160 << none << QSize(0, 44) << QSize(150, 100) << QSize(160, 106);
+    QTest::newRow("padded, turned") << QSize(212, 320) << 6 << 0 << none << QSize(8, 44) << QSize(100, 75) << QSize(212, 320);
+    QTest::newRow("coded beyond the cap, declared small: refused") << QSize(64, 48) << 1 << 0 << none << big - QSize(64, 48) << QSize(10, 10) << QSize();
+    QTest::newRow("clean aperture") << QSize(320, 214) << 1 << 0 << QSize(8, 53) << none << QSize(100, 75) << QSize(320, 214);
 }
 
 void tst_Formats::heifPicture()
@@ -223,12 +291,47 @@ void tst_Formats::heifPicture()
     QFETCH(QSize, upright);
     QFETCH(int, orientation);
     QFETCH(int, thumbnailSide);
+    QFETCH(QSize, margin);
+    QFETCH(QSize, padding);
     QFETCH(QSize, atLeast);
     QFETCH(QSize, expected);
     const QString path = dir.filePath("IMG_0001.HIF");
-    QVERIFY(writeHeif(path, quadrantImage(upright), orientation, thumbnailSide));
+    QVERIFY(writeHeif(path, quadrantImage(upright), orientation, thumbnailSide, margin, padding));
     const OpenFile file(path);
-    checkPicture(HeifPicture::load(file.fd, atLeast), expected, plainQuadrants);
+    const QImage image = HeifPicture::load(file.fd, atLeast);
+    checkPicture(image, expected, plainQuadrants);
+    // No line of the band is left at an edge.
+    for (const QPoint corner : {QPoint(1, 1), QPoint(image.width() - 2, image.height() - 2)})
+        QVERIFY(image.isNull() || !near(image.pixelColor(corner), bandColour));
+    // The size comes from the header, the primary picture's whatever is shown.
+    QCOMPARE(HeifPicture::uprightSize(file.fd), expected.isEmpty() ? QSize() : upright);
+}
+
+// The fuzz seeds, built box by box: each hostile one refused before libheif
+// sees it (the clean aperture over zero and the grid of itself end libheif
+// by a signal).
+void tst_Formats::heifSeeds_data()
+{
+    QTest::addColumn<QString>("seed");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("aperture, turn, mirror") << "single.heic" << QSize(40, 60) << QSize(40, 60);
+    QTest::newRow("grid") << "grid.heic" << QSize(128, 128) << QSize(128, 128);
+    QTest::newRow("huge primary: its thumbnail") << "huge-primary.heic" << QSize(30000, 30000) << QSize(64, 64);
+    QTest::newRow("grid larger than its ispe") << "grid-lying.heic" << QSize() << QSize(0, 0);
+    QTest::newRow("grid of 4096 tiles") << "grid-many-tiles.heic" << QSize() << QSize(0, 0);
+    QTest::newRow("grid of itself") << "grid-of-itself.heic" << QSize() << QSize(0, 0);
+    QTest::newRow("aperture over zero") << "clap-zero.heic" << QSize() << QSize(0, 0);
+}
+
+void tst_Formats::heifSeeds()
+{
+    QFETCH(QString, seed);
+    QFETCH(QSize, size);
+    QFETCH(QSize, expected);
+    const OpenFile file(TESSEL_SOURCE_DIR "/fuzz/corpus/pictures/" + seed);
+    QCOMPARE(HeifPicture::uprightSize(file.fd), size);
+    QCOMPARE(HeifPicture::load(file.fd, QSize(100, 100)).size(), expected);
 }
 
 void tst_Formats::videoPreview_data()

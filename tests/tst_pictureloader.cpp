@@ -333,6 +333,10 @@ void tst_PictureLoader::peakMemoryStaysInBudget_data()
     QTest::newRow("CR3 boxes nested deep") << "preview" << "nested CR3" << preview << false;
     QTest::newRow("RAW, its preview a scan bomb") << "scaled" << "scan-bomb RAW"
                                                   << QSize(225, 300) << false;
+    // Its `ispe` says 256 x 192, its grid builds 8192 x 8192.
+    QTest::newRow("HEIF grid larger than it says, full screen")
+        << "scaled" << QFINDTESTDATA("../fuzz/corpus/pictures/grid-lying.heic")
+        << QSize(300, 225) << false;
 }
 
 void tst_PictureLoader::peakMemoryStaysInBudget()
