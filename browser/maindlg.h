@@ -24,6 +24,10 @@ public:
                      Qt::WindowFlags fl = Qt::WindowFlags());
     ~MainDlg() override;
 
+    // Says under the source list that `count` camera files of the
+    // `extensions` ("CR2", "MOV") are not listed; nothing when `count` is 0.
+    void setHiddenCameraFiles(int count, const QStringList &extensions);
+
     QPushButton *MountPushButton;
     QLCDNumber *AvailMemLCDNumber;
     QLabel *MTextLabel;
@@ -35,6 +39,9 @@ public:
     QToolButton *LeftThumbnailButton;
     QToolButton *LeftCopyToolButton;
     QTreeWidget *LeftListView;
+    // Under the source list: how many camera files the extensions setting
+    // keeps out of it. Hidden while there are none.
+    QLabel *HiddenFilesLabel;
     QToolButton *RightDeleteToolButton;
     QToolButton *RightThumbnailButton;
     QToolButton *RightChdirToolButton;

@@ -27,10 +27,12 @@ bool MountFlow::sourceOnCard() const
     const PicturePane &source = view.source;
     if (source.opened() && !FlashCard::holds(*source.opened(), source.folder(), mountPoint))
         return false;
-    for (const FolderEntry &entry : source.entries())
-        if (entry.folder != source.opened() &&
-            !FlashCard::holds(*entry.folder, source.folder(), mountPoint))
+    for (const FolderEntry &entry : source.entries()) {
+        const std::shared_ptr<const Folder> folder = entry.folder();
+        if (folder && folder != source.opened() &&
+            !FlashCard::holds(*folder, source.folder(), mountPoint))
             return false;
+    }
     return true;
 }
 

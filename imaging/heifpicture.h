@@ -12,9 +12,6 @@
 class HeifPicture
 {
 public:
-    // .hif .heic .heif, whatever the case of the name.
-    static bool isHeifName(const QByteArray &name);
-
     // The picture in the HEIF open at `fd` (a regular file, read with
     // pread: its offset is left alone), upright as the file says: its
     // smallest thumbnail at least `atLeast`, else the primary picture when

@@ -217,18 +217,6 @@ QImage bestPreview(const Mapping &file, const Exiv2::Image &raw, const QSize &at
 
 } // namespace
 
-bool RawPreview::isRawName(const QByteArray &name)
-{
-    static const char *const extensions[] = {".cr2", ".cr3", ".nef", ".arw", ".dng",
-                                             ".raf", ".orf", ".rw2", ".pef"};
-    const QByteArray lower = name.toLower();
-    for (const char *extension : extensions) {
-        if (lower.endsWith(extension) && lower.size() > 4)
-            return true;
-    }
-    return false;
-}
-
 QImage RawPreview::load(int fd, const QSize &atLeast, bool largest)
 {
     setUpLibraries();
