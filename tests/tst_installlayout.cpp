@@ -3,6 +3,10 @@
 #include <QTest>
 
 #include "app/installlayout.h"
+#include "config/tesseldata.h"
+#include "config/tesseliocfg.h"
+#include "platform/filekind.h"
+#include "platform/folder.h"
 #include "testutils.h"
 
 // Where a built or an installed program finds its translations and keeps
@@ -15,6 +19,8 @@ private slots:
     void settingsAndTranslations();
     void firstSettings_data();
     void firstSettings();
+    void everyKindListedAtFirst_data();
+    void everyKindListedAtFirst();
 };
 
 void tst_InstallLayout::settingsAndTranslations_data()
@@ -96,12 +102,41 @@ void tst_InstallLayout::firstSettings()
         QCOMPARE(written, QByteArray("mine"));
         return;
     }
-    QVERIFY(written.contains("\nFILEEXT=jpg;\n"));
     QVERIFY(written.contains("\nRIGHTPATH=" +
                              (picturesExists ? QFile::encodeName(root.filePath("Pictures")) : "") +
                              ";\n"));
     QVERIFY(written.contains("\nSCREEN WIDTH=240;\n"));
     QVERIFY(written.contains("\nMOUNTPOINT=;\n"));
+}
+
+// Both ways a first start gets its settings: the installed program's own,
+// and the sample a checkout starts from.
+void tst_InstallLayout::everyKindListedAtFirst_data()
+{
+    QTest::addColumn<QString>("settingsFolder");
+    QTest::newRow("installed first start") << QString();
+    QTest::newRow("docs/tessel.cfg.sample") << QStringLiteral(TESSEL_SOURCE_DIR "/docs");
+}
+
+void tst_InstallLayout::everyKindListedAtFirst()
+{
+    QFETCH(QString, settingsFolder);
+    QTemporaryDir root;
+    QString file = "tessel.cfg";
+    if (settingsFolder.isEmpty()) {
+        settingsFolder = root.path();
+        QVERIFY(InstallLayout::writeFirstSettings(settingsFolder));
+    } else {
+        file = "tessel.cfg.sample";
+    }
+    TesselData data;
+    QCOMPARE(TesselIOCfg(&data).ReadFile(settingsFolder, file), 0);
+    const QStringList patterns = Folder::extensionPatterns(data.fileExt);
+    for (const FileKind::Kind kind :
+         {FileKind::Jpeg, FileKind::Heif, FileKind::Raw, FileKind::Video}) {
+        for (const QByteArray &extension : FileKind::extensions(kind))
+            QVERIFY2(patterns.contains("*." + extension, Qt::CaseInsensitive), extension);
+    }
 }
 
 QTEST_MAIN(tst_InstallLayout)
