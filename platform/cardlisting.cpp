@@ -57,8 +57,8 @@ private:
                      const QList<Folder::File> &files);
     bool isCardDcim(const Folder &top);
     QList<QByteArray> videoFolders();
-    // Notes a failure to open or read; true when listing may go on.
-    bool survives(int err, const QByteArray &path);
+    // Notes a failure to open or read `path`.
+    void noteFailure(int err, const QByteArray &path);
 
     const std::shared_ptr<FolderSet> set;
     const QStringList &patterns;
@@ -127,11 +127,11 @@ CardListing::Result CardListing::Run::list(const Folder &top)
     return outOfDescriptors ? Result::OutOfDescriptors : Result::Listed;
 }
 
-bool CardListing::Run::survives(int err, const QByteArray &path)
+void CardListing::Run::noteFailure(int err, const QByteArray &path)
 {
     if (isOutOfDescriptors(err)) {
         outOfDescriptors = true;
-        return false;
+        return;
     }
     // A file or a link of that name is simply no camera folder, nor is a
     // folder of another file system.
@@ -139,24 +139,15 @@ bool CardListing::Run::survives(int err, const QByteArray &path)
         printf("\nCardListing::list - cannot read %s: %s\n", path.constData(), strerror(err));
         fflush(stdout);
     }
-    return false;
 }
 
 void CardListing::Run::listSubfolder(const QByteArray &path)
 {
     const int index = set->add(path);
-    if (index < 0) {
-        survives(errno, path);
-        return;
-    }
-    const std::shared_ptr<const Folder> folder = set->open(index);
+    const std::shared_ptr<const Folder> folder = index >= 0 ? set->open(index) : nullptr;
     QList<QByteArray> inside;
-    if (!folder) {
-        survives(errno, path);
-        return;
-    }
-    if (!folder->entryNames(&inside)) {
-        survives(errno, path);
+    if (!folder || !folder->entryNames(&inside)) {
+        noteFailure(errno, path);
         return;
     }
     listFolder(index, path, *folder, inside);
@@ -191,7 +182,7 @@ QList<QByteArray> CardListing::Run::videoFolders()
             const Folder folder(*set->open(-1), path, Folder::Links::NotFollowed);
             QList<QByteArray> inside;
             if (!folder.isOpen() || !folder.entryNames(&inside)) {
-                survives(folder.isOpen() ? errno : folder.openError(), path);
+                noteFailure(folder.isOpen() ? errno : folder.openError(), path);
                 return QByteArray();
             }
             const QByteArray name = nameLike(inside, step);
@@ -213,7 +204,7 @@ QList<QByteArray> CardListing::Run::videoFolders()
         const Folder folder(*set->open(-1), mpRoot, Folder::Links::NotFollowed);
         QList<QByteArray> inside;
         if (!folder.isOpen() || !folder.entryNames(&inside)) {
-            survives(folder.isOpen() ? errno : folder.openError(), mpRoot);
+            noteFailure(folder.isOpen() ? errno : folder.openError(), mpRoot);
         } else {
             std::sort(inside.begin(), inside.end());
             for (const QByteArray &name : inside) {

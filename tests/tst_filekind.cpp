@@ -9,8 +9,6 @@ class tst_FileKind : public QObject
 private slots:
     void kindOfName_data();
     void kindOfName();
-    void sideFileOwners_data();
-    void sideFileOwners();
 };
 
 void tst_FileKind::kindOfName_data()
@@ -42,26 +40,6 @@ void tst_FileKind::kindOfName()
     const QStringList offered = FileKind::shownExtensions().split(", ");
     QCOMPARE(offered.contains(QString::fromLatin1(FileKind::extensionOf(name)).toLower()),
              FileKind::isCameraKind(FileKind::Kind(kind)));
-}
-
-void tst_FileKind::sideFileOwners_data()
-{
-    QTest::addColumn<QByteArray>("side");
-    QTest::addColumn<QList<QByteArray>>("owners");
-    QTest::newRow("same base") << QByteArray("IMG_0001.THM") << QList<QByteArray>{"IMG_0001"};
-    QTest::newRow("Sony clip description")
-        << QByteArray("C0001M01.XML") << QList<QByteArray>{"C0001M01", "C0001"};
-    QTest::newRow("M without its number: own base only")
-        << QByteArray("C0001M.XML") << QList<QByteArray>{"C0001M"};
-    QTest::newRow("numbered THM is no description")
-        << QByteArray("C0001M01.THM") << QList<QByteArray>{"C0001M01"};
-}
-
-void tst_FileKind::sideFileOwners()
-{
-    QFETCH(QByteArray, side);
-    QFETCH(QList<QByteArray>, owners);
-    QCOMPARE(FileKind::ownerBasesOf(side), owners);
 }
 
 QTEST_GUILESS_MAIN(tst_FileKind)
