@@ -5,6 +5,22 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+
+namespace {
+
+// FAT and exFAT have no inodes: the kernel numbers a folder anew each time
+// it reads it from the card after dropping it from its cache, so there a
+// changed number does not mean another folder.
+bool numbersFoldersForGood(int fd)
+{
+    constexpr long msdosMagic = 0x4d44;
+    constexpr long exfatMagic = 0x2011BAB0;
+    struct statfs fs;
+    return ::fstatfs(fd, &fs) != 0 || (long(fs.f_type) != msdosMagic && long(fs.f_type) != exfatMagic);
+}
+
+} // namespace
 
 FolderSet::FolderSet(std::shared_ptr<const Folder> topFolder) : top(std::move(topFolder))
 {
@@ -12,6 +28,7 @@ FolderSet::FolderSet(std::shared_ptr<const Folder> topFolder) : top(std::move(to
     if (top && top->isOpen() && ::fstat(top->descriptor(), &st) == 0) {
         topDevice = st.st_dev;
         topInode = st.st_ino;
+        stableInodes = numbersFoldersForGood(top->descriptor());
     }
 }
 
@@ -76,7 +93,7 @@ std::shared_ptr<const Folder> FolderSet::open(int index) const
     if (!folder)
         return nullptr;
     if (::fstat(folder->descriptor(), &st) != 0 || st.st_dev != member.device ||
-        st.st_ino != member.inode) {
+        (stableInodes && st.st_ino != member.inode)) {
         errno = ENOENT;
         return nullptr;
     }

@@ -15,9 +15,11 @@
 // The folders of one listing: an open top folder and folders found below or
 // beside it, which are opened only while something uses them (and the last
 // few kept open), so that a card of thousands of camera folders holds a
-// handful of descriptors, not one for each. A folder opened again must be
-// the very folder that was listed (same device and inode), reached without
-// following a link at any step; one renamed or replaced meanwhile is gone.
+// handful of descriptors, not one for each. A folder opened again is
+// reached without following a link at any step and must lie on the same
+// device; where the file system keeps its folder numbers (not FAT), it
+// must be the very folder that was listed: one renamed or replaced
+// meanwhile is gone.
 // Safe to use from several threads.
 class FolderSet
 {
@@ -59,6 +61,7 @@ private:
     const std::shared_ptr<const Folder> top;
     dev_t topDevice = 0;
     ino_t topInode = 0;
+    bool stableInodes = true;
     mutable QMutex lock;
     mutable QList<Member> members;
     mutable std::deque<std::shared_ptr<const Folder>> recent;
