@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <dirent.h>
 
 #include "bench/benchutils.h"
 #include "platform/cardlisting.h"
@@ -39,6 +40,17 @@ double listingMs(const QString &path, int expected, int runs = 20)
                         qint64(listed.size()));
         },
         runs);
+}
+
+int openDescriptors()
+{
+    int count = 0;
+    if (DIR *fds = opendir("/proc/self/fd")) {
+        while (readdir(fds))
+            ++count;
+        closedir(fds);
+    }
+    return count - 3; // ".", ".." and the one reading them
 }
 
 } // namespace
@@ -81,6 +93,11 @@ int main(int argc, char **argv)
     const double many = listingMs(manyCard, 2 * manyFolders, 3);
     printf("%d pictures in %d camera folders: %7.2f ms  (target %.0f ms: %.2f of it)\n",
            2 * manyFolders, manyFolders, many, manyFoldersTargetMs, many / manyFoldersTargetMs);
+    const int before = openDescriptors();
+    QList<CardListing::Listed> listed;
+    CardListing::list(std::make_shared<Folder>(manyCard), {"*.jpg"}, &listed);
+    printf("descriptors held by the %lld entries: %d (for %d camera folders)\n",
+           qint64(listed.size()), openDescriptors() - before, manyFolders);
     fflush(stdout);
     return 0;
 }

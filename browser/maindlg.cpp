@@ -197,11 +197,14 @@ void MainDlg::buildSourcePane()
     leftPaneLayout->addWidget(HiddenFilesLabel);
 }
 
-void MainDlg::setHiddenCameraFiles(int count, const QStringList &extensions)
+void MainDlg::setHiddenCameraFiles(const QMap<QString, int> &byExtension)
 {
+    int count = 0;
+    for (const int files : byExtension)
+        count += files;
     HiddenFilesLabel->setText(count > 0 ? tr("%n more camera files are not listed: %1", nullptr,
                                              count)
-                                              .arg(extensions.join(", "))
+                                              .arg(byExtension.keys().join(", "))
                                         : QString());
     HiddenFilesLabel->setVisible(count > 0);
 }

@@ -1,6 +1,7 @@
 #ifndef MAINDLG_H
 #define MAINDLG_H
 
+#include <QMap>
 #include <QStringList>
 #include <QWidget>
 
@@ -24,9 +25,10 @@ public:
                      Qt::WindowFlags fl = Qt::WindowFlags());
     ~MainDlg() override;
 
-    // Says under the source list that `count` camera files of the
-    // `extensions` ("CR2", "MOV") are not listed; nothing when `count` is 0.
-    void setHiddenCameraFiles(int count, const QStringList &extensions);
+    // Says under the source list how many camera files are not listed, and
+    // of which extensions, from their count by extension ("CR2" -> 12, as
+    // CardListing counts them); nothing when there are none.
+    void setHiddenCameraFiles(const QMap<QString, int> &byExtension);
 
     QPushButton *MountPushButton;
     QLCDNumber *AvailMemLCDNumber;

@@ -164,11 +164,11 @@ void tst_WholeCard::hiddenCameraFilesLabel()
 {
     auto view = makeBrowser();
     const int rows = view->LeftListView->topLevelItemCount();
-    view->setHiddenCameraFiles(3, {"CR2", "MOV"});
+    view->setHiddenCameraFiles({{"MOV", 1}, {"CR2", 2}});
     QVERIFY(view->HiddenFilesLabel->isVisibleTo(view.get()));
     QCOMPARE(view->HiddenFilesLabel->text(), QString("3 more camera files are not listed: CR2, MOV"));
     QCOMPARE(view->LeftListView->topLevelItemCount(), rows);
-    view->setHiddenCameraFiles(0, {});
+    view->setHiddenCameraFiles({});
     QVERIFY(!view->HiddenFilesLabel->isVisibleTo(view.get()));
 }
 
