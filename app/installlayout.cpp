@@ -7,6 +7,7 @@
 
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
+#include "platform/filekind.h"
 
 InstallLayout::InstallLayout(const QString &programDir)
     : installedTranslations(
@@ -51,7 +52,7 @@ bool InstallLayout::writeFirstSettings(const QString &folder)
     if (QFileInfo::exists(TesselIOCfg::filePath(folder, "tessel.cfg")))
         return false;
     TesselData data;
-    data.fileExt = "jpg";
+    data.fileExt = FileKind::shownExtensions();
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
         data.rightPath = pictures;

@@ -33,9 +33,10 @@ public:
     QString settingsFolder() const;
 
     // A first start in the settings folder above: where it holds no
-    // settings file yet, writes one that lists JPEG pictures and copies to
-    // the user's Pictures folder when there is one; every other setting
-    // keeps its default. True when it wrote the file.
+    // settings file yet, writes one that lists every kind of picture and
+    // video the program shows and copies to the user's Pictures folder when
+    // there is one; every other setting keeps its default. True when it
+    // wrote the file.
     static bool writeFirstSettings(const QString &folder);
 
 private:

@@ -6,16 +6,27 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+
 #include "app/installlayout.h"
 #include "app/tesselapp.h"
 #include "imaging/memorybudget.h"
-#include "platform/qpeapplication.h"
+#include "app/qpeapplication.h"
 
 int main(int argc, char **argv)
 {
     // It sets the environment, which no thread may read meanwhile: first,
     // before Qt or the browser start any.
     MemoryBudget::applyToDecoders();
+
+    // Each picture being read or copied holds a descriptor, and the
+    // toolkit's own pipes fail hard without one: take all the system lets
+    // us have.
+    struct rlimit files;
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     // Declared in the order of creation, so they go in reverse: the window,
     // then the translators, and the application object last.

@@ -1,6 +1,7 @@
 // Listing a whole card: 2,000 pictures spread over ten camera folders
-// against 2,000 in one folder. Empty files will do: the listing reads
-// names and sizes, never contents.
+// against 2,000 in one folder, and a card of 5,000 camera folders of two
+// pictures each (target: all 10,000 listed within a second). Empty files
+// will do: the listing reads names and sizes, never contents.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <dirent.h>
 
 #include "bench/benchutils.h"
 #include "platform/cardlisting.h"
@@ -16,6 +18,8 @@ namespace {
 
 const int pictures = 2000;
 const int folders = 10;
+const int manyFolders = 5000;
+const double manyFoldersTargetMs = 1000;
 
 bool makeEmpty(const QString &path)
 {
@@ -23,18 +27,30 @@ bool makeEmpty(const QString &path)
     return file.open(QIODevice::WriteOnly);
 }
 
-double listingMs(const QString &path, int expected)
+double listingMs(const QString &path, int expected, int runs = 20)
 {
     const QStringList patterns = Folder::extensionPatterns("jpg,cr2");
     return BenchUtils::bestMs(
         [&] {
             QList<CardListing::Listed> listed;
-            if (!CardListing::list(std::make_shared<Folder>(path), patterns, &listed) ||
+            if (CardListing::list(std::make_shared<Folder>(path), patterns, &listed) !=
+                    CardListing::Result::Listed ||
                 listed.size() != expected)
                 fprintf(stderr, "listing %s gave %lld entries\n", qPrintable(path),
                         qint64(listed.size()));
         },
-        20);
+        runs);
+}
+
+int openDescriptors()
+{
+    int count = 0;
+    if (DIR *fds = opendir("/proc/self/fd")) {
+        while (readdir(fds))
+            ++count;
+        closedir(fds);
+    }
+    return count - 3; // ".", ".." and the one reading them
 }
 
 } // namespace
@@ -52,6 +68,12 @@ int main(int argc, char **argv)
         made = made && QDir().mkpath(camera) && makeEmpty(flat + "/" + name) &&
                makeEmpty(camera + "/" + name);
     }
+    const QString manyCard = dir.filePath("many/DCIM");
+    for (int i = 0; made && i < manyFolders; ++i) {
+        const QString camera = manyCard + QString::asprintf("/%03d_%04d", 100 + i % 900, i);
+        made = QDir().mkpath(camera) && makeEmpty(camera + "/IMG_0001.JPG") &&
+               makeEmpty(camera + "/IMG_0002.JPG");
+    }
     if (!made) {
         fprintf(stderr, "cannot make the folders in %s\n", qPrintable(dir.path()));
         return 1;
@@ -68,6 +90,14 @@ int main(int argc, char **argv)
     printf("%d pictures, one folder:            %7.2f ms\n", pictures, oneFolder);
     printf("%d pictures in %d camera folders: %7.2f ms  (%.2f times)\n", pictures, folders,
            wholeCard, wholeCard / oneFolder);
+    const double many = listingMs(manyCard, 2 * manyFolders, 3);
+    printf("%d pictures in %d camera folders: %7.2f ms  (target %.0f ms: %.2f of it)\n",
+           2 * manyFolders, manyFolders, many, manyFoldersTargetMs, many / manyFoldersTargetMs);
+    const int before = openDescriptors();
+    QList<CardListing::Listed> listed;
+    CardListing::list(std::make_shared<Folder>(manyCard), {"*.jpg"}, &listed);
+    printf("descriptors held by the %lld entries: %d (for %d camera folders)\n",
+           qint64(listed.size()), openDescriptors() - before, manyFolders);
     fflush(stdout);
     return 0;
 }

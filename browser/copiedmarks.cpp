@@ -21,10 +21,11 @@ QList<bool> CopiedMarks::find(const QList<FolderEntry> &entries, const Folder &d
         return marks;
     for (int i = 0; i < entries.size(); ++i) {
         const FolderEntry &entry = entries.at(i);
-        bool there = entry.isValid();
+        const std::shared_ptr<const Folder> folder = entry.folder();
+        bool there = folder != nullptr;
         for (const QByteArray &name : entry.files()) {
             struct stat st;
-            there = there && index.holdsAny(name) && entry.folder->status(name, &st) &&
+            there = there && index.holdsAny(name) && folder->status(name, &st) &&
                     index.holdsSame(name, st);
         }
         marks[i] = there;

@@ -60,9 +60,10 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
     for (const FolderEntry &entry : entries) {
         PictureCopy::Transfer transfer{entry, {}, {}};
         bool collides = false;
+        const std::shared_ptr<const Folder> folder = entry.folder();
         for (const QByteArray &name : entry.files()) {
             struct stat st;
-            const bool known = entry.isValid() && entry.folder->status(name, &st);
+            const bool known = folder && folder->status(name, &st);
             if (known && index.holdsSame(name, st))
                 continue;
             if (index.taken(name)) {
@@ -102,11 +103,12 @@ QList<PictureCopy::Transfer> CopyPlan::transfers(bool keepBoth)
         const QList<QByteArray> files = entry.files();
         const int number = index.freeNumber(files);
         PictureCopy::Transfer transfer{entry, files, {}};
+        const std::shared_ptr<const Folder> folder = entry.folder();
         for (const QByteArray &name : files) {
             transfer.to.append(DestinationIndex::numbered(name, number));
             struct stat st = {};
-            if (entry.isValid())
-                entry.folder->status(name, &st);
+            if (folder)
+                folder->status(name, &st);
             index.take(transfer.to.last(), st);
         }
         all.append(transfer);

@@ -188,6 +188,25 @@ void MainDlg::buildSourcePane()
     LeftListView = pictureList(leftPaneLayout, "LeftListView", {tr("fromfile"), tr("size")},
                                tr("source image list"),
                                tr("This listview shows the source\ndirs image files."));
+
+    HiddenFilesLabel = new QLabel(this);
+    HiddenFilesLabel->setObjectName("HiddenFilesLabel");
+    HiddenFilesLabel->setWordWrap(true);
+    HiddenFilesLabel->setTextFormat(Qt::PlainText);
+    HiddenFilesLabel->hide();
+    leftPaneLayout->addWidget(HiddenFilesLabel);
+}
+
+void MainDlg::setHiddenCameraFiles(const QMap<QString, int> &byExtension)
+{
+    int count = 0;
+    for (const int files : byExtension)
+        count += files;
+    HiddenFilesLabel->setText(count > 0 ? tr("%n more camera files are not listed: %1", nullptr,
+                                             count)
+                                              .arg(byExtension.keys().join(", "))
+                                        : QString());
+    HiddenFilesLabel->setVisible(count > 0);
 }
 
 void MainDlg::buildDestinationPane()

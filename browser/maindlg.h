@@ -1,6 +1,7 @@
 #ifndef MAINDLG_H
 #define MAINDLG_H
 
+#include <QMap>
 #include <QStringList>
 #include <QWidget>
 
@@ -24,6 +25,11 @@ public:
                      Qt::WindowFlags fl = Qt::WindowFlags());
     ~MainDlg() override;
 
+    // Says under the source list how many camera files are not listed, and
+    // of which extensions, from their count by extension ("CR2" -> 12, as
+    // CardListing counts them); nothing when there are none.
+    void setHiddenCameraFiles(const QMap<QString, int> &byExtension);
+
     QPushButton *MountPushButton;
     QLCDNumber *AvailMemLCDNumber;
     QLabel *MTextLabel;
@@ -35,6 +41,9 @@ public:
     QToolButton *LeftThumbnailButton;
     QToolButton *LeftCopyToolButton;
     QTreeWidget *LeftListView;
+    // Under the source list: how many camera files the extensions setting
+    // keeps out of it. Hidden while there are none.
+    QLabel *HiddenFilesLabel;
     QToolButton *RightDeleteToolButton;
     QToolButton *RightThumbnailButton;
     QToolButton *RightChdirToolButton;

@@ -93,9 +93,10 @@ bool PictureCopy::destinationStillThere() const
 PictureCopy::Result PictureCopy::check(const Transfer &files) const
 {
     Result result;
-    if (!files.entry.isValid())
-        return {Failed, systemFailure(ENOENT), true};
-    const Folder &source = *files.entry.folder;
+    const std::shared_ptr<const Folder> folder = files.entry.folder();
+    if (!folder)
+        return {Failed, systemFailure(files.entry.isValid() ? errno : ENOENT), true};
+    const Folder &source = *folder;
     for (const QByteArray &name : files.from) {
         const int probe = source.open(name, O_RDONLY | O_NONBLOCK);
         if (probe < 0) {
@@ -156,9 +157,10 @@ PictureCopy::start(const Transfer &files, Existing existing,
     std::function<Result(const std::atomic<bool> &)> job =
         [files, existing, progress, from = fromDir, to = toDir, destination = destination,
          buffer = buffer, size = bufferSize](const std::atomic<bool> &cancelled) {
-            if (!files.entry.isValid())
-                return Result{Failed, systemFailure(ENOENT)};
-            const Folder &source = *files.entry.folder;
+            const std::shared_ptr<const Folder> folder = files.entry.folder();
+            if (!folder)
+                return Result{Failed, systemFailure(files.entry.isValid() ? errno : ENOENT)};
+            const Folder &source = *folder;
             memset(buffer, 0, size);
             FileCopy copier(buffer, size - 1);
             copier.setCancelFlag(&cancelled);

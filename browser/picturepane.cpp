@@ -46,8 +46,8 @@ PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
                return save(entryOf(item), picture);
            },
            [this](const QTreeWidgetItem *item) {
-               const FolderEntry entry = entryOf(item);
-               return !entry.folder || entry.folder->isGone();
+               const std::shared_ptr<const Folder> folder = entryOf(item).folder();
+               return !folder || folder->isGone();
            }})
 {
 }
@@ -109,9 +109,9 @@ bool PicturePane::refill(const QStringList &patterns)
     bool readable = folder->isOpen();
     if (readable && cameraFolders) {
         QList<CardListing::Listed> found;
-        readable = CardListing::list(folder, patterns, &found);
+        readable = CardListing::list(folder, patterns, &found) == CardListing::Result::Listed;
         for (const CardListing::Listed &file : found)
-            pictures.append({{file.folder, file.name, file.partners, file.sidecars},
+            pictures.append({file.entry,
                              file.shown,
                              file.size,
                              file.subfolder.isEmpty()

@@ -10,11 +10,12 @@ PictureRemoval::Failure PictureRemoval::remove(const QList<FolderEntry> &entries
     for (const FolderEntry &entry : entries) {
         if (cancelled)
             break;
-        if (!entry.isValid())
+        const std::shared_ptr<const Folder> folder = entry.folder();
+        if (!folder)
             continue;
         for (const QByteArray &name : entry.removalOrder()) {
             // Gone already is what was asked for.
-            if (!entry.folder->remove(name) && errno != ENOENT)
+            if (!folder->remove(name) && errno != ENOENT)
                 return {name, errno};
         }
     }

@@ -28,9 +28,10 @@ QPixmap *loadFailed(const QString &path)
 
 QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb)
 {
-    if (!entry.isValid())
+    const std::shared_ptr<const Folder> folder = entry.folder();
+    if (!folder)
         return loadFailed(path);
-    const int dirFd = entry.dirFd();
+    const int dirFd = folder->descriptor();
     const QSize size(data->previewWidth, data->previewHeight);
     if (useThumb) {
         const QImage thumb =
@@ -48,7 +49,7 @@ QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useTh
     if (image.isNull()) {
         // The task holds the folder open until it has run.
         const auto task = worker.run<QImage>(
-            [folder = entry.folder, name = entry.name, size](const std::atomic<bool> &cancelled) {
+            [folder, name = entry.name, size](const std::atomic<bool> &cancelled) {
                 return PictureLoader::loadPreview(folder->descriptor(), name, size, &cancelled);
             });
         Worker::await(task.future);

@@ -425,7 +425,8 @@ void TesselView::slotShowFullPic()
 {
     if (currentPicture.isEmpty() || !preview.isShown())
         return;
-    fullPic->loadPicture(preview.entry().dirFd(), preview.entry().name);
+    const std::shared_ptr<const Folder> folder = preview.entry().folder();
+    fullPic->loadPicture(folder ? folder->descriptor() : -1, preview.entry().name);
     fullPic->exec();
     fullPic->hide();
 }

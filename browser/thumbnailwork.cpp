@@ -34,8 +34,9 @@ PicturePane::Thumbnailer ThumbnailWork::thumbnailer()
 // stamp is that picture's.
 bool ThumbnailWork::save(const FolderEntry &entry, const QPixmap *picture)
 {
-    return picture && entry.isValid() &&
-           ThumbnailFile::save(entry.dirFd(), data->thumbnailSuffix.toUtf8(), entry.name,
+    const std::shared_ptr<const Folder> folder = entry.folder();
+    return picture && folder &&
+           ThumbnailFile::save(folder->descriptor(), data->thumbnailSuffix.toUtf8(), entry.name,
                                picture->toImage(), preview.stamp());
 }
 

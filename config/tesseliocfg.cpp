@@ -14,7 +14,7 @@
 
 #include "config/settingfield.h"
 #include "config/tesseldata.h"
-#include "imaging/regularfile.h"
+#include "platform/regularfile.h"
 
 namespace {
 

@@ -149,16 +149,6 @@ QImage decoded(const heif_image_handle *handle, const HeifHeader::Picture &pictu
 
 } // namespace
 
-bool HeifPicture::isHeifName(const QByteArray &name)
-{
-    const QByteArray lower = name.toLower();
-    for (const char *extension : {".hif", ".heic", ".heif"}) {
-        if (lower.endsWith(extension) && lower.size() > qsizetype(qstrlen(extension)))
-            return true;
-    }
-    return false;
-}
-
 namespace {
 
 QImage loadFrom(int fd, const QSize &atLeast)

@@ -12,9 +12,6 @@
 class HeifPicture
 {
 public:
-    // .hif .heic .heif, whatever the case of the name.
-    static bool isHeifName(const QByteArray &name);
-
     // The primary picture's size as shown (cut to its clean aperture,
     // turned), from the header of the HEIF open at `fd`; invalid when the
     // file holds nothing that load() could decode.

@@ -11,7 +11,8 @@
 #include "imaging/videopreview.h"
 #include "imaging/jpegdecoder.h"
 #include "imaging/memorybudget.h"
-#include "imaging/regularfile.h"
+#include "platform/filekind.h"
+#include "platform/regularfile.h"
 
 namespace {
 
@@ -110,26 +111,29 @@ private:
 
 // RAW, HEIF and video files show a picture of their own kind, upright:
 // the camera's JPEG preview, the HEIF's thumbnail or primary image, the
-// video's .THM or a film strip. `handled` says whether the name is of such
-// a kind; the image is null when it failed.
+// video's .THM or a film strip; a RAW or HEIF without one its .THM.
+// `handled` says whether the name is of such a kind; the image is null
+// when it failed.
 QImage ownKindImage(int dirFd, const QByteArray &name, const QSize &atLeast, bool largest,
                     const std::atomic<bool> *cancelled, bool *handled)
 {
     *handled = true;
+    const FileKind::Kind kind = FileKind::of(name);
     // A film strip is drawn at the size asked for: no larger than a
     // screen's worth, the caller scales it.
-    if (VideoPreview::isVideoName(name))
+    if (kind == FileKind::Video)
         return VideoPreview::load(dirFd, name, atLeast.boundedTo(QSize(640, 480)), cancelled);
-    const bool raw = RawPreview::isRawName(name);
-    if (!raw && !HeifPicture::isHeifName(name)) {
+    if (kind != FileKind::Raw && kind != FileKind::Heif) {
         *handled = false;
         return QImage();
     }
     RegularFile file(dirFd, name);
     if (!file.isOpen())
         return QImage();
-    return raw ? RawPreview::load(file.handle(), atLeast, largest, cancelled)
-               : HeifPicture::load(file.handle(), atLeast);
+    const QImage own = kind == FileKind::Raw
+                           ? RawPreview::load(file.handle(), atLeast, largest, cancelled)
+                           : HeifPicture::load(file.handle(), atLeast);
+    return own.isNull() ? VideoPreview::thumbnailBeside(dirFd, name, cancelled) : own;
 }
 
 QImage centredOn(const QImage &image, const QSize &size)
@@ -241,7 +245,7 @@ QImage PictureLoader::shaped(const QImage &upright, const QSize &target)
 
 QSize PictureLoader::pictureSize(int dirFd, const QByteArray &name, const QByteArray &format)
 {
-    if (HeifPicture::isHeifName(name)) {
+    if (FileKind::of(name) == FileKind::Heif) {
         RegularFile file(dirFd, name);
         return file.isOpen() ? HeifPicture::uprightSize(file.handle()) : QSize();
     }

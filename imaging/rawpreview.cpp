@@ -240,18 +240,6 @@ QImage previewOf(FileImage &file, const RawLayout &layout, const QSize &atLeast,
 
 } // namespace
 
-bool RawPreview::isRawName(const QByteArray &name)
-{
-    static const char *const extensions[] = {".cr2", ".cr3", ".nef", ".arw", ".dng",
-                                             ".raf", ".orf", ".rw2", ".pef"};
-    const QByteArray lower = name.toLower();
-    for (const char *extension : extensions) {
-        if (lower.endsWith(extension) && lower.size() > 4)
-            return true;
-    }
-    return false;
-}
-
 QImage RawPreview::load(int fd, const QSize &atLeast, bool largest,
                         const std::atomic<bool> *cancelled)
 {

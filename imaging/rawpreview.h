@@ -16,10 +16,6 @@
 class RawPreview
 {
 public:
-    // True for the RAW formats of the common cameras (.cr2 .cr3 .nef .arw
-    // .dng .raf .orf .rw2 .pef), whatever the case of the name.
-    static bool isRawName(const QByteArray &name);
-
     // The embedded preview of the RAW open at `fd` (a regular file; its
     // offset is left alone), upright as the RAW's own orientation tag says.
     // `largest` false: the smallest preview at least `atLeast` once upright

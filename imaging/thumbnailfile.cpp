@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 #include "imaging/pictureloader.h"
-#include "imaging/regularfile.h"
+#include "platform/regularfile.h"
 #include "platform/folder.h"
 #include "platform/replacementfile.h"
 

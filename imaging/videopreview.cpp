@@ -67,12 +67,10 @@ QImage decodedThumbnail(const QByteArray &bytes, const std::atomic<bool> *cancel
     return image.isNull() ? image : EmbeddedThumbnail::upright(image, decoder.transformation());
 }
 
-// The THM of the video `name`, trying every case of the extension.
+// The THM of the file `name`, trying every case of the extension.
 QImage thmOf(int dirFd, const QByteArray &name, const std::atomic<bool> *cancelled)
 {
     const int dot = name.lastIndexOf('.');
-    if (dot <= 0 || name.contains('/') || name.contains('\0'))
-        return QImage();
     const QByteArray base = name.left(dot + 1);
     const char upper[] = "THM";
     const char lower[] = "thm";
@@ -90,19 +88,38 @@ QImage thmOf(int dirFd, const QByteArray &name, const std::atomic<bool> *cancell
     return QImage();
 }
 
-} // namespace
-
-bool VideoPreview::isVideoName(const QByteArray &name)
+// Sony's cameras keep a clip's thumbnail apart: CLIP/C0001.MP4 has
+// THMBNL/C0001T01.JPG.
+QImage sonyThumbnailOf(int dirFd, const QByteArray &name, const std::atomic<bool> *cancelled)
 {
-    const QByteArray lower = name.toLower();
-    return lower.size() > 4 && (lower.endsWith(".mov") || lower.endsWith(".mp4"));
+    const int parent = openat(dirFd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0)
+        return QImage();
+    const int folder = openat(parent, "THMBNL", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(parent);
+    if (folder < 0)
+        return QImage();
+    const QByteArray bytes = regularFileBytes(folder, name.left(name.lastIndexOf('.')) + "T01.JPG");
+    close(folder);
+    return bytes.isEmpty() ? QImage() : decodedThumbnail(bytes, cancelled);
 }
+
+} // namespace
 
 QImage VideoPreview::load(int dirFd, const QByteArray &name, const QSize &size,
                           const std::atomic<bool> *cancelled)
 {
-    const QImage thm = thmOf(dirFd, name, cancelled);
+    const QImage thm = thumbnailBeside(dirFd, name, cancelled);
     return thm.isNull() ? filmStrip(size) : thm;
+}
+
+QImage VideoPreview::thumbnailBeside(int dirFd, const QByteArray &name,
+                                     const std::atomic<bool> *cancelled)
+{
+    if (name.lastIndexOf('.') <= 0 || name.contains('/') || name.contains('\0'))
+        return QImage();
+    const QImage thm = thmOf(dirFd, name, cancelled);
+    return thm.isNull() ? sonyThumbnailOf(dirFd, name, cancelled) : thm;
 }
 
 QImage VideoPreview::filmStrip(const QSize &size)

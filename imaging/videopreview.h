@@ -13,17 +13,22 @@
 class VideoPreview
 {
 public:
-    // .mov .mp4, whatever the case of the name.
-    static bool isVideoName(const QByteArray &name);
-
-    // The .THM (any case of the extension) of the same base name as the
-    // video `name` in the folder open at `dirFd`, as decoded and not
-    // scaled, when it is a regular file holding a picture; else a film
-    // strip drawn at exactly `size`. Null only when `size` is empty. The
-    // THM decodes within JpegDecoder's bounds and stops once `cancelled` is
-    // raised; it takes a MemoryBudget::Slot while decoding.
+    // The video `name` in the folder open at `dirFd` as thumbnailBeside()
+    // finds it; else a film strip drawn at exactly `size`. Null only when
+    // `size` is empty. The picture decodes within JpegDecoder's bounds and
+    // stops once `cancelled` is raised; it takes a MemoryBudget::Slot while
+    // decoding.
     static QImage load(int dirFd, const QByteArray &name, const QSize &size,
                        const std::atomic<bool> *cancelled = nullptr);
+
+    // The small JPEG a camera wrote for the file `name` (a video, or a
+    // picture without a preview of its own) in the folder open at
+    // `dirFd`, as decoded and not scaled: the .THM of the same base name
+    // (any case of the extension), else Sony's THMBNL/<base>T01.JPG beside
+    // the clip's folder. Null when there is none holding a picture; links
+    // are not followed.
+    static QImage thumbnailBeside(int dirFd, const QByteArray &name,
+                                  const std::atomic<bool> *cancelled = nullptr);
 
     // The film strip alone, exactly `size`.
     static QImage filmStrip(const QSize &size);

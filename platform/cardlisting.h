@@ -3,65 +3,76 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
 #include "platform/folder.h"
+#include "platform/folderentry.h"
 
 // What a source folder lists as pictures: its own matching files, then
-// those of each camera folder it holds ("100CANON", "101CANON", ... as
-// cameras name them), with a RAW file and the JPEG of the same shot joined
-// into one entry and the small files cameras and editors write beside a
-// picture (.THM, .XMP) carried along with it.
+// those of each camera folder it holds, with a RAW file and the JPEG of the
+// same shot joined into one entry and the side files cameras and editors
+// write beside a picture carried along with it. Under a card's DCIM every
+// folder is a camera folder ("100CANON", "Camera", "100ANDRO") but MISC,
+// hidden ones and thumbnail caches, and the folders video cameras write
+// beside DCIM are listed after them. Elsewhere only DCF names count.
+//
+// Folders are opened one at a time while listing and only on use after
+// (FolderSet): thousands of camera folders take no descriptor each.
 class CardListing
 {
 public:
+    enum class Result {
+        Listed,
+        // The folder itself cannot be read.
+        Unreadable,
+        // The process ran out of descriptors on the way: nothing is listed
+        // rather than a part of the card, which "delete all" would take for
+        // the whole.
+        OutOfDescriptors
+    };
+
     struct Listed
     {
-        // The folder the files lie in: the listed folder or a camera folder
-        // below it, held open for as long as the entry lives.
-        std::shared_ptr<const Folder> folder;
-        // "" for the listed folder's own files, else the camera folder's name.
+        // The file shown and previewed (the JPEG of a pair), its RAW
+        // partners and side files, in the folder they lie in.
+        FolderEntry entry;
+        // "" for the listed folder's own files, else the path of their
+        // folder from it ("100CANON", "../PRIVATE/M4ROOT/CLIP").
         QByteArray subfolder;
-        // The file shown and previewed: the JPEG of a pair.
-        QByteArray name;
-        // The RAW files of a pair; empty for a single file.
-        QList<QByteArray> partners;
-        // .THM and .XMP files of the same base name, in that folder.
-        QList<QByteArray> sidecars;
         // "IMG_0001.JPG", "IMG_0001.JPG+CR2", "100CANON/IMG_0001.JPG".
         QString shown;
         // The main file and its partners together.
         qint64 size = 0;
     };
 
+    // Camera files (the kinds a list can show) that the patterns leave out,
+    // by upper-case extension: "CR2" -> 12.
+    using Hidden = QMap<QString, int>;
+
     // Lists `top` for the wildcard patterns (see Folder::extensionPatterns).
-    // Camera folders that cannot be opened, and links to folders, are left
-    // out. False when `top` itself cannot be read.
-    static bool list(const std::shared_ptr<const Folder> &top, const QStringList &patterns,
-                     QList<Listed> *listed);
+    // Camera folders that cannot be opened, links to folders and folders on
+    // another device are left out. `hidden`, when given, counts what the
+    // patterns hide in every folder listed.
+    static Result list(const std::shared_ptr<const Folder> &top, const QStringList &patterns,
+                       QList<Listed> *listed, Hidden *hidden = nullptr);
 
-    // A camera folder name: three digits 100-999 and five letters, digits
-    // or underscores, in any case.
+    // A DCF camera folder name: three digits 100-999 and five letters,
+    // digits or underscores, in any case.
     static bool isCameraFolderName(const QByteArray &name);
-    // A RAW file by its extension, in any case.
-    static bool isRawName(const QByteArray &name);
-
-    // The files of an entry in the order they are removed: sidecars, the
-    // RAW files, then the main file, so that a failure leaves the picture
-    // itself listed.
-    static QList<QByteArray> deleteOrder(const Listed &entry);
+    // A camera folder directly under DCIM: not hidden, not MISC (print
+    // orders), not a thumbnail cache.
+    static bool isDcimFolderName(const QByteArray &name);
 
     // Whether both folders lie on the same file system (a rename between
     // them is possible). False when either cannot be asked.
     static bool sameDevice(const Folder &a, const Folder &b);
 
 private:
-    static void listFolder(const std::shared_ptr<const Folder> &folder,
-                           const QByteArray &subfolder, const QList<QByteArray> &names,
-                           const QStringList &patterns, QList<Listed> *listed);
+    class Run;
 };
 
 #endif

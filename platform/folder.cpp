@@ -189,19 +189,9 @@ bool Folder::rename(const QByteArray &from, const Folder &toFolder, const QByteA
     return ::renameat(fd, from.constData(), toFolder.fd, to.constData()) == 0;
 }
 
-bool Folder::makeFolder(const QByteArray &name, mode_t mode) const
-{
-    return ::mkdirat(fd, name.constData(), mode) == 0;
-}
-
 QString Folder::displayName(const QByteArray &name)
 {
     return QString::fromUtf8(name);
-}
-
-bool Folder::isPlainName(const QByteArray &name)
-{
-    return displayName(name).toUtf8() == name;
 }
 
 bool Folder::isPlainPath(const QString &path)

@@ -82,13 +82,9 @@ public:
     bool openFile(QFile *file, const QByteArray &name, QIODevice::OpenMode mode) const;
     bool remove(const QByteArray &name) const;
     bool rename(const QByteArray &from, const Folder &toFolder, const QByteArray &to) const;
-    bool makeFolder(const QByteArray &name, mode_t mode = 0777) const;
 
     // How a file name is shown: bytes that are not UTF-8 become U+FFFD.
     static QString displayName(const QByteArray &name);
-    // Whether the name comes back as the same bytes from its shown text,
-    // i.e. a path built from the text reaches this file.
-    static bool isPlainName(const QByteArray &name);
     static bool isPlainPath(const QString &path);
 
 private:

@@ -25,7 +25,6 @@ public:
 
     // -1 when no file could be made (errno set).
     int descriptor() const { return fd; }
-    bool isUnnamed() const { return unnamed; }
 
     // Gives the content `name`, replacing any file of that name. The
     // descriptor stays open. False with errno set on failure.

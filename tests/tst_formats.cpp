@@ -153,7 +153,6 @@ class tst_Formats : public QObject
 
 private slots:
     void initTestCase();
-    void namesByExtension();
     void rawPreview_data();
     void rawPreview();
     void heifPicture_data();
@@ -182,17 +181,6 @@ void tst_Formats::initTestCase()
     QVERIFY(dir.isValid());
     QVERIFY2(heif_have_encoder_for_format(heif_compression_HEVC),
              "libheif has no HEVC encoder: install libx265 (scripts/install-deps.sh)");
-}
-
-void tst_Formats::namesByExtension()
-{
-    for (const char *raw : {"A.CR2", "a.cr3", "a.Nef", "a.ARW", "a.dng", "a.RAF", "a.orf", "a.RW2", "a.pef"})
-        QVERIFY(RawPreview::isRawName(raw));
-    QVERIFY(HeifPicture::isHeifName("a.HIF") && HeifPicture::isHeifName("a.heic") &&
-            HeifPicture::isHeifName("a.Heif"));
-    QVERIFY(VideoPreview::isVideoName("a.MOV") && VideoPreview::isVideoName("a.mp4"));
-    QVERIFY(!RawPreview::isRawName("a.jpg") && !HeifPicture::isHeifName("a.hi") &&
-            !VideoPreview::isVideoName("mov"));
 }
 
 QString tst_Formats::writeRaw(int orientation, bool stale, bool strips)

@@ -4,6 +4,10 @@
 #include <QTranslator>
 
 #include "app/installlayout.h"
+#include "config/tesseldata.h"
+#include "config/tesseliocfg.h"
+#include "platform/filekind.h"
+#include "platform/folder.h"
 #include "testutils.h"
 
 namespace {
@@ -27,6 +31,8 @@ private slots:
     void firstSettings();
     void catalogueOfLocale_data();
     void catalogueOfLocale();
+    void everyKindListedAtFirst_data();
+    void everyKindListedAtFirst();
 };
 
 void tst_InstallLayout::settingsAndTranslations_data()
@@ -107,7 +113,6 @@ void tst_InstallLayout::firstSettings()
         QCOMPARE(written, QByteArray("mine"));
         return;
     }
-    QVERIFY(written.contains("\nFILEEXT=jpg;\n"));
     QVERIFY(written.contains("\nRIGHTPATH=" +
                              (picturesExists ? QFile::encodeName(root.filePath("Pictures")) : "") +
                              ";\n"));
@@ -149,6 +154,36 @@ void tst_InstallLayout::catalogueOfLocale()
     QDir::setCurrent(savedCurrent);
     QVERIFY(loaded);
     QCOMPARE(translator.language(), language);
+}
+
+// Both ways a first start gets its settings: the installed program's own,
+// and the sample a checkout starts from.
+void tst_InstallLayout::everyKindListedAtFirst_data()
+{
+    QTest::addColumn<QString>("settingsFolder");
+    QTest::newRow("installed first start") << QString();
+    QTest::newRow("docs/tessel.cfg.sample") << QStringLiteral(TESSEL_SOURCE_DIR "/docs");
+}
+
+void tst_InstallLayout::everyKindListedAtFirst()
+{
+    QFETCH(QString, settingsFolder);
+    QTemporaryDir root;
+    QString file = "tessel.cfg";
+    if (settingsFolder.isEmpty()) {
+        settingsFolder = root.path();
+        QVERIFY(InstallLayout::writeFirstSettings(settingsFolder));
+    } else {
+        file = "tessel.cfg.sample";
+    }
+    TesselData data;
+    QCOMPARE(TesselIOCfg(&data).ReadFile(settingsFolder, file), 0);
+    const QStringList patterns = Folder::extensionPatterns(data.fileExt);
+    for (const FileKind::Kind kind :
+         {FileKind::Jpeg, FileKind::Heif, FileKind::Raw, FileKind::Video}) {
+        for (const QByteArray &extension : FileKind::extensions(kind))
+            QVERIFY2(patterns.contains("*." + extension, Qt::CaseInsensitive), extension);
+    }
 }
 
 QTEST_MAIN(tst_InstallLayout)

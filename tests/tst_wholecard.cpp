@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include "browserfixture.h"
+#include "platform/filekind.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
@@ -26,6 +27,8 @@ private slots:
     void deleteAllTakesSidecarsAndCameraFolders();
     void videoPreviewedAsFilmStrip();
     void copiesLandFlatAndShowAsCopied();
+    void videoFoldersAndSideFilesGoWithTheirPictures();
+    void hiddenCameraFilesLabel();
 };
 
 void tst_WholeCard::init()
@@ -97,10 +100,76 @@ void tst_WholeCard::copiesLandFlatAndShowAsCopied()
     view->LeftCopyToolButton->click();
     QTRY_VERIFY(view->LeftListView->isEnabled());
     QCOMPARE(QDir(right()).entryList(QDir::Files, QDir::Name),
-             QStringList({"IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG", "MVI_0003.MOV",
-                          "img_0001.jpg", "top.jpg"}));
+             QStringList({"IMG_0001.JPG", "IMG_0001.THM", "IMG_0002.CR2", "IMG_0002.JPG",
+                          "MVI_0003.MOV", "img_0001.jpg", "top.jpg"}));
     for (int i = 0; i < view->LeftListView->topLevelItemCount(); ++i)
         QVERIFY(!view->LeftListView->topLevelItem(i)->icon(0).isNull());
+}
+
+// A phone's folder, a voice note and the folders video cameras write beside
+// DCIM: listed, a Sony clip previewed from its THMBNL picture and a RAW
+// without a preview of its own from its .THM, every side file copied with
+// its picture and deleted with it.
+void tst_WholeCard::videoFoldersAndSideFilesGoWithTheirPictures()
+{
+    const QString card = QFileInfo(left()).path();
+    for (const char *path : {"/DCIM/Camera/IMG_1.jpg", "/PRIVATE/M4ROOT/THMBNL/C0001T01.JPG",
+                             "/DCIM/100CANON/IMG_0005.THM"})
+        QVERIFY(QDir().mkpath(QFileInfo(card + path).path()) &&
+                TestUtils::writePicture(card + path, QSize(64, 48)));
+    for (const char *path : {"/DCIM/Camera/IMG_1.WAV", "/PRIVATE/M4ROOT/CLIP/C0001.MP4",
+                             "/DCIM/100CANON/IMG_0005.CRW",
+                             "/PRIVATE/M4ROOT/CLIP/C0001M01.XML", "/MP_ROOT/100ANV01/MAH1.MP4",
+                             "/MP_ROOT/100ANV01/MAH1.THM", "/PRIVATE/AVCHD/BDMV/STREAM/00000.MTS"})
+        QVERIFY(QDir().mkpath(QFileInfo(card + path).path()) && TestUtils::touch(card + path, 20));
+    data->fileExt = FileKind::shownExtensions();
+    auto view = makeBrowser();
+    const QStringList listed = names(view->LeftListView);
+    for (const char *shown : {"Camera/IMG_1.jpg", "CLIP/C0001.MP4", "STREAM/00000.MTS",
+                              "100ANV01/MAH1.MP4"})
+        QVERIFY2(listed.contains(shown), qPrintable(listed.join(' ')));
+
+    for (const char *shown : {"CLIP/C0001.MP4", "100CANON/IMG_0005.CRW"}) {
+        view->PixmapLabel->clear();
+        view->LeftListView->setCurrentItem(
+            view->LeftListView->findItems(shown, Qt::MatchExactly).value(0));
+        // The picture's blue corner, not a film strip's grey.
+        const auto blueCorner = [&view] {
+            const QRgb corner = view->PixmapLabel->pixmap().toImage().pixel(1, 1);
+            return qBlue(corner) - qRed(corner) > 80;
+        };
+        QTRY_VERIFY2(blueCorner(), shown);
+    }
+
+    QTest::keyClick(view->LeftListView, Qt::Key_A, Qt::ControlModifier);
+    view->LeftCopyToolButton->click();
+    QTRY_VERIFY(view->LeftListView->isEnabled());
+    const QStringList copied = QDir(right()).entryList(QDir::Files);
+    for (const char *name : {"IMG_1.WAV", "C0001M01.XML", "MAH1.THM", "IMG_0001.THM", "IMG_0005.THM"})
+        QVERIFY2(copied.contains(name), qPrintable(copied.join(' ')));
+    for (int i = 0; i < view->LeftListView->topLevelItemCount(); ++i)
+        QVERIFY(!view->LeftListView->topLevelItem(i)->icon(0).isNull());
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Yes);
+    view->LeftDeleteToolButton->click();
+    QTRY_COMPARE(names(view->LeftListView), QStringList());
+    for (const char *path : {"/DCIM/Camera/IMG_1.WAV", "/PRIVATE/M4ROOT/CLIP/C0001M01.XML",
+                             "/MP_ROOT/100ANV01/MAH1.THM"})
+        QVERIFY2(!QFile::exists(card + path), path);
+}
+
+void tst_WholeCard::hiddenCameraFilesLabel()
+{
+    auto view = makeBrowser();
+    const int rows = view->LeftListView->topLevelItemCount();
+    view->setHiddenCameraFiles({{"MOV", 1}, {"CR2", 2}});
+    QVERIFY(view->HiddenFilesLabel->isVisibleTo(view.get()));
+    QCOMPARE(view->HiddenFilesLabel->text(), QString("3 more camera files are not listed: CR2, MOV"));
+    QCOMPARE(view->LeftListView->topLevelItemCount(), rows);
+    view->setHiddenCameraFiles({});
+    QVERIFY(!view->HiddenFilesLabel->isVisibleTo(view.get()));
 }
 
 QTEST_MAIN(tst_WholeCard)

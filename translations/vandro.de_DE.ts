@@ -213,6 +213,13 @@ ist kein Verzeichnis</translation>
         <source>Vandro</source>
         <translation>Vandro</translation>
     </message>
+    <message numerus="yes">
+        <source>%n more camera files are not listed: %1</source>
+        <translation>
+            <numerusform>%n weitere Kameradatei wird nicht angezeigt: %1</numerusform>
+            <numerusform>%n weitere Kameradateien werden nicht angezeigt: %1</numerusform>
+        </translation>
+    </message>
     <message>
         <source>mount device</source>
         <translation>Karte einbinden</translation>

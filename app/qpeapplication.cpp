@@ -1,4 +1,4 @@
-#include "platform/qpeapplication.h"
+#include "app/qpeapplication.h"
 
 #include "widgets/focuskeeper.h"
 #include "widgets/messageboxfitter.h"

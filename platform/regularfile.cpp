@@ -1,4 +1,4 @@
-#include "imaging/regularfile.h"
+#include "platform/regularfile.h"
 
 #include "platform/folder.h"
 
