@@ -230,9 +230,11 @@ bool FlashCard::holdsAll(const Folder *opened, const QList<FolderEntry> &entries
 {
     if (opened && !holds(*opened, path))
         return false;
-    for (const FolderEntry &entry : entries)
-        if (entry.folder.get() != opened && !holds(*entry.folder, path))
+    for (const FolderEntry &entry : entries) {
+        const std::shared_ptr<const Folder> folder = entry.folder();
+        if (!folder || (folder.get() != opened && !holds(*folder, path)))
             return false;
+    }
     return true;
 }
 
