@@ -19,7 +19,7 @@ QByteArray ContentHash::Digest::toHex() const
            QByteArray::number(low, 16).rightJustified(hexDigits / 2, '0');
 }
 
-bool ContentHash::Digest::fromHex(const QByteArray &hex, Digest *digest)
+bool ContentHash::Digest::fromHex(QByteArrayView hex, Digest *digest)
 {
     if (hex.size() != hexDigits)
         return false;
@@ -27,8 +27,8 @@ bool ContentHash::Digest::fromHex(const QByteArray &hex, Digest *digest)
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
             return false;
     bool highOk = false, lowOk = false;
-    digest->high = hex.left(hexDigits / 2).toULongLong(&highOk, 16);
-    digest->low = hex.mid(hexDigits / 2).toULongLong(&lowOk, 16);
+    digest->high = hex.first(hexDigits / 2).toULongLong(&highOk, 16);
+    digest->low = hex.sliced(hexDigits / 2).toULongLong(&lowOk, 16);
     return highOk && lowOk;
 }
 

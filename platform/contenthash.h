@@ -2,6 +2,7 @@
 #define CONTENTHASH_H
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <cstddef>
 #include <memory>
@@ -25,7 +26,7 @@ public:
         // 32 lower-case hex digits, high half first.
         QByteArray toHex() const;
         // False for anything but 32 hex digits.
-        static bool fromHex(const QByteArray &hex, Digest *digest);
+        static bool fromHex(QByteArrayView hex, Digest *digest);
     };
 
     ContentHash();

@@ -24,6 +24,12 @@ QByteArray encoded(const QByteArray &bytes)
     return bytes.toPercentEncoding(keptPlain);
 }
 
+QByteArray decoded(QByteArrayView field)
+{
+    return field.contains('%') ? QByteArray::fromPercentEncoding(field.toByteArray())
+                               : field.toByteArray();
+}
+
 // A name that leads out of the destination folder, or that the calls would
 // cut short, is no name a copy was given.
 bool plainFileName(const QByteArray &name)
@@ -103,15 +109,10 @@ bool ImportRecord::CardFile::look(const Folder &where, const QByteArray &folderN
     return true;
 }
 
-QByteArray ImportRecord::key(const QByteArray &folder, const QByteArray &name, qint64 size)
-{
-    return folder + '\0' + name + '\0' + QByteArray::number(size);
-}
-
 bool ImportRecord::read()
 {
     lines.clear();
-    byCardFile.clear();
+    byCardName.clear();
     const int fd = destination.openRegular(fileName);
     if (fd < 0)
         return false;
@@ -120,17 +121,27 @@ bool ImportRecord::read()
     ::close(fd);
     if (!readable || !text.startsWith(formatName))
         return false;
-    const QList<QByteArray> rows = text.split('\n');
-    lines.reserve(rows.size());
-    byCardFile.reserve(rows.size());
+    const qsizetype expected = text.count('\n');
+    lines.reserve(expected);
+    byCardName.reserve(expected);
     Line line;
-    for (qsizetype i = 1; i < rows.size(); ++i) {
-        if (!decode(rows.at(i), &line))
-            continue;
-        byCardFile[key(line.cardFolder, line.cardName, line.size)].append(int(lines.size()));
-        lines.append(line);
+    for (qsizetype start = text.indexOf('\n') + 1; start > 0 && start < text.size();) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        if (decode(QByteArrayView(text).sliced(start, end - start), &line))
+            add(std::move(line));
+        start = end + 1;
     }
     return true;
+}
+
+void ImportRecord::add(Line line)
+{
+    // Keyed by the name alone, which the line already holds: no key of its
+    // own to build for each of thousands of lines.
+    byCardName.insert(line.cardName, int(lines.size()));
+    lines.append(std::move(line));
 }
 
 bool ImportRecord::append(const Line &line)
@@ -158,8 +169,7 @@ bool ImportRecord::append(const Line &line)
         errno = err;
         return false;
     }
-    byCardFile[key(line.cardFolder, line.cardName, line.size)].append(int(lines.size()));
-    lines.append(line);
+    add(line);
     return true;
 }
 
@@ -171,18 +181,29 @@ QByteArray ImportRecord::encode(const Line &line)
            encoded(line.destinationName);
 }
 
-bool ImportRecord::decode(const QByteArray &text, Line *line)
+bool ImportRecord::decode(QByteArrayView text, Line *line)
 {
-    const QList<QByteArray> fields = text.split('\t');
-    if (fields.size() != fieldCount || !ContentHash::Digest::fromHex(fields.at(0), &line->hash))
+    QByteArrayView fields[fieldCount];
+    int count = 0;
+    for (qsizetype start = 0; count < fieldCount; ++count) {
+        const qsizetype tab = text.indexOf('\t', start);
+        fields[count] = text.sliced(start, (tab < 0 ? text.size() : tab) - start);
+        if (tab < 0) {
+            ++count;
+            break;
+        }
+        start = tab + 1;
+    }
+    if (count != fieldCount || fields[fieldCount - 1].end() != text.end() ||
+        !ContentHash::Digest::fromHex(fields[0], &line->hash))
         return false;
     bool sizeOk = false, timeOk = false;
-    line->size = fields.at(1).toLongLong(&sizeOk);
-    line->time = fields.at(2).toLongLong(&timeOk);
-    line->volume = QByteArray::fromPercentEncoding(fields.at(3));
-    line->cardFolder = QByteArray::fromPercentEncoding(fields.at(4));
-    line->cardName = QByteArray::fromPercentEncoding(fields.at(5));
-    line->destinationName = QByteArray::fromPercentEncoding(fields.at(6));
+    line->size = fields[1].toLongLong(&sizeOk);
+    line->time = fields[2].toLongLong(&timeOk);
+    line->volume = decoded(fields[3]);
+    line->cardFolder = decoded(fields[4]);
+    line->cardName = decoded(fields[5]);
+    line->destinationName = decoded(fields[6]);
     return sizeOk && timeOk && line->size >= 0 && !line->cardFolder.contains('\0') &&
            plainFileName(line->cardName) && plainFileName(line->destinationName);
 }
@@ -203,15 +224,13 @@ bool ImportRecord::holdsCopy(const QByteArray &name, qint64 size, const CardFile
 
 ImportRecord::Mark ImportRecord::mark(const CardFile &file) const
 {
-    const auto found = byCardFile.constFind(key(file.folder, file.name, file.size));
-    if (found != byCardFile.constEnd()) {
-        for (const int at : *found) {
-            const Line &line = lines.at(at);
-            if ((line.volume.isEmpty() || line.volume == file.volume) &&
-                sameTime(line.time, file.time) &&
-                holdsCopy(line.destinationName, line.size, file))
-                return Proven;
-        }
+    for (auto it = byCardName.constFind(file.name); it != byCardName.cend() && it.key() == file.name;
+         ++it) {
+        const Line &line = lines.at(it.value());
+        if (line.size == file.size && line.cardFolder == file.folder &&
+            (line.volume.isEmpty() || line.volume == file.volume) &&
+            sameTime(line.time, file.time) && holdsCopy(line.destinationName, line.size, file))
+            return Proven;
     }
     return holdsCopy(file.name, file.size, file) ? ThereNotProven : NotThere;
 }

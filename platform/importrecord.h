@@ -2,7 +2,8 @@
 #define IMPORTRECORD_H
 
 #include <QByteArray>
-#include <QHash>
+#include <QByteArrayView>
+#include <QMultiHash>
 #include <QList>
 
 #include <sys/types.h>
@@ -82,16 +83,16 @@ public:
                      const QByteArray &volume) const;
 
     static QByteArray encode(const Line &line);
-    static bool decode(const QByteArray &text, Line *line);
+    static bool decode(QByteArrayView text, Line *line);
     static bool sameTime(qint64 recorded, qint64 now);
 
 private:
-    static QByteArray key(const QByteArray &folder, const QByteArray &name, qint64 size);
+    void add(Line line);
     bool holdsCopy(const QByteArray &name, qint64 size, const CardFile &file) const;
 
     const Folder &destination;
     QList<Line> lines;
-    QHash<QByteArray, QList<int>> byCardFile;
+    QMultiHash<QByteArray, int> byCardName;
 };
 
 #endif
