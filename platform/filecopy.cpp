@@ -323,7 +323,7 @@ FileCopy::Status FileCopy::writeInto(int in, Pending *pending)
     if (fsync(out->descriptor()) != 0)
         return finish(WriteFailed, errno);
     step(Step::FileSynced);
-    lastProof = {hash.digest(), copied};
+    lastProof = {hash.digest(), copied, qint64(before.st_mtim.tv_sec)};
     pending->proof = lastProof;
     pending->file = std::move(out);
     pending->replaces = replacing;
@@ -430,7 +430,7 @@ bool FileCopy::sameBytes(const Folder &aFolder, const QByteArray &aName, const F
     if (b >= 0)
         ::close(b);
     if (same)
-        *proof = {both.digest(), total};
+        *proof = {both.digest(), total, qint64(sa.st_mtim.tv_sec)};
     return same;
 }
 

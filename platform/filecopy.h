@@ -63,11 +63,14 @@ public:
         std::function<void(Step)> stepDone;
     };
 
-    // What the proof rests on: the hash and size of the bytes read.
+    // What the proof rests on: the hash and size of the bytes read, and
+    // the source's modification time while they were read (seconds), as
+    // the ImportRecord wants them.
     struct Proof
     {
         ContentHash::Digest hash;
         qint64 size = 0;
+        qint64 time = 0;
     };
 
     // A copy that write() left flushed but nameless; dropping it removes it.

@@ -515,6 +515,7 @@ void tst_FileCopy::folderFlushedAfterTheName()
                                            FileCopy::Step::FolderSynced}));
     QCOMPARE(namedAt, (QStringList{"unnamed", "named", "named"}));
     QCOMPARE(copy.proof().size, qint64(5000));
+    QCOMPARE(copy.proof().time, qint64(statOf(src.filePath("a.jpg")).st_mtim.tv_sec));
 }
 
 void tst_FileCopy::refusedNameEndsOnlyThatFile()
