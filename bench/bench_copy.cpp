@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include "bench/benchutils.h"
@@ -19,21 +18,6 @@ const int photoCount = 300;
 const qint64 photoSize = 5 * 1000 * 1000;
 const qint64 videoSize = 1000LL * 1000 * 1000;
 
-bool writeRandom(const QString &path, qint64 size, quint32 seed)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray block(1 << 20, '\0');
-    QRandomGenerator rng(seed);
-    for (qint64 written = 0; written < size; written += block.size()) {
-        rng.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
-        if (f.write(block.constData(), qMin<qint64>(block.size(), size - written)) < 0)
-            return false;
-    }
-    return true;
-}
-
 QStringList makeCard(const QString &dir)
 {
     QDir().mkpath(dir);
@@ -44,7 +28,7 @@ QStringList makeCard(const QString &dir)
     for (int i = 0; i < names.size(); ++i) {
         const QString path = dir + "/" + names.at(i);
         const qint64 size = i < photoCount ? photoSize + i * 997 : videoSize;
-        if (QFileInfo(path).size() != size && !writeRandom(path, size, quint32(i + 1)))
+        if (QFileInfo(path).size() != size && !BenchUtils::writeRandom(path, size, quint32(i + 1)))
             return {};
     }
     return names;
