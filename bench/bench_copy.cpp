@@ -111,7 +111,8 @@ int main(int argc, char **argv)
     printf("%d photos of 5 MB and a 1 GB video (%.0f MB), same disk, one run each\n", photoCount,
            mb);
     bool ok = true;
-    const double cpMs = timedMs([&] { return cpAndSync(dir.filePath("card"), dir.filePath("cp"), names); }, &ok);
+    const double cpMs = timedMs(
+        [&] { return cpAndSync(dir.filePath("card"), dir.filePath("cp"), names); }, &ok);
     QDir(dir.filePath("cp")).removeRecursively();
     const double oursMs = timedMs([&] {
         return provenCopy(dir.filePath("card"), dir.filePath("ours"), names);

@@ -151,7 +151,8 @@ FileCopy::FileCopy()
 }
 
 FileCopy::FileCopy(char *copyBuffer, std::size_t size)
-    : buffer(copyBuffer), blockSize(size), ownBuffer(copyBuffer ? nullptr : alignedBuffer(size), free),
+    : buffer(copyBuffer), blockSize(size),
+      ownBuffer(copyBuffer ? nullptr : alignedBuffer(size), free),
       verifyBuffer(alignedBuffer(verifySize(size)), free)
 {
     if (!buffer)

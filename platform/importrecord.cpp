@@ -224,8 +224,8 @@ bool ImportRecord::holdsCopy(const QByteArray &name, qint64 size, const CardFile
 
 ImportRecord::Mark ImportRecord::mark(const CardFile &file) const
 {
-    for (auto it = byCardName.constFind(file.name); it != byCardName.cend() && it.key() == file.name;
-         ++it) {
+    for (auto it = byCardName.constFind(file.name);
+         it != byCardName.cend() && it.key() == file.name; ++it) {
         const Line &line = lines.at(it.value());
         if (line.size == file.size && line.cardFolder == file.folder &&
             (line.volume.isEmpty() || line.volume == file.volume) &&

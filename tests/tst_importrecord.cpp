@@ -92,14 +92,14 @@ void tst_ImportRecord::marksComeBackAfterReopening_data()
     QTest::addColumn<QByteArray>("card");
     QTest::addColumn<qint64>("shift");
     QTest::addColumn<int>("mark");
-    QTest::newRow("same card, same time") << cardId << cardId << qint64(0) << int(ImportRecord::Proven);
-    QTest::newRow("read 1 h 30 min later") << cardId << cardId << qint64(5400) << int(ImportRecord::Proven);
-    QTest::newRow("read 45 min earlier") << cardId << cardId << qint64(-2700) << int(ImportRecord::Proven);
-    QTest::newRow("no identity recorded") << QByteArray() << cardId << qint64(0) << int(ImportRecord::Proven);
-    QTest::newRow("7 min later") << cardId << cardId << qint64(420) << int(ImportRecord::ThereNotProven);
-    QTest::newRow("25 h later") << cardId << cardId << qint64(90000) << int(ImportRecord::ThereNotProven);
-    QTest::newRow("another card") << cardId << QByteArray("5E6F-7081") << qint64(0)
-                                  << int(ImportRecord::ThereNotProven);
+    const int proven = ImportRecord::Proven, notProven = ImportRecord::ThereNotProven;
+    QTest::newRow("same card, same time") << cardId << cardId << qint64(0) << proven;
+    QTest::newRow("read 1 h 30 min later") << cardId << cardId << qint64(5400) << proven;
+    QTest::newRow("read 45 min earlier") << cardId << cardId << qint64(-2700) << proven;
+    QTest::newRow("no identity recorded") << QByteArray() << cardId << qint64(0) << proven;
+    QTest::newRow("7 min later") << cardId << cardId << qint64(420) << notProven;
+    QTest::newRow("25 h later") << cardId << cardId << qint64(90000) << notProven;
+    QTest::newRow("another card") << cardId << QByteArray("5E6F-7081") << qint64(0) << notProven;
 }
 
 void tst_ImportRecord::marksComeBackAfterReopening()
