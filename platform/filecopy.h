@@ -112,7 +112,8 @@ public:
     const Proof &proof() const { return lastProof; }
 
     // Whether the two files hold the same bytes; on true `proof` has their
-    // hash and size. A cheaper look (name, size, time) can only suggest it.
+    // hash, size and the first one's time. A cheaper look (name, size,
+    // time) can only suggest it. False too once the cancel flag is raised.
     bool sameBytes(const Folder &aFolder, const QByteArray &aName, const Folder &bFolder,
                    const QByteArray &bName, Proof *proof);
 
