@@ -140,6 +140,23 @@ inline QStringList linkInto(const QString &dir, const QStringList &photos)
     return linked;
 }
 
+// A file of `size` random bytes, which no file system can compress or
+// share with another.
+inline bool writeRandom(const QString &path, qint64 size, quint32 seed)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block(1 << 20, '\0');
+    QRandomGenerator rng(seed);
+    for (qint64 written = 0; written < size; written += block.size()) {
+        rng.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
+        if (f.write(block.constData(), qMin<qint64>(block.size(), size - written)) < 0)
+            return false;
+    }
+    return true;
+}
+
 // Best of `runs` wall-clock timings of `work`, in milliseconds.
 inline double bestMs(const std::function<void()> &work, int runs = 3)
 {

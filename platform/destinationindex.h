@@ -26,8 +26,11 @@ public:
 
     // Whether a file of that name is there (or was taken()).
     bool taken(const QByteArray &name) const;
-    // Whether the file of exactly that name (in the folder's sense) is the
-    // same picture as `source`: same size, times within FAT's 2 s.
+    // Whether the file of exactly that name (in the folder's sense) may be
+    // the same picture as `source`: same size, times within FAT's 2 s. Two
+    // cameras write different pictures of one name, size and time, so
+    // before a copy is skipped for it, FileCopy::sameBytes (or the
+    // ImportRecord's line) must say so.
     bool sameAt(const QByteArray &name, const struct stat &source) const;
     // The same under the name or one of its numbered names.
     bool holdsSame(const QByteArray &name, const struct stat &source) const;

@@ -3,30 +3,45 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <memory>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
-
-#include "platform/folder.h"
-#include "platform/replacementfile.h"
 
 namespace {
 
-const std::size_t streamBufferSize = 1 << 20;
-// Small enough that a progress callback, and a look at the cancel flag,
-// come every few milliseconds.
-const std::size_t kernelChunk = 1 << 20;
+// Large enough that reading a card costs few calls, small enough that a
+// progress callback, and a look at the cancel flag, come every few
+// milliseconds.
+const std::size_t chunkSize = 1 << 20;
+// O_DIRECT wants buffers, offsets and lengths in whole blocks of the
+// device; 4 KiB covers every device the program meets.
+const std::size_t directAlignment = 4096;
 const int maxLinks = 40;
+const long msdosMagic = 0x4d44; // MSDOS_SUPER_MAGIC
+const qint64 fatLargestFile = 0xffffffffLL;
 
 QByteArray native(const QString &path)
 {
     return QFile::encodeName(path);
+}
+
+char *alignedBuffer(std::size_t size)
+{
+    void *memory = nullptr;
+    return posix_memalign(&memory, directAlignment, size) == 0 ? static_cast<char *>(memory)
+                                                               : nullptr;
+}
+
+std::size_t verifySize(std::size_t blockSize)
+{
+    const std::size_t blocks = (blockSize + directAlignment - 1) / directAlignment;
+    return std::max(chunkSize, blocks * directAlignment);
 }
 
 // Replaces folder and name by those of the file the link chain ends at (which
@@ -90,12 +105,61 @@ void keepIdentity(int out, const struct stat &source, const struct stat *replace
     (void)futimens(out, times);
 }
 
+bool writeAll(int fd, const char *bytes, std::size_t length)
+{
+    while (length > 0) {
+        const ssize_t done = ::write(fd, bytes, length);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes += done;
+        length -= std::size_t(done);
+    }
+    return true;
+}
+
+// Up to `length` bytes, fewer only at the end of the file.
+ssize_t readFull(int fd, char *bytes, std::size_t length, off_t offset)
+{
+    std::size_t have = 0;
+    while (have < length) {
+        const ssize_t got = offset < 0 ? ::read(fd, bytes + have, length - have)
+                                       : ::pread(fd, bytes + have, length - have,
+                                                 offset + off_t(have));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        have += std::size_t(got);
+    }
+    return ssize_t(have);
+}
+
+bool nameRefused(int err)
+{
+    return err == EINVAL || err == EPERM || err == ENAMETOOLONG;
+}
+
 } // namespace
 
-FileCopy::FileCopy(char *copyBuffer, std::size_t size)
-    : buffer(copyBuffer), blockSize(size)
+FileCopy::FileCopy()
+    : FileCopy(nullptr, chunkSize)
 {
 }
+
+FileCopy::FileCopy(char *copyBuffer, std::size_t size)
+    : buffer(copyBuffer), blockSize(size),
+      ownBuffer(copyBuffer ? nullptr : alignedBuffer(size), free),
+      verifyBuffer(alignedBuffer(verifySize(size)), free)
+{
+    if (!buffer)
+        buffer = ownBuffer.get();
+}
+
+FileCopy::~FileCopy() = default;
 
 FileCopy::Status FileCopy::finish(Status status, int err)
 {
@@ -108,11 +172,70 @@ QString FileCopy::errorText() const
     return lastErrno ? QString::fromLocal8Bit(strerror(lastErrno)) : QString();
 }
 
+FileCopy::Reach FileCopy::reach(Status status, int err)
+{
+    switch (status) {
+    case Copied:
+    case Written:
+    case SourceUnreadable:
+    case SameFile:
+    case ReadFailed:
+    case SourceChanged:
+    case TooLarge:
+    case NameRefused:
+        return Reach::File;
+    case RenameFailed:
+        // Another file took the name meanwhile.
+        return err == EEXIST || nameRefused(err) ? Reach::File : Reach::Command;
+    case NotCreated:
+    case WriteFailed:
+        return nameRefused(err) ? Reach::File : Reach::Command;
+    case Cancelled:
+    case Differs:
+        break;
+    }
+    return Reach::Command;
+}
+
 bool FileCopy::isSameFile(const QString &a, const QString &b)
 {
     struct stat sa, sb;
     return stat(native(a).constData(), &sa) == 0 && stat(native(b).constData(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool FileCopy::isInsideTree(const Folder &folder, const Folder &tree)
+{
+    struct stat top, here;
+    if (fstat(tree.descriptor(), &top) != 0)
+        return false;
+    int fd = fcntl(folder.descriptor(), F_DUPFD_CLOEXEC, 0);
+    bool inside = false;
+    while (fd >= 0 && fstat(fd, &here) == 0) {
+        if (here.st_dev == top.st_dev && here.st_ino == top.st_ino) {
+            inside = true;
+            break;
+        }
+        const int parent = openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat up;
+        const bool atRoot = parent < 0 || fstat(parent, &up) != 0 ||
+                            (up.st_dev == here.st_dev && up.st_ino == here.st_ino);
+        ::close(fd);
+        fd = parent;
+        if (atRoot)
+            break;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return inside;
+}
+
+qint64 FileCopy::largestFile(const Folder &folder)
+{
+    struct statfs fs;
+    if (fstatfs(folder.descriptor(), &fs) == 0 && long(fs.f_type) == msdosMagic)
+        return fatLargestFile;
+    return LLONG_MAX;
 }
 
 // One file is one command: its folder's leftovers are looked for here.
@@ -135,6 +258,16 @@ FileCopy::Status FileCopy::copy(const Folder &sourceFolder, const QByteArray &so
                                 const Folder &destinationFolder,
                                 const QByteArray &destinationName)
 {
+    Pending pending;
+    const Status status =
+        write(sourceFolder, sourceName, destinationFolder, destinationName, &pending);
+    return status == Written ? prove(pending) : status;
+}
+
+FileCopy::Status FileCopy::write(const Folder &sourceFolder, const QByteArray &sourceName,
+                                 const Folder &destinationFolder,
+                                 const QByteArray &destinationName, Pending *pending)
+{
     lastErrno = 0;
     // Only a regular file by its own name: a FIFO put in the picture's place
     // after listing would make a plain open wait for a writer forever.
@@ -143,52 +276,169 @@ FileCopy::Status FileCopy::copy(const Folder &sourceFolder, const QByteArray &so
         return finish(SourceUnreadable, errno);
 
     // A link in the destination stays: the file it points to is replaced.
-    std::unique_ptr<Folder> linkFolder;
-    const Folder *folder = &destinationFolder;
-    QByteArray name = destinationName;
-    Status status = Copied;
-    if (replacing && !followLinks(&folder, &name, &linkFolder))
+    pending->folder = &destinationFolder;
+    pending->name = destinationName;
+    Status status = Written;
+    if (replacing && !followLinks(&pending->folder, &pending->name, &pending->linkFolder))
         status = finish(NotCreated, errno);
     else
-        status = copyInto(in, *folder, name);
+        status = writeInto(in, pending);
     close(in);
     return status;
 }
 
-FileCopy::Status FileCopy::copyInto(int in, const Folder &folder, const QByteArray &name)
+FileCopy::Status FileCopy::writeInto(int in, Pending *pending)
 {
+    const Folder &folder = *pending->folder;
     struct stat before, old;
     if (fstat(in, &before) != 0)
         return finish(ReadFailed, errno);
-    const bool exists = folder.status(name, &old, false);
+    const bool exists = folder.status(pending->name, &old, false);
     if (exists && old.st_dev == before.st_dev && old.st_ino == before.st_ino)
         return finish(SameFile, 0);
     if (exists && !replacing)
         return finish(RenameFailed, EEXIST);
+    // Known before a byte is written, not after 4 GB of them.
+    if (qint64(before.st_size) > largestFile(folder))
+        return finish(TooLarge, EFBIG);
 
-    ReplacementFile out(folder, unnamedFiles);
-    if (out.descriptor() < 0)
+    auto out = std::make_unique<ReplacementFile>(folder, unnamedFiles);
+    if (out->descriptor() < 0)
         return finish(NotCreated, errno);
 
     int err = 0;
     copied = 0;
     expected = before.st_size;
-    Status status = transfer(in, out.descriptor(), &err);
+    hash.reset();
+    Status status = transfer(in, out->descriptor(), &err);
     struct stat after;
-    if (status == Copied && (fstat(in, &after) != 0 || !unchanged(before, after) ||
-                             copied != before.st_size))
+    if (status == Written && (fstat(in, &after) != 0 || !unchanged(before, after) ||
+                              copied != before.st_size))
         status = SourceChanged;
-    if (status != Copied)
+    if (status != Written)
         return finish(status, err);
     if (stopWanted())
         return finish(Cancelled, 0);
 
-    keepIdentity(out.descriptor(), before, exists ? &old : nullptr);
-    if (fsync(out.descriptor()) != 0)
+    keepIdentity(out->descriptor(), before, exists ? &old : nullptr);
+    if (fsync(out->descriptor()) != 0)
         return finish(WriteFailed, errno);
-    if (!(replacing ? out.commit(name) : out.commitNew(name)))
-        return finish(RenameFailed, errno);
+    step(Step::FileSynced);
+    lastProof = {hash.digest(), copied, qint64(before.st_mtim.tv_sec)};
+    pending->proof = lastProof;
+    pending->file = std::move(out);
+    pending->replaces = replacing;
+    return finish(Written, 0);
+}
+
+FileCopy::Status FileCopy::prove(Pending &pending)
+{
+    lastErrno = 0;
+    const int fd = pending.file->descriptor();
+    if (hooks.beforeReadBack)
+        hooks.beforeReadBack(fd);
+    ContentHash::Digest digest;
+    qint64 size = 0;
+    int err = 0;
+    const Status status = readBack(fd, &digest, &size, &err);
+    if (status != Written) {
+        pending.file.reset();
+        return finish(status, err);
+    }
+    if (digest != pending.proof.hash || size != pending.proof.size) {
+        pending.file.reset();
+        return finish(Differs, 0);
+    }
+    const bool named = pending.replaces ? pending.file->commit(pending.name)
+                                        : pending.file->commitNew(pending.name);
+    if (!named) {
+        err = errno;
+        pending.file.reset();
+        return finish(nameRefused(err) ? NameRefused : RenameFailed, err);
+    }
+    step(Step::Renamed);
+    if (fsync(pending.folder->descriptor()) != 0)
+        return finish(WriteFailed, errno);
+    step(Step::FolderSynced);
+    lastProof = pending.proof;
     return finish(Copied, 0);
+}
+
+// From the device, not from the pages just written: O_DIRECT where the file
+// system takes it, else the file's cached pages dropped first (they are
+// clean after the fsync, so the kernel lets them go). A drive's own cache
+// stays out of reach either way.
+FileCopy::Status FileCopy::readBack(int fd, ContentHash::Digest *digest, qint64 *size, int *err)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    int direct = ::open(self.constData(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+    const std::size_t length = verifySize(blockSize);
+    ContentHash check;
+    for (off_t offset = 0;;) {
+        if (direct < 0 && offset == 0)
+            (void)posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        const ssize_t got = readFull(direct >= 0 ? direct : fd, verifyBuffer.get(), length, offset);
+        if (got < 0 && direct >= 0 && offset == 0 && errno == EINVAL) {
+            // The file system opened it direct but will not read it so.
+            ::close(direct);
+            direct = -1;
+            continue;
+        }
+        if (got < 0) {
+            *err = errno;
+            if (direct >= 0)
+                ::close(direct);
+            return WriteFailed;
+        }
+        check.add(verifyBuffer.get(), std::size_t(got));
+        offset += got;
+        if (std::size_t(got) < length) {
+            *size = offset;
+            break;
+        }
+    }
+    if (direct >= 0)
+        ::close(direct);
+    *digest = check.digest();
+    return Written;
+}
+
+bool FileCopy::sameBytes(const Folder &aFolder, const QByteArray &aName, const Folder &bFolder,
+                         const QByteArray &bName, Proof *proof)
+{
+    const int a = aFolder.openRegular(aName);
+    const int b = bFolder.openRegular(bName);
+    struct stat sa, sb;
+    bool same = a >= 0 && b >= 0 && fstat(a, &sa) == 0 && fstat(b, &sb) == 0 &&
+                sa.st_size == sb.st_size;
+    ContentHash both;
+    qint64 total = 0;
+    while (same) {
+        if (cancelFlag && cancelFlag->load()) {
+            same = false;
+            break;
+        }
+        const ssize_t got = readFull(a, buffer, blockSize, -1);
+        same = got >= 0 && readFull(b, verifyBuffer.get(), blockSize, -1) == got &&
+               memcmp(buffer, verifyBuffer.get(), std::size_t(got)) == 0;
+        if (!same || got == 0)
+            break;
+        both.add(buffer, std::size_t(got));
+        total += got;
+    }
+    if (a >= 0)
+        ::close(a);
+    if (b >= 0)
+        ::close(b);
+    if (same)
+        *proof = {both.digest(), total, qint64(sa.st_mtim.tv_sec)};
+    return same;
+}
+
+void FileCopy::step(Step done) const
+{
+    if (hooks.stepDone)
+        hooks.stepDone(done);
 }
 
 // Asked between chunks, never before the first: a file of one chunk is
@@ -205,91 +455,27 @@ void FileCopy::progressed(qint64 bytes)
         onProgress(copied);
 }
 
+// Through this process's buffer, not the kernel's own copy: every byte is
+// hashed on its way, so the source is read once.
 FileCopy::Status FileCopy::transfer(int in, int out, int *err)
 {
-    // Where the kernel can move the bytes between the two files itself, they
-    // never pass through this process: as fast as the system's own cp.
-    // copy_file_range() stays within one kind of file system, sendfile()
-    // crosses them (card to internal storage); old kernels have neither.
-    Status status = kernelTransfer(in, out, err, [](int from, int to) {
-        return copy_file_range(from, nullptr, to, nullptr, kernelChunk, 0);
-    });
-    if (status == Unsupported)
-        status = kernelTransfer(in, out, err, [](int from, int to) {
-            return sendfile(to, from, nullptr, kernelChunk);
-        });
-    if (status == Unsupported)
-        status = blockTransfer(in, out, err);
-    return status;
-}
-
-FileCopy::Status FileCopy::kernelTransfer(int in, int out, int *err,
-                                          ssize_t (*move)(int from, int to))
-{
-    for (bool first = true;; first = false) {
+    for (;;) {
         if (stopWanted())
             return Cancelled;
-        const ssize_t moved = move(in, out);
-        if (moved == 0)
-            return Copied;
-        if (moved > 0) {
-            progressed(moved);
-            continue;
-        }
-        if (first && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                      errno == EOPNOTSUPP))
-            return Unsupported;
-        *err = errno;
-        const bool writeSide = errno == ENOSPC || errno == EDQUOT || errno == EFBIG ||
-                               errno == EROFS || errno == EIO;
-        return writeSide ? WriteFailed : ReadFailed;
-    }
-}
-
-FileCopy::Status FileCopy::blockTransfer(int in, int out, int *err)
-{
-    FILE *from = fdopen(dup(in), "rb");
-    FILE *to = fdopen(dup(out), "wb");
-    if (!from || !to) {
-        *err = errno;
-        if (from)
-            fclose(from);
-        if (to)
-            fclose(to);
-        return WriteFailed;
-    }
-    // The blocks stay small, but the system is asked for large chunks:
-    // thousands of 4 KiB read and write calls would halve the throughput.
-    setvbuf(from, nullptr, _IOFBF, streamBufferSize);
-    setvbuf(to, nullptr, _IOFBF, streamBufferSize);
-
-    Status status = Copied;
-    memset(buffer, 0, blockSize);
-    for (;;) {
-        if (stopWanted()) {
-            status = Cancelled;
-            break;
-        }
-        const std::size_t got = fread(buffer, 1, blockSize, from);
-        if (got < blockSize && ferror(from)) {
-            status = ReadFailed;
+        const ssize_t got = readFull(in, buffer, blockSize, -1);
+        if (got < 0) {
             *err = errno;
-            break;
+            return ReadFailed;
         }
-        if (got > 0 && fwrite(buffer, 1, got, to) != got) {
-            status = WriteFailed;
+        if (got == 0)
+            return Written;
+        hash.add(buffer, std::size_t(got));
+        if (!writeAll(out, buffer, std::size_t(got))) {
             *err = errno;
-            break;
+            return WriteFailed;
         }
-        progressed(qint64(got));
-        if (got < blockSize)
-            break;
+        progressed(got);
+        if (std::size_t(got) < blockSize)
+            return Written;
     }
-    fclose(from);
-    if (fflush(to) != 0 && status == Copied) {
-        status = WriteFailed;
-        *err = errno;
-    }
-    fclose(to);
-    return status;
 }

@@ -44,7 +44,7 @@ ReplacementFile::ReplacementFile(const Folder &target, bool unnamedAllowed)
     : folder(target)
 {
     if (unnamedAllowed) {
-        fd = folder.open(".", O_TMPFILE | O_WRONLY, 0600);
+        fd = folder.open(".", O_TMPFILE | O_RDWR, 0600);
         unnamed = fd >= 0;
         if (!unnamed && !unnamedUnsupported(errno))
             return;
@@ -69,7 +69,7 @@ bool ReplacementFile::createNamed()
 {
     for (int attempt = 0; attempt < nameAttempts; ++attempt) {
         const QByteArray name = randomName();
-        fd = folder.open(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        fd = folder.open(name, O_RDWR | O_CREAT | O_EXCL, 0600);
         if (fd >= 0) {
             temporaryName = name;
             return true;

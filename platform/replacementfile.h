@@ -23,7 +23,8 @@ public:
     ReplacementFile(const ReplacementFile &) = delete;
     ReplacementFile &operator=(const ReplacementFile &) = delete;
 
-    // -1 when no file could be made (errno set).
+    // Open for reading too, so that the copy can be read back. -1 when no
+    // file could be made (errno set).
     int descriptor() const { return fd; }
 
     // Gives the content `name`, replacing any file of that name. The

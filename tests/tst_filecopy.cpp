@@ -84,6 +84,16 @@ private slots:
     void longNamesCopy_data();
     void longNamesCopy();
     void copiesByteNames();
+    void changedCopyIsNeverNamed_data() { crashLeavesNothingBehind_data(); }
+    void changedCopyIsNeverNamed();
+    void folderFlushedAfterTheName();
+    void refusedNameEndsOnlyThatFile();
+    void failureReach_data();
+    void failureReach();
+    void sameBytes_data();
+    void sameBytes();
+    void insideTree_data();
+    void insideTree();
 
 private:
     QTemporaryDir src, dst;
@@ -466,6 +476,135 @@ void tst_FileCopy::copiesByteNames()
     QCOMPARE(copied.readAll(), QByteArray("picture"));
     // Qt's own removal of the folders would not see these names.
     QVERIFY(to.remove(name) && from.remove(name));
+}
+
+// As a flaky card reader or a bad stick would: the bytes on the disk are
+// not those that were read.
+void tst_FileCopy::changedCopyIsNeverNamed()
+{
+    QFETCH(bool, unnamed);
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(300000)));
+    QVERIFY(writeFile(dst.filePath("a.jpg"), "old picture"));
+    FileCopy copy;
+    copy.setUnnamedFiles(unnamed);
+    FileCopy::Hooks hooks;
+    hooks.beforeReadBack = [](int fd) { QCOMPARE(pwrite(fd, "X", 1, 123456), ssize_t(1)); };
+    copy.setHooks(hooks);
+    const FileCopy::Status status = copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg"));
+    QCOMPARE(status, FileCopy::Differs);
+    QCOMPARE(FileCopy::reach(status, copy.error()), FileCopy::Reach::Command);
+    QCOMPARE(readAll(dst.filePath("a.jpg")), QByteArray("old picture"));
+    QCOMPARE(filesIn(dst.path()), QStringList{"a.jpg"});
+}
+
+void tst_FileCopy::folderFlushedAfterTheName()
+{
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(5000)));
+    FileCopy copy;
+    copy.setReplacing(false);
+    QList<FileCopy::Step> steps;
+    QStringList namedAt;
+    FileCopy::Hooks hooks;
+    hooks.stepDone = [&](FileCopy::Step step) {
+        steps << step;
+        namedAt << (QFile::exists(dst.filePath("a.jpg")) ? "named" : "unnamed");
+    };
+    copy.setHooks(hooks);
+    QCOMPARE(copy.copy(src.filePath("a.jpg"), dst.filePath("a.jpg")), FileCopy::Copied);
+    QCOMPARE(steps, (QList<FileCopy::Step>{FileCopy::Step::FileSynced, FileCopy::Step::Renamed,
+                                           FileCopy::Step::FolderSynced}));
+    QCOMPARE(namedAt, (QStringList{"unnamed", "named", "named"}));
+    QCOMPARE(copy.proof().size, qint64(5000));
+    QCOMPARE(copy.proof().time, qint64(statOf(src.filePath("a.jpg")).st_mtim.tv_sec));
+}
+
+void tst_FileCopy::refusedNameEndsOnlyThatFile()
+{
+    QVERIFY(writeFile(src.filePath("a.jpg"), pattern(5000)));
+    const Folder from(src.path()), to(dst.path());
+    FileCopy copy;
+    copy.setReplacing(false);
+    const FileCopy::Status status = copy.copy(from, "a.jpg", to, QByteArray(300, 'n'));
+    QCOMPARE(status, FileCopy::NameRefused);
+    QCOMPARE(copy.error(), ENAMETOOLONG);
+    QCOMPARE(FileCopy::reach(status, copy.error()), FileCopy::Reach::File);
+    QVERIFY(filesIn(dst.path()).isEmpty());
+}
+
+void tst_FileCopy::failureReach_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("err");
+    QTest::addColumn<bool>("endsCommand");
+    QTest::newRow("unreadable picture") << int(FileCopy::ReadFailed) << EIO << false;
+    QTest::newRow("too large for vfat") << int(FileCopy::TooLarge) << EFBIG << false;
+    QTest::newRow("name taken meanwhile") << int(FileCopy::RenameFailed) << EEXIST << false;
+    QTest::newRow("disk full") << int(FileCopy::WriteFailed) << ENOSPC << true;
+    QTest::newRow("quota") << int(FileCopy::WriteFailed) << EDQUOT << true;
+    QTest::newRow("read-only") << int(FileCopy::NotCreated) << EROFS << true;
+    QTest::newRow("destination gone") << int(FileCopy::NotCreated) << ENOENT << true;
+}
+
+void tst_FileCopy::failureReach()
+{
+    QFETCH(int, status);
+    QFETCH(int, err);
+    QFETCH(bool, endsCommand);
+    QCOMPARE(FileCopy::reach(FileCopy::Status(status), err) == FileCopy::Reach::Command,
+             endsCommand);
+}
+
+void tst_FileCopy::sameBytes_data()
+{
+    QTest::addColumn<QByteArray>("other");
+    QTest::addColumn<bool>("same");
+    QByteArray changed = pattern(3000000);
+    changed[2999999] = 'x';
+    QTest::newRow("same bytes") << pattern(3000000) << true;
+    QTest::newRow("same size, one byte other") << changed << false;
+    QTest::newRow("shorter") << pattern(2999999) << false;
+}
+
+// Two cameras write pictures of one name, size and time: only the bytes
+// tell them apart.
+void tst_FileCopy::sameBytes()
+{
+    QFETCH(QByteArray, other);
+    QFETCH(bool, same);
+    QVERIFY(writeFile(src.filePath("a.cr2"), pattern(3000000)));
+    QVERIFY(writeFile(dst.filePath("a.cr2"), other));
+    const Folder from(src.path()), to(dst.path());
+    FileCopy copy(buffer, 4096);
+    FileCopy::Proof proof;
+    QCOMPARE(copy.sameBytes(from, "a.cr2", to, "a.cr2", &proof), same);
+    if (!same)
+        return;
+    FileCopy second;
+    QCOMPARE(second.copy(from, "a.cr2", to, "b.cr2"), FileCopy::Copied);
+    QVERIFY(proof.hash == second.proof().hash);
+    QCOMPARE(proof.size, qint64(3000000));
+}
+
+void tst_FileCopy::insideTree_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("the source folder") << "card" << true;
+    QTest::newRow("a camera folder") << "card/DCIM/100CANON" << true;
+    QTest::newRow("a camera folder through a link") << "link/100CANON" << true;
+    QTest::newRow("beside the source") << "pictures" << false;
+    QTest::newRow("above the source") << "." << false;
+}
+
+void tst_FileCopy::insideTree()
+{
+    QFETCH(QString, destination);
+    QFETCH(bool, inside);
+    QVERIFY(QDir(src.path()).mkpath("card/DCIM/100CANON") && QDir(src.path()).mkpath("pictures"));
+    QFile::link(src.filePath("card/DCIM"), src.filePath("link"));
+    const Folder tree(src.filePath("card")), folder(src.filePath(destination));
+    QVERIFY(folder.isOpen());
+    QCOMPARE(FileCopy::isInsideTree(folder, tree), inside);
 }
 
 QTEST_GUILESS_MAIN(tst_FileCopy)
