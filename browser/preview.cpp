@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "browser/picturepane.h"
-#include "browser/worker.h"
+#include "jobs/worker.h"
 #include "config/tesseldata.h"
 #include "imaging/pictureloader.h"
 
@@ -45,15 +45,8 @@ QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useTh
     // matches its thumbnail.
     const ThumbnailFile::Stamp stamp = ThumbnailFile::stampOf(dirFd, entry.name);
     QImage image = PictureLoader::quickPreview(dirFd, entry.name, size);
-    if (image.isNull()) {
-        // The task holds the folder open until it has run.
-        const auto task = worker.run<QImage>(
-            [folder = entry.folder, name = entry.name, size](const std::atomic<bool> &cancelled) {
-                return PictureLoader::loadPreview(folder->descriptor(), name, size, &cancelled);
-            });
-        Worker::await(task.future);
-        image = task.future.result();
-    }
+    if (image.isNull())
+        image = PictureLoader::loadPreview(dirFd, entry.name, size, nullptr);
     // Set only now: another load may have run while this one waited.
     scaledFrom = stamp;
     scaledPic = QPixmap::fromImage(image);

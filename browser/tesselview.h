@@ -8,7 +8,6 @@
 
 #include <memory>
 
-#include "browser/copyflow.h"
 #include "browser/flashcard.h"
 #include "browser/folderchoice.h"
 #include "browser/maindlg.h"
@@ -16,11 +15,14 @@
 #include "browser/picturepane.h"
 #include "browser/preview.h"
 #include "browser/thumbnailwork.h"
-#include "browser/worker.h"
+#include "jobs/picturecopy.h"
+#include "jobs/worker.h"
 #include "widgets/widgettools.h"
 
 class CopyJob;
 class FullPic;
+class HeldControls;
+class PictureRemoval;
 class TesselData;
 class cfgEdit;
 class SharedProgress;
@@ -130,9 +132,6 @@ protected:
     SharedProgress *runWindow;
     const bool &mounted;
 
-    // One block of a copy, and a spare byte.
-    char pictureBuffer[4097];
-
 private:
     void clearPane(PicturePane &pane);
     void previewCleared();
@@ -147,16 +146,32 @@ private:
     bool takeFolder(const FolderChoice::Choice &choice, PicturePane &pane);
 
     bool confirmed(const QString &caption, const QString &text);
-    bool removeEntries(const QList<FolderEntry> &entries, const QString &caption);
+    // The job's files go on the worker while the panes and commands are
+    // held; its end relists `pane`.
+    void removeEntries(const QList<FolderEntry> &entries, const QString &caption,
+                       PicturePane &pane);
+    void removalDone(const QByteArray &name, int err);
+    void copyMany(const QList<FolderEntry> &entries);
+    void keepBothAsked(int collisions, int total);
+    void copyFailed(const PictureCopy::Result &result, const QString &name);
+    void jobEnded();
+    QString noSuccess(const QString &detail) const;
+    QString systemFailure(int err) const;
+    void destinationUnusable();
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
-    // Source pictures not in the destination, as last marked.
+    PictureRemoval *removal;
+    // What the running removal is for.
+    QString removalCaption;
+    PicturePane *removalPane = nullptr;
+    // The controls a running job holds.
+    std::unique_ptr<HeldControls> held;
+    // A picture copied alone: a box only for what the user can act on.
+    bool copyAlone = false;
     // Follows the card for the mount button.
     friend class MountFlow;
     MountFlow flow;
-    friend class CopyFlow;
-    CopyFlow copies;
 };
 
 #endif

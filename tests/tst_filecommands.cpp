@@ -123,6 +123,7 @@ void tst_FileCommands::copySelected(Browser *view, const QString &name, ModalAns
     if (beforeClick)
         beforeClick();
     view->LeftCopyToolButton->click();
+    QTRY_VERIFY(jobsEnded(view));
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(!answerer.timedOut());
 }
@@ -447,6 +448,7 @@ void tst_FileCommands::deleteAllAsksTwice()
     for (QMessageBox::StandardButton answer : answers)
         answerer.answerMessageBox(answer);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList(answers.size(), "delete all files"));
@@ -481,6 +483,7 @@ void tst_FileCommands::deleteAllStopsThumbnailRun()
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
 
     QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
@@ -510,6 +513,7 @@ void tst_FileCommands::deleteOneDestinationPicture()
     ModalAnswerer answerer;
     answerer.answerMessageBox(answer);
     view->RightDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList({"delete file"}));

@@ -70,6 +70,7 @@ void tst_WholeCard::deleteAllTakesSidecarsAndCameraFolders()
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(names(view->LeftListView), QStringList());
     QCOMPARE(QDir(left() + "/100CANON").entryList(QDir::Files), QStringList());
@@ -95,6 +96,7 @@ void tst_WholeCard::copiesLandFlatAndShowAsCopied()
     auto view = makeBrowser();
     QTest::keyClick(view->LeftListView, Qt::Key_A, Qt::ControlModifier);
     view->LeftCopyToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QTRY_VERIFY(view->LeftListView->isEnabled());
     QCOMPARE(QDir(right()).entryList(QDir::Files, QDir::Name),
              QStringList({"IMG_0001.JPG", "IMG_0002.CR2", "IMG_0002.JPG", "MVI_0003.MOV",
