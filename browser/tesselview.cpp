@@ -45,7 +45,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       activeSide(0),
       freeText(card.freeText()),
       freeUnit(card.freeUnit()),
-      preview(PixmapLabel, worker, settings),
+      preview(PixmapLabel, loads, settings),
       thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
              settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc",
@@ -93,6 +93,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     connect(&card, &FlashCard::freeSpaceChanged, this, &TesselView::showFreeStorage);
     connect(&card, &FlashCard::failed, this, &TesselView::tell);
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
+    connect(&preview, &Preview::shownPicture, this, &TesselView::previewShown);
     initMountState();
     card.findMountPoint(data->device);
     listRight();
@@ -218,8 +219,7 @@ void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)
     takeSelection(source, destination);
     destination.deleteButton->setEnabled(false);
     // With several selected, the preview shows the one last clicked.
-    QTreeWidgetItem *current = source.list->currentItem();
-    showPreview((current && current->isSelected() ? current : item)->text(0));
+    showPreview(item->text(0));
     if (source.selectedInOrder().size() > 1)
         LeftCopyToolButton->setEnabled(true);
 }
@@ -236,20 +236,27 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
 
 void TesselView::showPreview(const QString &name)
 {
-    const QList<QToolButton *> pictureButtons = {LeftDeleteToolButton, LeftChdirToolButton,
-                                                 LeftCopyToolButton, ShowFullToolButton};
-    for (QToolButton *button : pictureButtons)
+    for (QToolButton *button : pictureButtons())
         button->setEnabled(false);
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
+    if (const PicturePane *pane = activePane())
+        preview.showSelected(*pane, name);
+}
 
-    const PicturePane *pane = activePane();
-    QString path;
-    if (!pane || preview.showSelected(*pane, name, &path) != Preview::Shown)
-        return;
+void TesselView::previewShown(const QString &path)
+{
     currentPicture = path;
-    for (QToolButton *button : pictureButtons)
+    // A job holds the buttons; they come back as they were when it ends.
+    if (held)
+        return;
+    for (QToolButton *button : pictureButtons())
         button->setEnabled(true);
+}
+
+QList<QToolButton *> TesselView::pictureButtons() const
+{
+    return {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton, ShowFullToolButton};
 }
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
@@ -371,6 +378,14 @@ void TesselView::slotShowFullPic()
 void TesselView::jobEnded()
 {
     held.reset();
+    // A run that ended meanwhile gave its list back; the hold must not take
+    // it again.
+    for (PicturePane *pane : {&source, &destination})
+        if (!pane->thumbnails().isRunning())
+            pane->list->setEnabled(true);
+    // So does a preview that came in meanwhile.
+    if (!currentPicture.isEmpty())
+        previewShown(currentPicture);
 }
 
 void TesselView::slotCopyToRight()

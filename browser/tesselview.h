@@ -15,6 +15,7 @@
 #include "browser/picturepane.h"
 #include "browser/preview.h"
 #include "browser/thumbnailwork.h"
+#include "jobs/loadqueue.h"
 #include "jobs/picturecopy.h"
 #include "jobs/worker.h"
 #include "widgets/widgettools.h"
@@ -109,6 +110,7 @@ protected:
     TesselData *data;
     FlashCard card;
     Worker worker;
+    LoadQueue loads;
     int activeSide;
     // The shown text of the previewed picture with its folder; the picture
     // itself is the preview's entry.
@@ -135,6 +137,8 @@ protected:
 private:
     void clearPane(PicturePane &pane);
     void previewCleared();
+    void previewShown(const QString &path);
+    QList<QToolButton *> pictureButtons() const;
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);

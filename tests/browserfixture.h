@@ -30,6 +30,7 @@ public:
     using TesselView::freeText;
     using TesselView::freeUnit;
     using TesselView::mounted;
+    using TesselView::preview;
     using TesselView::progress;
     using TesselView::srcThumbTimer;
 };
@@ -93,6 +94,12 @@ inline bool jobsEnded(const QObject *view)
     const auto *copy = view->findChild<CopyJob *>();
     const auto *removal = view->findChild<PictureRemoval *>();
     return copy && !copy->isRunning() && removal && !removal->isRunning();
+}
+
+// The preview shows the selected picture, or nothing when it failed.
+inline bool previewSettled(const Browser *view)
+{
+    return !view->preview.isLoading();
 }
 
 // The browser's message for a failed system call with this errno.

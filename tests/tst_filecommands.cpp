@@ -119,6 +119,7 @@ void tst_FileCommands::copySelected(Browser *view, const QString &name, ModalAns
     const QList<QTreeWidgetItem *> item = view->LeftListView->findItems(name, Qt::MatchExactly);
     QCOMPARE(item.size(), 1);
     view->LeftListView->setCurrentItem(item.first());
+    QTRY_VERIFY(previewSettled(view));
     QVERIFY(view->LeftCopyToolButton->isEnabled());
     if (beforeClick)
         beforeClick();
@@ -200,6 +201,7 @@ void tst_FileCommands::fullScreenShowsPreviewedPicture()
         StdoutCapture quiet;
         view->LeftListView->setCurrentItem(
             view->LeftListView->findItems(selected, Qt::MatchExactly).first());
+        QTRY_VERIFY(previewSettled(view.get()));
     }
 
     ModalAnswerer answerer(200);
@@ -304,10 +306,12 @@ void tst_FileCommands::returnNeverDeletesOrOverwrites()
     auto view = makeBrowser();
     QTreeWidget *list = button.startsWith("Right") ? view->RightListView : view->LeftListView;
     list->setCurrentItem(list->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
 
     ModalAnswerer answerer;
     answerer.answerModal([](QWidget *box) { QTest::keyClick(box, Qt::Key_Return); });
     view->findChild<QToolButton *>(button)->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(QFileInfo::exists(left() + "/a.jpg"));
     QCOMPARE(readFile(right() + "/a.jpg"), QByteArray("old picture"));
@@ -509,6 +513,7 @@ void tst_FileCommands::deleteOneDestinationPicture()
     QVERIFY(writeFile(right() + "/_thumbnail/a.jpg.png", "thumb"));
     auto view = makeBrowser();
     view->RightListView->setCurrentItem(view->RightListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
 
     ModalAnswerer answerer;
     answerer.answerMessageBox(answer);
@@ -567,6 +572,7 @@ void tst_FileCommands::chooseFolder()
     }
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     QSignalSpy changed(view.get(), &TesselView::cfgChanged);
 
     ModalAnswerer answerer;

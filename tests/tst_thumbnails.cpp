@@ -435,6 +435,7 @@ void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail()
 
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->currentPicture, picture);
     const QImage shown = view->PixmapLabel->pixmap().toImage();
     QCOMPARE(shown.size(), QSize(60, 40));

@@ -52,6 +52,8 @@ void tst_WholeCard::cameraFoldersListedPreviewedAndThumbnailed()
                           "100CANON/MVI_0003.MOV", "101canon/img_0001.jpg"}));
 
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(1));
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->currentPicture, left() + "/100CANON/IMG_0001.JPG");
     QVERIFY(view->ShowFullToolButton->isEnabled());
 
@@ -82,6 +84,7 @@ void tst_WholeCard::videoPreviewedAsFilmStrip()
 {
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(3));
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(60, 40));
     QVERIFY(view->ShowFullToolButton->isEnabled());
 }
