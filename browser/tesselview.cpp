@@ -132,10 +132,11 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
 
 QList<QWidget *> TesselView::workControls() const
 {
-    return {source.list,          destination.list,      LeftCopyToolButton,
-            LeftDeleteToolButton, LeftChdirToolButton,   LeftThumbnailButton,
+    return {source.list,           destination.list,     LeftCopyToolButton,
+            LeftDeleteToolButton,  LeftChdirToolButton,  LeftThumbnailButton,
             RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
-            RightThumbnailButton, MountPushButton,       SetupToolButton};
+            RightThumbnailButton,  MountPushButton,      SetupToolButton,
+            ShowFullToolButton};
 }
 
 TesselView::~TesselView()
