@@ -14,7 +14,7 @@ LoadQueue::~LoadQueue()
     pool.waitForDone();
 }
 
-quint64 LoadQueue::request(const FolderEntry &entry, const QSize &size, Kind kind)
+quint64 LoadQueue::request(const FolderEntry &entry, const QSize &size, Kind)
 {
     const quint64 id = ++lastId;
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
@@ -35,7 +35,7 @@ quint64 LoadQueue::request(const FolderEntry &entry, const QSize &size, Kind kin
             QMetaObject::invokeMethod(
                 this, [this, id, image, stamp] { answer(id, image, stamp); },
                 Qt::QueuedConnection);
-    }, kind == Preview ? 1 : 0);
+    });
     return id;
 }
 

@@ -25,10 +25,8 @@ class LoadQueue : public QObject
 {
     Q_OBJECT
 public:
-    // Both take the camera's embedded picture when it is big enough, else
-    // decode the picture; a preview, which the user waits for, goes ahead
-    // of the thumbnails asked for before it.
-    enum Kind { Preview, Thumbnail };
+    // The camera's embedded picture when it is big enough, else a decode.
+    enum Kind { Preview };
 
     explicit LoadQueue(QObject *parent = nullptr);
     // Cancels every request and waits for the threads.
@@ -38,7 +36,6 @@ public:
     // The request is never answered.
     void cancel(quint64 id);
     void cancelAll();
-    int threads() const { return pool.maxThreadCount(); }
 
 signals:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "jobs/copyjob.h"
+#include "jobs/loadqueue.h"
 #include "jobs/pictureremoval.h"
 #include "platform/folder.h"
 #include "testutils.h"
@@ -22,6 +23,7 @@ private slots:
     void removalNamesTheFileThatStayed_data();
     void removalNamesTheFileThatStayed();
     void manyCopiedHoldNothingOpen();
+    void queueAnswersWhatIsStillAsked();
 
 private:
     FolderEntry entry(const QString &name) const
@@ -131,6 +133,27 @@ void tst_Jobs::manyCopiedHoldNothingOpen()
     QCOMPARE(progressed.size(), 2);
     QCOMPARE(QDir(dirs->filePath("to")).entryList(QDir::Files),
              QStringList({"a.jpg", "b.jpg"}));
+    QCOMPARE(openBelow(dirs->path()), 0);
+}
+
+void tst_Jobs::queueAnswersWhatIsStillAsked()
+{
+    LoadQueue queue;
+    QSignalSpy loaded(&queue, &LoadQueue::loaded);
+    const quint64 dropped = queue.request(entry("a.jpg"), QSize(40, 30), LoadQueue::Preview);
+    const quint64 missing = queue.request(entry("none.jpg"), QSize(40, 30), LoadQueue::Preview);
+    const quint64 asked = queue.request(entry("a.jpg"), QSize(40, 30), LoadQueue::Preview);
+    queue.cancel(dropped);
+    QTRY_COMPARE(loaded.size(), 2);
+    // Answers come as their decodes end, in any order.
+    for (const QVariantList &answer : std::as_const(loaded)) {
+        const quint64 id = answer.at(0).value<quint64>();
+        QVERIFY(id == missing || id == asked);
+        QCOMPARE(answer.at(1).value<QImage>().isNull(), id == missing);
+        if (id == asked)
+            QCOMPARE(answer.at(2).value<ThumbnailFile::Stamp>().size,
+                     ThumbnailFile::stampOf(dirs->filePath("from/a.jpg")).size);
+    }
     QCOMPARE(openBelow(dirs->path()), 0);
 }
 
