@@ -37,7 +37,7 @@ struct Figures
 };
 
 // Selects every source picture, clicks copy and runs the event loop until
-// the job's window has gone.
+// the job has ended (it holds the setup button while it runs).
 Figures copyAll(const QString &from, const QString &to)
 {
     TesselData data;
@@ -53,7 +53,7 @@ Figures copyAll(const QString &from, const QString &to)
             clock.start();
             view.LeftCopyToolButton->click();
         },
-        [&] { return !view.progress->isVisible() && clock.elapsed() > 20; });
+        [&] { return view.SetupToolButton->isEnabled(); });
     Figures f;
     f.wallMs = measured.wallMs;
     // The timer's own interval is not the window's wait.
@@ -86,7 +86,7 @@ bool stallWhileCopyingBigFiles(const QString &base)
             return false;
     const Figures f = copyAll(from, to);
     const bool copied = QFileInfo(to + "/video2.jpg").size() == 1000LL * 1000 * 1000;
-    printf("\ntwo 1 GB files: %8.1f ms wall, longest stall %6.1f ms (target <= 50)%s\n", f.wallMs,
+    printf("\ntwo 1 GB files: %8.1f ms wall, longest stall %6.1f ms (target <= 20)%s\n", f.wallMs,
            f.stallMs, copied ? "" : "  COPY INCOMPLETE");
     fflush(stdout);
     QDir(from).removeRecursively();

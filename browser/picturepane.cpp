@@ -58,6 +58,12 @@ QTreeWidgetItem *PicturePane::selectedItem() const
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
+QTreeWidgetItem *PicturePane::shownItem() const
+{
+    QTreeWidgetItem *current = list->currentItem();
+    return current && current->isSelected() ? current : selectedItem();
+}
+
 QList<QTreeWidgetItem *> PicturePane::selectedInOrder() const
 {
     QList<QTreeWidgetItem *> selected;

@@ -77,6 +77,9 @@ public:
 
     // The first selected item, or null.
     QTreeWidgetItem *selectedItem() const;
+    // The selected item the preview shows: the one last clicked, else the
+    // first selected; null when none is.
+    QTreeWidgetItem *shownItem() const;
     // The selected items in list order.
     QList<QTreeWidgetItem *> selectedInOrder() const;
     // Gives up the selection, so that only one pane shows one.

@@ -6,13 +6,15 @@
 #include <cstdio>
 
 #include "browser/picturepane.h"
-#include "browser/worker.h"
 #include "config/tesseldata.h"
 #include "imaging/pictureloader.h"
+#include "jobs/loadqueue.h"
 
-Preview::Preview(QLabel *label, Worker &worker, const TesselData *data, QObject *parent)
-    : QObject(parent), label(label), worker(worker), data(data)
+Preview::Preview(QLabel *label, LoadQueue &queue, const TesselData *data, QObject *parent)
+    : QObject(parent), label(label), queue(queue), data(data)
 {
+    connect(&queue, &LoadQueue::loaded, this,
+            [this](quint64 id, const QImage &image) { loaded(id, image); });
 }
 
 namespace {
@@ -26,7 +28,8 @@ QPixmap *loadFailed(const QString &path)
 
 } // namespace
 
-QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb)
+QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb,
+                       ThumbnailFile::Stamp *stamp)
 {
     const std::shared_ptr<const Folder> folder = entry.folder();
     if (!folder)
@@ -41,62 +44,95 @@ QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useTh
             return &loadedPic;
         }
     }
-
     // Read before the decode, so that a picture changed meanwhile never
     // matches its thumbnail.
-    const ThumbnailFile::Stamp stamp = ThumbnailFile::stampOf(dirFd, entry.name);
+    if (stamp)
+        *stamp = ThumbnailFile::stampOf(dirFd, entry.name);
     QImage image = PictureLoader::quickPreview(dirFd, entry.name, size);
-    if (image.isNull()) {
-        // The task holds the folder open until it has run.
-        const auto task = worker.run<QImage>(
-            [folder, name = entry.name, size](const std::atomic<bool> &cancelled) {
-                return PictureLoader::loadPreview(folder->descriptor(), name, size, &cancelled);
-            });
-        Worker::await(task.future);
-        image = task.future.result();
-    }
-    // Set only now: another load may have run while this one waited.
-    scaledFrom = stamp;
+    if (image.isNull())
+        image = PictureLoader::loadPreview(dirFd, entry.name, size);
     scaledPic = QPixmap::fromImage(image);
     return scaledPic.isNull() ? loadFailed(path) : &scaledPic;
 }
 
-Preview::Outcome Preview::show(const FolderEntry &entry, const QString &path, int side)
+void Preview::showSelected(const PicturePane &pane, const QString &name)
 {
-    const quint64 request = ++requests;
-    const QPixmap *picture = load(entry, path, true);
-    if (request != requests)
-        return Superseded;
-    if (!picture) {
-        // The previous photo would pass for the selected one.
-        clear();
-        return Failed;
+    const QTreeWidgetItem *item = pane.shownItem();
+    const FolderEntry entry = pane.entryOf(item);
+    const QString path = item ? pane.pathOf(item) : pane.pathOf(name);
+    queue.cancel(waiting);
+    waiting = 0;
+    waitingEntry = FolderEntry();
+    const std::shared_ptr<const Folder> folder = entry.folder();
+    if (!folder) {
+        failed(path);
+        return;
     }
-    label->setPixmap(*picture);
-    shown = entry;
-    shownSide = side;
-    return Shown;
+    const QSize size(data->previewWidth, data->previewHeight);
+    const QImage thumb =
+        ThumbnailFile::load(folder->descriptor(), data->thumbnailSuffix.toUtf8(), entry.name);
+    const QImage quick =
+        thumb.isNull() ? PictureLoader::quickPreview(folder->descriptor(), entry.name, size)
+                       : thumb;
+    if (!quick.isNull()) {
+        show(QPixmap::fromImage(quick), entry, path, pane.side);
+        return;
+    }
+    // The previous photo would pass for the selected one meanwhile.
+    label->clear();
+    shown = FolderEntry();
+    shownSide = 0;
+    waiting = queue.request(entry, size, LoadQueue::Preview);
+    waitingEntry = entry;
+    waitingPath = path;
+    waitingSide = pane.side;
 }
 
-Preview::Outcome Preview::showSelected(const PicturePane &pane, const QString &name,
-                                       QString *path)
+void Preview::loaded(quint64 id, const QImage &image)
 {
-    const QTreeWidgetItem *shownItem = nullptr;
-    for (const QTreeWidgetItem *item : {pane.list->currentItem(), pane.selectedItem()})
-        if (!shownItem && item && item->isSelected() && item->text(0) == name)
-            shownItem = item;
-    *path = shownItem ? pane.pathOf(shownItem) : pane.pathOf(name);
-    return show(pane.entryOf(shownItem), *path, pane.side);
+    if (id == 0 || id != waiting)
+        return;
+    waiting = 0;
+    const FolderEntry entry = waitingEntry;
+    waitingEntry = FolderEntry();
+    if (image.isNull())
+        failed(waitingPath);
+    else
+        show(QPixmap::fromImage(image), entry, waitingPath, waitingSide);
+}
+
+void Preview::show(const QPixmap &picture, const FolderEntry &entry, const QString &path,
+                   int side)
+{
+    scaledPic = picture;
+    label->setPixmap(scaledPic);
+    shown = entry;
+    shownSide = side;
+    emit shownPicture(path);
+}
+
+void Preview::failed(const QString &path)
+{
+    loadFailed(path);
+    clear();
 }
 
 void Preview::forgetUnlessListed(const PicturePane &pane)
 {
+    if (waiting && waitingSide == pane.side && !pane.holds(waitingEntry)) {
+        queue.cancel(waiting);
+        waiting = 0;
+        waitingEntry = FolderEntry();
+    }
     if (shownSide == pane.side && !pane.holds(shown))
         clear();
 }
 
 void Preview::clear()
 {
+    queue.cancel(waiting);
+    waiting = 0;
+    waitingEntry = FolderEntry();
     label->clear();
     shown = FolderEntry();
     shownSide = 0;

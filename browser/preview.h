@@ -8,60 +8,67 @@
 #include "imaging/thumbnailfile.h"
 #include "platform/folderentry.h"
 
+class LoadQueue;
 class PicturePane;
+class QImage;
 class QLabel;
 class TesselData;
-class Worker;
 
-// What the preview shows: the picture at preview size, the stamp of the
-// picture it was made from (for its thumbnail) and which entry it is.
-// Full-screen and "Full" read the picture from here. A picture's own decode
-// goes to the worker; a ready thumbnail or the camera's embedded one is
-// taken at once. Only the newest request's result is shown.
+// What the preview shows and which entry it is; full-screen and "Full" read
+// the picture from here. A ready thumbnail or the camera's embedded picture
+// shows at once; a picture's own decode is asked of the load queue, and
+// only the newest request's answer is shown.
 class Preview : public QObject
 {
     Q_OBJECT
 public:
-    enum Outcome { Shown, Failed, Superseded };
+    Preview(QLabel *label, LoadQueue &queue, const TesselData *data, QObject *parent = nullptr);
 
-    Preview(QLabel *label, Worker &worker, const TesselData *data, QObject *parent = nullptr);
+    // The entry's picture at preview size, decoded here, from its thumbnail
+    // when `useThumb` and that belongs to it; null when it cannot be shown.
+    // `path` names it in the diagnostics; `stamp`, when given, gets the
+    // stamp of the file it was made from. Valid until the next call.
+    QPixmap *load(const FolderEntry &entry, const QString &path, bool useThumb,
+                  ThumbnailFile::Stamp *stamp = nullptr);
 
-    // The entry's picture at preview size, from its thumbnail when
-    // `useThumb` and that belongs to it; null when it cannot be shown.
-    // `path` names it in the diagnostics. Valid until the next call.
-    QPixmap *load(const FolderEntry &entry, const QString &path, bool useThumb);
-    // The stamp of the picture behind the last load that decoded one.
-    const ThumbnailFile::Stamp &stamp() const { return scaledFrom; }
-
-    // Shows the entry of the pane `side`. Superseded when a newer request
-    // came while this one was decoded: that one's result stands.
-    Outcome show(const FolderEntry &entry, const QString &path, int side);
-    // Shows the selected item of `pane` whose text is `name` (the entry is
-    // the item's own: a text alone may name another file, as names that
-    // are not UTF-8 look alike). `path` gets the picture's path.
-    Outcome showSelected(const PicturePane &pane, const QString &name, QString *path);
+    // Shows the selected entry of `pane`; shownPicture() or cleared()
+    // follows, at once or when the picture has been decoded. `name` names
+    // the picture in diagnostics when nothing is selected.
+    void showSelected(const PicturePane &pane, const QString &name);
     // Clears the preview when it shows a picture of `pane` that the pane no
     // longer lists.
     void forgetUnlessListed(const PicturePane &pane);
-    // Empties the label and forgets the entry (and its folder).
+    // Empties the label, forgets the entry (and its folder) and the
+    // request waiting for its picture.
     void clear();
     bool isShown() const { return shown.isValid(); }
+    // A picture is being decoded for the preview.
+    bool isLoading() const { return waiting != 0; }
     const FolderEntry &entry() const { return shown; }
     int side() const { return shownSide; }
 
 signals:
+    // `path` names the picture shown.
+    void shownPicture(const QString &path);
     void cleared();
 
 private:
+    void loaded(quint64 id, const QImage &image);
+    void show(const QPixmap &picture, const FolderEntry &entry, const QString &path, int side);
+    void failed(const QString &path);
+
     QLabel *label;
-    Worker &worker;
+    LoadQueue &queue;
     const TesselData *data;
     QPixmap loadedPic;
     QPixmap scaledPic;
-    ThumbnailFile::Stamp scaledFrom;
     FolderEntry shown;
     int shownSide = 0;
-    quint64 requests = 0;
+    // The newest request and what it is for.
+    quint64 waiting = 0;
+    FolderEntry waitingEntry;
+    QString waitingPath;
+    int waitingSide = 0;
 };
 
 #endif

@@ -12,15 +12,15 @@
 #include <cstring>
 
 #include "browser/copiedmarks.h"
-#include "browser/copyjob.h"
+#include "jobs/copyjob.h"
 #include "browser/folderchoice.h"
-#include "browser/picturecopy.h"
-#include "browser/pictureremoval.h"
 #include "browser/sharedprogress.h"
 #include "browser/thumbnailwork.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
 #include "fullpic/fullpic.h"
+#include "jobs/copyjob.h"
+#include "jobs/pictureremoval.h"
 #include "platform/folder.h"
 #include "platform/udisksclient.h"
 #include "progress/progressedit.h"
@@ -42,7 +42,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       data(settings),
       card(settings),
       activeSide(0),
-      preview(PixmapLabel, worker, settings),
+      preview(PixmapLabel, loads, settings),
       thumbWork(preview, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
              settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc",
@@ -59,17 +59,18 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       progress(nullptr),
       runWindow(nullptr),
       mounted(false),
-      pictureBuffer(),
-      copyJob(new CopyJob(worker, pictureBuffer, sizeof pictureBuffer, this)),
-      copies(*this)
+      copyJob(new CopyJob(worker, this)),
+      removal(new PictureRemoval(worker, this))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // While many pictures are copied nothing may change the panes or start
-    // a thumbnail run.
-    copyJob->holdWhileRunning(workControls());
-    connect(copyJob, &CopyJob::finished, this, &TesselView::listRight);
-    connect(copyJob, &CopyJob::failed, this,
-            [this](const QString &, const QString &text) { copyBox(text); });
+    connect(copyJob, &CopyJob::planned, this, &TesselView::keepBothAsked);
+    connect(copyJob, &CopyJob::failed, this, &TesselView::copyFailed);
+    connect(copyJob, &CopyJob::finished, this, [this] {
+        progress->hide();
+        jobEnded();
+        listRight();
+    });
+    connect(removal, &PictureRemoval::finished, this, &TesselView::removalDone);
     setAllWidgetsFont("helvetica", 8);
 
     MountPushButton->setBackgroundRole(QPalette::Base);
@@ -98,6 +99,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     });
     connect(&card, &FlashCard::mountPointFound, this, &TesselView::showCardAt);
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
+    connect(&preview, &Preview::shownPicture, this, &TesselView::previewShown);
     initMountState();
     card.look();
     listRight();
@@ -110,6 +112,22 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
+    connect(copyJob, &CopyJob::started, this, [this](int total) {
+        progress->start(tr("copy files"), total);
+        progress->show();
+    });
+    connect(copyJob, &CopyJob::progressed, progress, [this](const QString &name, int index) {
+        if (progress->isVisible())
+            progress->update(name, index);
+    });
+    // One arg() for all: a name with "%1" in it stays as it is.
+    connect(copyJob, &CopyJob::bytesCopied, progress,
+            [this](const QString &name, int index, qint64 copied, qint64 size) {
+                progress->update(tr("%1: %2 of %3 MB")
+                                     .arg(name, QString::number(copied >> 20),
+                                          QString::number(size >> 20)),
+                                 index);
+            });
     thumbWork.follow(progress, source, destination);
     runWindow = thumbWork.shared();
     connect(&thumbWork, &ThumbnailWork::runFailed, this, &TesselView::tell);
@@ -120,10 +138,11 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
 
 QList<QWidget *> TesselView::workControls() const
 {
-    return {source.list,          destination.list,      LeftCopyToolButton,
-            LeftDeleteToolButton, LeftChdirToolButton,   LeftThumbnailButton,
+    return {source.list,           destination.list,     LeftCopyToolButton,
+            LeftDeleteToolButton,  LeftChdirToolButton,  LeftThumbnailButton,
             RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
-            RightThumbnailButton, MountPushButton,       SetupToolButton};
+            RightThumbnailButton,  MountPushButton,      SetupToolButton,
+            ShowFullToolButton};
 }
 
 TesselView::~TesselView()
@@ -210,8 +229,7 @@ void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)
     takeSelection(source, destination);
     destination.deleteButton->setEnabled(false);
     // With several selected, the preview shows the one last clicked.
-    QTreeWidgetItem *current = source.list->currentItem();
-    showPreview((current && current->isSelected() ? current : item)->text(0));
+    showPreview(item->text(0));
     if (source.selectedInOrder().size() > 1)
         LeftCopyToolButton->setEnabled(true);
 }
@@ -228,20 +246,27 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
 
 void TesselView::showPreview(const QString &name)
 {
-    const QList<QToolButton *> pictureButtons = {LeftDeleteToolButton, LeftChdirToolButton,
-                                                 LeftCopyToolButton, ShowFullToolButton};
-    for (QToolButton *button : pictureButtons)
+    for (QToolButton *button : pictureButtons())
         button->setEnabled(false);
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
+    if (const PicturePane *pane = activePane())
+        preview.showSelected(*pane, name);
+}
 
-    const PicturePane *pane = activePane();
-    QString path;
-    if (!pane || preview.showSelected(*pane, name, &path) != Preview::Shown)
-        return;
+void TesselView::previewShown(const QString &path)
+{
     currentPicture = path;
-    for (QToolButton *button : pictureButtons)
+    // A job holds the buttons; they come back as they were when it ends.
+    if (held)
+        return;
+    for (QToolButton *button : pictureButtons())
         button->setEnabled(true);
+}
+
+QList<QToolButton *> TesselView::pictureButtons() const
+{
+    return {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton, ShowFullToolButton};
 }
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
@@ -391,7 +416,7 @@ void TesselView::showFreeStorage()
 
 bool TesselView::stepThumbs(PicturePane &pane, bool start)
 {
-    if (copyJob->isRunning())
+    if (copyJob->isRunning() || removal->isRunning())
         return false;
     if (!start)
         return pane.thumbnails().step();
@@ -405,6 +430,8 @@ void TesselView::slotCloseRequest()
     // has stopped after the current file.
     if (copyJob->isRunning()) {
         copyJob->cancel();
+    } else if (removal->isRunning()) {
+        removal->cancel();
     } else {
         runWindow->cancelAll();
         worker.cancelAll();
@@ -431,15 +458,127 @@ void TesselView::slotShowFullPic()
     fullPic->hide();
 }
 
-void TesselView::slotCopyToRight()
+// While a job runs nothing may change the panes or start more work.
+void TesselView::jobEnded()
 {
-    copies.toRight();
+    held.reset();
+    // A run that ended meanwhile gave its list back; the hold must not take
+    // it again.
+    for (PicturePane *pane : {&source, &destination})
+        if (!pane->thumbnails().isRunning())
+            pane->list->setEnabled(true);
+    // So does a preview that came in meanwhile.
+    if (!currentPicture.isEmpty())
+        previewShown(currentPicture);
 }
 
-// The bytes go through the worker; this returns when they are in place.
+void TesselView::slotCopyToRight()
+{
+    const QList<QTreeWidgetItem *> selected = source.selectedInOrder();
+    if (selected.isEmpty())
+        return;
+    if (!PictureCopy::destinationUsable(destination.folder()))
+        return destinationUnusable();
+    if (selected.size() == 1) {
+        copyFile();
+        return;
+    }
+    QList<FolderEntry> entries;
+    for (const QTreeWidgetItem *item : selected)
+        entries.append(source.entryOf(item));
+    copyMany(entries);
+}
+
+// The bytes go through the worker; the destination is listed again when
+// they are in place.
 void TesselView::copyFile()
 {
-    copies.copySelected();
+    const QTreeWidgetItem *selected = source.selectedItem();
+    if (!selected || selected->text(0).isEmpty())
+        return;
+    const FolderEntry entry = source.entryOf(selected);
+    const bool begun = copyJob->begin(source.folder(), destination.folder());
+    const PictureCopy::Result result = begun ? copyJob->check(entry) : PictureCopy::Result();
+    copyAlone = true;
+    if (!begun)
+        destinationUnusable();
+    else if (result.outcome == PictureCopy::Failed)
+        copyFailed(result, QString());
+    // Return alone never overwrites.
+    const bool exists = result.outcome == PictureCopy::Exists;
+    if (!begun || result.outcome == PictureCopy::Failed ||
+        (exists && !confirmed(tr("copy file"), tr("destination file exists!\noverwrite ?")))) {
+        copyJob->drop();
+        listRight();
+        return;
+    }
+    held = std::make_unique<HeldControls>(workControls());
+    copyJob->copyOne(entry, exists ? PictureCopy::Replace : PictureCopy::NoReplace);
+}
+
+// One question for all, and only for names the destination gives other
+// pictures: two buttons keep the box within a small screen, and Return
+// alone, like Escape, keeps nothing twice. Nothing is ever overwritten.
+// The progress window is the job's alone: runs going on stop first.
+void TesselView::copyMany(const QList<FolderEntry> &entries)
+{
+    copyAlone = false;
+    runWindow->cancelAll();
+    held = std::make_unique<HeldControls>(workControls());
+    if (!copyJob->plan(source.folder(), destination.folder(), entries)) {
+        held.reset();
+        destinationUnusable();
+    }
+}
+
+void TesselView::keepBothAsked(int collisions, int total)
+{
+    const bool keepBoth =
+        collisions > 0 &&
+        confirmed(tr("copy file"), tr("%1 of the %2 pictures have the same name as a different "
+                                      "picture in the destination.\nkeep both ?")
+                                       .arg(collisions)
+                                       .arg(total));
+    copyJob->copyPlanned(keepBoth);
+}
+
+void TesselView::copyFailed(const PictureCopy::Result &result, const QString &name)
+{
+    // A picture copied alone that vanished shows by its absence.
+    if (copyAlone && result.quietAlone)
+        return;
+    QString text;
+    switch (result.reason) {
+    case PictureCopy::SameFile:
+        text = tr("source and destination are the same file,\nnothing copied");
+        break;
+    case PictureCopy::DestinationGone:
+        text = noSuccess(destination.folder());
+        break;
+    case PictureCopy::SourceChanged:
+        text = noSuccess(tr("the picture changed while it was copied"));
+        break;
+    default:
+        text = systemFailure(result.err);
+    }
+    copyBox(copyAlone || !result.nameIt ? text : text + "\n" + name);
+}
+
+QString TesselView::noSuccess(const QString &detail) const
+{
+    return tr("no success") + "\n" + detail;
+}
+
+QString TesselView::systemFailure(int err) const
+{
+    return noSuccess(QString("%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err));
+}
+
+void TesselView::destinationUnusable()
+{
+    copyBox(tr("The destination directory\n%1\nis missing or cannot be read.\n"
+               "Nothing was copied.")
+                .arg(destination.folder()));
 }
 
 void TesselView::copyBox(const QString &text)
@@ -454,18 +593,27 @@ bool TesselView::confirmed(const QString &caption, const QString &text)
                                         QMessageBox::No) == QMessageBox::Yes;
 }
 
-// The files go in the worker while the panes and commands are held; the
-// first that cannot be removed stops it and is named in a box.
-bool TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption)
+// The first file that cannot be removed stops the job and is named in a box.
+void TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption,
+                               PicturePane &pane)
 {
-    const HeldControls held(workControls());
-    const PictureRemoval::Failure failure = PictureRemoval::inWorker(worker, entries);
-    if (failure.err == 0)
-        return true;
-    tell(caption, FlashCard::failureText(QString::fromLocal8Bit(strerror(failure.err)),
-                                         failure.err) +
-                      "\n" + Folder::displayName(failure.name));
-    return false;
+    removalCaption = caption;
+    removalPane = &pane;
+    held = std::make_unique<HeldControls>(workControls());
+    removal->start(entries);
+}
+
+void TesselView::removalDone(const QByteArray &name, int err)
+{
+    jobEnded();
+    if (err != 0)
+        tell(removalCaption, systemFailure(err) + "\n" + Folder::displayName(name));
+    if (removalPane == &source) {
+        listLeft();
+        slotGetFreeStorage();
+    } else {
+        listRight();
+    }
 }
 
 void TesselView::slotDeleteLeft()
@@ -477,8 +625,10 @@ void TesselView::slotDeleteLeft()
         text += "\n" + tr("%1 of them are not in the destination !").arg(notCopied);
     if (!confirmed(tr("delete all files"), text))
         return;
-    if (confirmed(tr("delete all files"), tr("really ?")))
-        removeEntries(source.entries(), tr("delete all files"));
+    if (confirmed(tr("delete all files"), tr("really ?"))) {
+        removeEntries(source.entries(), tr("delete all files"), source);
+        return;
+    }
     listLeft();
     slotGetFreeStorage();
 }
@@ -490,8 +640,7 @@ void TesselView::slotDeleteRight()
         return;
     if (!confirmed(tr("delete file"), destination.pathOf(selected->text(0))))
         return;
-    removeEntries({destination.entryOf(selected)}, tr("delete file"));
-    listRight();
+    removeEntries({destination.entryOf(selected)}, tr("delete file"), destination);
 }
 
 bool TesselView::takeFolder(const FolderChoice::Choice &choice, PicturePane &pane)

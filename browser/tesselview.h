@@ -8,18 +8,21 @@
 
 #include <memory>
 
-#include "browser/copyflow.h"
 #include "browser/folderchoice.h"
 #include "browser/maindlg.h"
 #include "browser/picturepane.h"
 #include "browser/preview.h"
 #include "browser/thumbnailwork.h"
 #include "card/flashcard.h"
-#include "browser/worker.h"
+#include "jobs/loadqueue.h"
+#include "jobs/picturecopy.h"
+#include "jobs/worker.h"
 #include "widgets/widgettools.h"
 
 class CopyJob;
 class FullPic;
+class HeldControls;
+class PictureRemoval;
 class TesselData;
 class cfgEdit;
 class SharedProgress;
@@ -106,6 +109,7 @@ protected:
     TesselData *data;
     FlashCard card;
     Worker worker;
+    LoadQueue loads;
     int activeSide;
     // The shown text of the previewed picture with its folder; the picture
     // itself is the preview's entry.
@@ -129,12 +133,11 @@ protected:
     SharedProgress *runWindow;
     bool mounted;
 
-    // One block of a copy, and a spare byte.
-    char pictureBuffer[4097];
-
 private:
     void clearPane(PicturePane &pane);
     void previewCleared();
+    void previewShown(const QString &path);
+    QList<QToolButton *> pictureButtons() const;
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);
@@ -150,14 +153,31 @@ private:
     bool takeFolder(const FolderChoice::Choice &choice, PicturePane &pane);
 
     bool confirmed(const QString &caption, const QString &text);
-    bool removeEntries(const QList<FolderEntry> &entries, const QString &caption);
+    // The job's files go on the worker while the panes and commands are
+    // held; its end relists `pane`.
+    void removeEntries(const QList<FolderEntry> &entries, const QString &caption,
+                       PicturePane &pane);
+    void removalDone(const QByteArray &name, int err);
+    void copyMany(const QList<FolderEntry> &entries);
+    void keepBothAsked(int collisions, int total);
+    void copyFailed(const PictureCopy::Result &result, const QString &name);
+    void jobEnded();
+    QString noSuccess(const QString &detail) const;
+    QString systemFailure(int err) const;
+    void destinationUnusable();
     void copyBox(const QString &text);
 
     CopyJob *copyJob;
     // The source folder was last found leading off the card.
     bool sourceOffCard = false;
-    friend class CopyFlow;
-    CopyFlow copies;
+    PictureRemoval *removal;
+    // What the running removal is for.
+    QString removalCaption;
+    PicturePane *removalPane = nullptr;
+    // The controls a running job holds.
+    std::unique_ptr<HeldControls> held;
+    // A picture copied alone: a box only for what the user can act on.
+    bool copyAlone = false;
 };
 
 #endif

@@ -7,8 +7,6 @@
 
 #include <utility>
 
-int ThumbnailRun::loading = 0;
-
 ThumbnailRun::ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
                            QObject *parent)
     : QObject(parent), list(list), caption(caption), work(std::move(work))
@@ -20,7 +18,7 @@ void ThumbnailRun::start()
 {
     // A changing selection would load previews in between the steps.
     list->setEnabled(false);
-    ++generation;
+    running = true;
     next = list->topLevelItem(0);
     index = 1;
     failed = 0;
@@ -33,28 +31,20 @@ void ThumbnailRun::start()
 
 bool ThumbnailRun::step()
 {
-    // Loading lets the event loop run: a step asked for meanwhile waits
-    // for this one.
-    if (busy)
-        return true;
     QTreeWidgetItem *item = next;
     if (!item) {
+        running = false;
         list->setEnabled(true);
         emit finished();
         return false;
     }
     const QString name = item->text(0);
     if (!name.isNull()) {
-        const quint64 before = generation;
         // Always the picture itself: an old thumbnail may show an older one.
-        busy = true;
-        ++loading;
         QPixmap *picture = work.load(item);
-        --loading;
-        busy = false;
-        // Stopped or started over while it loaded: the item may be gone.
-        if (before != generation)
-            return next != nullptr;
+        // Stopped while it loaded: the item may be gone.
+        if (!running)
+            return false;
         if (picture) {
             emit progressed(name, index);
             saveThumb(item, picture);
@@ -72,33 +62,21 @@ bool ThumbnailRun::step()
     return true;
 }
 
-// The timer rests while a picture loads, so that it does not spin in the
-// wait; a stop, start or cancel meanwhile decides what comes next.
+// The timer rests during the step: showing the progress may run the event
+// loop, and the step must not begin again inside itself.
 void ThumbnailRun::tick()
 {
-    if (busy)
-        return;
-    // One picture at a time over all runs: another run's load is waiting
-    // for the worker, so this one looks again shortly.
-    if (loading > 0) {
-        ticker.start(waitMs);
-        return;
-    }
-    const quint64 before = generation;
     ticker.stop();
-    const bool more = step();
-    if (more && before == generation)
+    if (step() && running)
         ticker.start(tickMs);
-    else if (!more)
-        ticker.stop();
 }
 
 void ThumbnailRun::stop()
 {
-    ++generation;
     next = nullptr;
-    if (!isRunning())
+    if (!running)
         return;
+    running = false;
     ticker.stop();
     list->setEnabled(true);
     emit finished();
@@ -106,7 +84,8 @@ void ThumbnailRun::stop()
 
 void ThumbnailRun::cancel()
 {
-    ++generation;
+    running = false;
+    next = nullptr;
     ticker.stop();
     list->setEnabled(true);
 }

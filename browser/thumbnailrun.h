@@ -20,8 +20,8 @@ class ThumbnailRun : public QObject
     Q_OBJECT
 public:
     // What is done for each picture of the list: load it at thumbnail size
-    // (null when it cannot be loaded; the event loop may run meanwhile),
-    // then write its thumbnail (false when that failed).
+    // (null when it cannot be loaded), then write its thumbnail (false when
+    // that failed).
     struct Work
     {
         std::function<QPixmap *(const QTreeWidgetItem *item)> load;
@@ -34,8 +34,6 @@ public:
     // the next tick comes as soon as the event loop has handled what came
     // in meanwhile, so a run takes as long as its work and no longer.
     static constexpr int tickMs = 0;
-    // How soon a run looks again while another run's picture loads.
-    static constexpr int waitMs = 5;
 
     ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
                  QObject *parent = nullptr);
@@ -48,7 +46,7 @@ public:
     void stop();
     // Stops at the user's request; the next start begins afresh.
     void cancel();
-    bool isRunning() const { return ticker.isActive() || busy; }
+    bool isRunning() const { return running; }
 
     // Writes one thumbnail and reports a failure.
     void saveThumb(QTreeWidgetItem *item, const QPixmap *picture);
@@ -84,13 +82,8 @@ private:
     QTimer ticker;
     QTreeWidgetItem *next = nullptr;
     int index = 1;
-    // Counts starts, stops and cancels: a load that let the event loop run
-    // finds out whether its item is still the run's.
-    quint64 generation = 0;
-    bool busy = false;
+    bool running = false;
     bool folderRefuses = false;
-    // Runs whose picture is loading now, on the window's thread.
-    static int loading;
     int failed = 0;
     int count = 0;
     QString firstReason;

@@ -23,21 +23,21 @@ QString ThumbnailWork::thumbName(const QString &dir, const QString &name) const
 PicturePane::Thumbnailer ThumbnailWork::thumbnailer()
 {
     return {[this](const FolderEntry &entry, const QString &path) {
-                return preview.load(entry, path, false);
+                return preview.load(entry, path, false, &loadedFrom);
             },
             [this](const FolderEntry &entry, const QPixmap *picture) {
                 return save(entry, picture);
             }};
 }
 
-// The run saves right after loading the same picture, so the preview's
-// stamp is that picture's.
+// The run saves right after loading the same picture, so the stamp is that
+// picture's.
 bool ThumbnailWork::save(const FolderEntry &entry, const QPixmap *picture)
 {
     const std::shared_ptr<const Folder> folder = entry.folder();
     return picture && folder &&
            ThumbnailFile::save(folder->descriptor(), data->thumbnailSuffix.toUtf8(), entry.name,
-                               picture->toImage(), preview.stamp());
+                               picture->toImage(), loadedFrom);
 }
 
 // A failed thumbnail is printed before the window shows it.

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "browser/picturepane.h"
+#include "imaging/thumbnailfile.h"
 
 class Preview;
 class SharedProgress;
@@ -40,6 +41,8 @@ private:
 
     Preview &preview;
     const TesselData *data;
+    // The stamp of the file behind the picture loaded last.
+    ThumbnailFile::Stamp loadedFrom;
     SharedProgress *sharedWindow = nullptr;
 };
 

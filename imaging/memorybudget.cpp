@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QSemaphore>
+#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,20 +28,29 @@ void MemoryBudget::applyToDecoders()
 
 namespace {
 
-QSemaphore &decodeSlots()
+// Counted in MiB, the budget's grain.
+constexpr int unitShift = 20;
+
+QSemaphore &freeUnits()
 {
-    static QSemaphore free(MemoryBudget::parallelDecodes);
+    static QSemaphore free(int(MemoryBudget::processBytes >> unitShift));
     return free;
 }
 
 } // namespace
 
-MemoryBudget::Slot::Slot()
+int MemoryBudget::decodeThreads()
 {
-    decodeSlots().acquire();
+    return qBound(1, QThread::idealThreadCount(), 4);
+}
+
+MemoryBudget::Slot::Slot(qint64 bytes)
+    : units(int((qBound(qint64(1), bytes, processBytes) + (qint64(1) << unitShift) - 1) >> unitShift))
+{
+    freeUnits().acquire(units);
 }
 
 MemoryBudget::Slot::~Slot()
 {
-    decodeSlots().release();
+    freeUnits().release(units);
 }

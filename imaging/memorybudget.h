@@ -4,14 +4,17 @@
 #include <QtGlobal>
 
 // How much memory decoding pictures may take, named once. Whatever a file
-// claims to hold, the process stays within `processBytes` above idle: every
-// decode takes one of `parallelDecodes` slots and lives on its share.
+// claims to hold, the process stays within `processBytes` above idle, over
+// all decode threads together: each decode holds a Slot of the bytes it may
+// take out of that one budget, and waits while they are not free.
 class MemoryBudget
 {
 public:
     static constexpr qint64 processBytes = qint64(256) << 20;
-    static constexpr int parallelDecodes = 1;
-    static constexpr qint64 decodeBytes = processBytes / parallelDecodes;
+    // The most a single decode may take.
+    static constexpr qint64 decodeBytes = processBytes;
+    // Threads that decode at once: one a core, at most 4.
+    static int decodeThreads();
 
     // Largest side a picture is ever decoded to: a 4096 x 4096 image of four
     // bytes a pixel is exactly `imageBytes`.
@@ -30,14 +33,18 @@ public:
     // the user set. Safe to call more than once.
     static void applyToDecoders();
 
-    // Holds one decode slot while alive; waits while all are taken.
+    // Holds `bytes` of the budget while alive (at most all of it); waits
+    // until they are free.
     class Slot
     {
     public:
-        Slot();
+        explicit Slot(qint64 bytes = decodeBytes);
         ~Slot();
         Slot(const Slot &) = delete;
         Slot &operator=(const Slot &) = delete;
+
+    private:
+        int units;
     };
 };
 

@@ -13,6 +13,8 @@
 #include <memory>
 
 #include "browser/tesselview.h"
+#include "jobs/copyjob.h"
+#include "jobs/pictureremoval.h"
 #include "config/tesseldata.h"
 #include "fakesystemcalls.h"
 
@@ -28,6 +30,7 @@ public:
     using TesselView::freeText;
     using TesselView::freeUnit;
     using TesselView::mounted;
+    using TesselView::preview;
     using TesselView::progress;
     using TesselView::srcThumbTimer;
 };
@@ -83,6 +86,21 @@ protected:
 private:
     QString sourceDir;
 };
+
+// A command's job has ended (and its end has relisted the panes): tests
+// wait for this with QTRY_VERIFY.
+inline bool jobsEnded(const QObject *view)
+{
+    const auto *copy = view->findChild<CopyJob *>();
+    const auto *removal = view->findChild<PictureRemoval *>();
+    return copy && !copy->isRunning() && removal && !removal->isRunning();
+}
+
+// The preview shows the selected picture, or nothing when it failed.
+inline bool previewSettled(const Browser *view)
+{
+    return !view->preview.isLoading();
+}
 
 // The browser's message for a failed system call with this errno.
 inline QString failureText(int err)

@@ -80,21 +80,27 @@ void tst_ByteNames::listedPreviewedCopiedAndDeleted()
     QCOMPARE(names(view->LeftListView), QStringList{shownName});
 
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QVERIFY(!view->PixmapLabel->pixmap().isNull());
     // Nothing of the card stays open, or an unmount would find it busy.
     QCOMPARE(openFilesUnder(left()), 0);
     QVERIFY(view->LeftCopyToolButton->isEnabled());
     view->LeftCopyToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(entries(right()), QList<QByteArray>{oddName});
     QCOMPARE(names(view->RightListView), QStringList{shownName});
 
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::Yes);
     view->RightListView->setCurrentItem(view->RightListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     view->RightDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(entries(right()), QList<QByteArray>());
     QCOMPARE(entries(left()), QList<QByteArray>());
@@ -137,7 +143,9 @@ void tst_ByteNames::namesShownAsText()
         static_cast<QMessageBox *>(box)->button(QMessageBox::No)->click();
     });
     view->RightListView->setCurrentItem(view->RightListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     view->RightDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QVERIFY(QDir::setCurrent(home));
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(shownAs, Qt::PlainText);
@@ -161,6 +169,8 @@ void tst_ByteNames::fifoLookingLikeThePicture()
     QVERIFY(shown);
 
     view->LeftListView->setCurrentItem(shown);
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QVERIFY(!view->PixmapLabel->pixmap().isNull());
     QVERIFY(!lookalike.unblocked());
 
@@ -170,6 +180,7 @@ void tst_ByteNames::fifoLookingLikeThePicture()
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::Ok);
     view->LeftCopyToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList("copy file"));
     QCOMPARE(entries(right()), QList<QByteArray>());

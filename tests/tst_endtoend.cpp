@@ -85,6 +85,8 @@ private:
     QString dest() const { return path("dest"); }
     QString cfgLine(const QString &key) const;
     QToolButton *button(const char *name) const;
+    // A command's job holds the setup button until it ends.
+    bool jobEnded() const { return button("SetupToolButton")->isEnabled(); }
     QTreeWidget *list(const char *name) const;
     bool select(QTreeWidget *pane, const QString &name);
     template <typename Dialog>
@@ -168,7 +170,10 @@ bool tst_EndToEnd::select(QTreeWidget *pane, const QString &name)
     if (found.size() != 1)
         return false;
     pane->setCurrentItem(found.first());
-    return true;
+    // A picture of the browser decoded for the preview shows once it is in.
+    const bool browserPane = pane == list("LeftListView") || pane == list("RightListView");
+    return !browserPane ||
+           QTest::qWaitFor([this] { return button("ShowFullToolButton")->isEnabled(); }, 5000);
 }
 
 // Clicks a button that opens a modal dialog of the given class and runs
@@ -224,6 +229,9 @@ void tst_EndToEnd::previewAndCopy()
     QVERIFY(button("LeftCopyToolButton")->isEnabled());
 
     button("LeftCopyToolButton")->click();
+
+
+    QTRY_VERIFY(jobEnded());
     const QByteArray original = readFile(card() + "/city.jpg");
     QCOMPARE(readFile(dest() + "/city.jpg"), original);
     QCOMPARE(names(list("RightListView")), (QStringList{"city.jpg", "kept.jpg", "old.jpg"}));
@@ -233,10 +241,12 @@ void tst_EndToEnd::previewAndCopy()
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::No);
     button("LeftCopyToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QCOMPARE(readFile(dest() + "/city.jpg"), QByteArray("edited elsewhere"));
 
     answerer.answerMessageBox(QMessageBox::Yes);
     button("LeftCopyToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QCOMPARE(readFile(dest() + "/city.jpg"), original);
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList(2, "copy file"));
@@ -280,6 +290,7 @@ void tst_EndToEnd::copyDuringDestinationThumbnails()
 
     QVERIFY(select(list("LeftListView"), "city.jpg"));
     button("LeftCopyToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QCOMPARE(names(list("RightListView")), (QStringList{"city.jpg", "kept.jpg", "old.jpg"}));
     QTRY_VERIFY_WITH_TIMEOUT(!progressWindow()->isVisible(), 10000);
     QVERIFY(list("RightListView")->isEnabled());
@@ -348,10 +359,12 @@ void tst_EndToEnd::deleteOneDestinationPicture()
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::No);
     button("RightDeleteToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QVERIFY(QFile::exists(dest() + "/old.jpg"));
 
     answerer.answerMessageBox(QMessageBox::Yes);
     button("RightDeleteToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList(2, "delete file"));
     QCOMPARE(answerer.texts, QStringList(2, dest() + "/old.jpg"));
@@ -370,6 +383,7 @@ void tst_EndToEnd::deleteAllSourcePictures()
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::No);
     button("LeftDeleteToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QCOMPARE(answerer.texts.value(0),
              "You try to delete all files in the left dir\nAre you sure ?\n path is \n" + card() +
                  QString("\n%1 of them are not in the destination !").arg(pictures));
@@ -377,12 +391,14 @@ void tst_EndToEnd::deleteAllSourcePictures()
     // Emptying a card: select all, copy, delete all.
     QTest::keyClick(list("LeftListView"), Qt::Key_A, Qt::ControlModifier);
     button("LeftCopyToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QTRY_VERIFY(!progressWindow()->isVisible());
     answerer.texts.clear();
     answerer.captions.clear();
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     button("LeftDeleteToolButton")->click();
+    QTRY_VERIFY(jobEnded());
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList(2, "delete all files"));
     QCOMPARE(answerer.texts.value(0),

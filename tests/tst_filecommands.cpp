@@ -119,10 +119,12 @@ void tst_FileCommands::copySelected(Browser *view, const QString &name, ModalAns
     const QList<QTreeWidgetItem *> item = view->LeftListView->findItems(name, Qt::MatchExactly);
     QCOMPARE(item.size(), 1);
     view->LeftListView->setCurrentItem(item.first());
+    QTRY_VERIFY(previewSettled(view));
     QVERIFY(view->LeftCopyToolButton->isEnabled());
     if (beforeClick)
         beforeClick();
     view->LeftCopyToolButton->click();
+    QTRY_VERIFY(jobsEnded(view));
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(!answerer.timedOut());
 }
@@ -199,6 +201,7 @@ void tst_FileCommands::fullScreenShowsPreviewedPicture()
         StdoutCapture quiet;
         view->LeftListView->setCurrentItem(
             view->LeftListView->findItems(selected, Qt::MatchExactly).first());
+        QTRY_VERIFY(previewSettled(view.get()));
     }
 
     ModalAnswerer answerer(200);
@@ -303,10 +306,12 @@ void tst_FileCommands::returnNeverDeletesOrOverwrites()
     auto view = makeBrowser();
     QTreeWidget *list = button.startsWith("Right") ? view->RightListView : view->LeftListView;
     list->setCurrentItem(list->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
 
     ModalAnswerer answerer;
     answerer.answerModal([](QWidget *box) { QTest::keyClick(box, Qt::Key_Return); });
     view->findChild<QToolButton *>(button)->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(QFileInfo::exists(left() + "/a.jpg"));
     QCOMPARE(readFile(right() + "/a.jpg"), QByteArray("old picture"));
@@ -447,6 +452,7 @@ void tst_FileCommands::deleteAllAsksTwice()
     for (QMessageBox::StandardButton answer : answers)
         answerer.answerMessageBox(answer);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList(answers.size(), "delete all files"));
@@ -481,6 +487,7 @@ void tst_FileCommands::deleteAllStopsThumbnailRun()
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
 
     QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
@@ -506,10 +513,12 @@ void tst_FileCommands::deleteOneDestinationPicture()
     QVERIFY(writeFile(right() + "/_thumbnail/a.jpg.png", "thumb"));
     auto view = makeBrowser();
     view->RightListView->setCurrentItem(view->RightListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
 
     ModalAnswerer answerer;
     answerer.answerMessageBox(answer);
     view->RightDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
 
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(answerer.captions, QStringList({"delete file"}));
@@ -563,6 +572,7 @@ void tst_FileCommands::chooseFolder()
     }
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     QSignalSpy changed(view.get(), &TesselView::cfgChanged);
 
     ModalAnswerer answerer;

@@ -104,7 +104,7 @@ void tst_Screenshot::mainScreen()
     QTreeWidget *source = app->browser()->LeftListView;
     QCOMPARE(source->topLevelItemCount(), cardScenes.size());
     source->setCurrentItem(source->topLevelItem(1));
-    QVERIFY(!app->browser()->PixmapLabel->pixmap().isNull());
+    QTRY_VERIFY(!app->browser()->PixmapLabel->pixmap().isNull());
     app->showNormal();
     app->resize(240, 320);
     QTRY_COMPARE(app->size(), QSize(240, 320));

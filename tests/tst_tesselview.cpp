@@ -227,12 +227,16 @@ void tst_TesselView::selectionInOnePaneClearsTheOther()
     QTreeWidgetItem *b = view->RightListView->topLevelItem(0);
 
     view->LeftListView->setCurrentItem(a);
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->activeSide, 1);
     QCOMPARE(view->currentPicture, left() + "/a.jpg");
     QVERIFY(!view->RightDeleteToolButton->isEnabled());
     QVERIFY(view->LeftCopyToolButton->isEnabled());
 
     view->RightListView->setCurrentItem(b);
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->activeSide, 2);
     QCOMPARE(view->currentPicture, right() + "/b.jpg");
     QVERIFY(!a->isSelected());
@@ -254,6 +258,8 @@ void tst_TesselView::previewFromThumbnailUnscaled()
     auto view = makeBrowser();
 
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(40, 30));
     QCOMPARE(view->currentPicture, left() + "/a.jpg");
     for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
@@ -274,6 +280,7 @@ void tst_TesselView::previewFromPictureAtPreviewSize()
 
     for (int i = 0; i < view->RightListView->topLevelItemCount(); ++i) {
         view->RightListView->setCurrentItem(view->RightListView->topLevelItem(i));
+        QTRY_VERIFY(previewSettled(view.get()));
         QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(120, 50));
     }
     QCOMPARE(view->currentPicture, right() + "/b.png");
@@ -296,6 +303,7 @@ void tst_TesselView::failedPreviewClearsOldPicture()
     QVERIFY(TestUtils::writePicture(left() + "/b.jpg", QSize(64, 48)));
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->currentPicture, left() + "/a.jpg");
     QVERIFY(!view->PixmapLabel->pixmap().isNull());
 
@@ -315,6 +323,7 @@ void tst_TesselView::failedPreviewClearsOldPicture()
     {
         StdoutCapture out;
         view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(1));
+        QTRY_VERIFY(previewSettled(view.get()));
         printed = out.text();
     }
     // The image reader may log its own complaint (through the test log) too.

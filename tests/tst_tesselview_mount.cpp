@@ -412,6 +412,7 @@ void tst_TesselViewMount::freeSpaceMeasuredAfterDeleteAll()
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(!QFile::exists(pictures() + "/a.jpg"));
     QCOMPARE(view->AvailMemLCDNumber->value(), 7000.0);

@@ -56,6 +56,7 @@ private slots:
     void emptyPaneRun();
     void undecodablePictureSkipped_data();
     void undecodablePictureSkipped();
+    void timerDrivesRunUntilClosed_data();
     void timerDrivesRunUntilClosed();
     void sharedWindowStaysWhileOtherRunGoesOn();
     void refillStopsThatPanesRun_data();
@@ -200,8 +201,16 @@ void tst_Thumbnails::undecodablePictureSkipped()
     QCOMPARE(thumb.size(), QSize(60, 40));
 }
 
+void tst_Thumbnails::timerDrivesRunUntilClosed_data()
+{
+    QTest::addColumn<bool>("tapped"); // Cancel tapped, or the window closed
+    QTest::newRow("window closed") << false;
+    QTest::newRow("Cancel tapped") << true;
+}
+
 void tst_Thumbnails::timerDrivesRunUntilClosed()
 {
+    QFETCH(bool, tapped);
     addPictures(left(), {"a.jpg", "b.jpg", "c.jpg"});
     addPictures(right(), {"d.jpg", "e.jpg"});
     auto view = makeBrowser();
@@ -215,7 +224,11 @@ void tst_Thumbnails::timerDrivesRunUntilClosed()
             bothListsDisabled =
                 !view->LeftListView->isEnabled() && !view->RightListView->isEnabled();
             // Closing the window is refused and asks the browser to stop instead.
-            view->progress->close();
+            if (tapped)
+                QTest::mouseClick(view->progress->findChild<QPushButton *>("CancelButton"),
+                                  Qt::LeftButton);
+            else
+                view->progress->close();
         },
         Qt::SingleShotConnection);
     QSignalSpy firstTick(&view->srcThumbTimer, &QTimer::timeout);
@@ -422,6 +435,7 @@ void tst_Thumbnails::previewUsesOnlyItsOwnThumbnail()
 
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->currentPicture, picture);
     const QImage shown = view->PixmapLabel->pixmap().toImage();
     QCOMPARE(shown.size(), QSize(60, 40));

@@ -55,6 +55,8 @@ void tst_WholeCard::cameraFoldersListedPreviewedAndThumbnailed()
                           "100CANON/MVI_0003.MOV", "101canon/img_0001.jpg"}));
 
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(1));
+
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->currentPicture, left() + "/100CANON/IMG_0001.JPG");
     QVERIFY(view->ShowFullToolButton->isEnabled());
 
@@ -73,6 +75,7 @@ void tst_WholeCard::deleteAllTakesSidecarsAndCameraFolders()
     answerer.answerMessageBox(QMessageBox::Yes);
     answerer.answerMessageBox(QMessageBox::Yes);
     view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);
     QCOMPARE(names(view->LeftListView), QStringList());
     QCOMPARE(QDir(left() + "/100CANON").entryList(QDir::Files), QStringList());
@@ -84,6 +87,7 @@ void tst_WholeCard::videoPreviewedAsFilmStrip()
 {
     auto view = makeBrowser();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(3));
+    QTRY_VERIFY(previewSettled(view.get()));
     QCOMPARE(view->PixmapLabel->pixmap().size(), QSize(60, 40));
     QVERIFY(view->ShowFullToolButton->isEnabled());
 }
@@ -98,6 +102,7 @@ void tst_WholeCard::copiesLandFlatAndShowAsCopied()
     auto view = makeBrowser();
     QTest::keyClick(view->LeftListView, Qt::Key_A, Qt::ControlModifier);
     view->LeftCopyToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
     QTRY_VERIFY(view->LeftListView->isEnabled());
     QCOMPARE(QDir(right()).entryList(QDir::Files, QDir::Name),
              QStringList({"IMG_0001.JPG", "IMG_0001.THM", "IMG_0002.CR2", "IMG_0002.JPG",

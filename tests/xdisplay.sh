@@ -2,8 +2,10 @@
 # Runs the built program on a virtual X display at 240x320 with no window
 # manager and works it with xdotool as a user would: a card folder of
 # JPEGs, a selection, the delete question answered with the keyboard, a
-# thumbnail run over a long file name stopped with Esc, "Full" before and
-# after "delete all", and Ctrl+Q at the end, which must end the program.
+# thumbnail run over a long file name stopped with Esc and another with a
+# tap on Cancel, a copy of all with a few big files stopped by a tap on
+# Cancel, "Full" before and after "delete all", and Ctrl+Q at the end,
+# which must end the program.
 # Every window must fit the screen.
 # Usage: xdisplay.sh TESSEL CARDFOLDER. Exits 77 (skipped) where the
 # display cannot be had.
@@ -58,6 +60,15 @@ wait_gone() {
     done
     return 1
 }
+# A tap on the Cancel button at the foot of the window titled $1.
+tap_cancel() {
+    local w geometry width height
+    w=$(window_of "$1")
+    [ -n "$w" ] || return 1
+    geometry=$(xdotool getwindowgeometry "$w" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+    read -r width height <<<"$geometry"
+    xdotool mousemove --window "$w" $((width / 2)) $((height - 10)) click 1
+}
 # No window of the program wider than the screen.
 check_widths() {
     for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
@@ -71,6 +82,11 @@ check_widths() {
 card="$work/card/dcim"
 long="holiday_on_the_beach_with_the_whole_family_in_the_summer_of_2026_0001.jpg"
 "$cardfolder" "$card" 150 a.jpg b.jpg "$long" || fail "the card folder could not be written"
+# A few big files, as videos are: pictures with 300 MB behind their end.
+for i in 1 2 3; do
+    cp "$card/a.jpg" "$card/big_$i.jpg" && head -c 300M /dev/zero >>"$card/big_$i.jpg" ||
+        fail "the big files could not be written"
+done
 mkdir -p "$work/cfg" "$work/right"
 cat >"$work/cfg/tessel.cfg" <<CFG
 [HEADER]
@@ -104,6 +120,26 @@ xdotool key Escape
 wait_gone "$run" || fail "Esc did not stop the thumbnail run"
 [ -f "$card/_thumbnail/a.jpg.png" ] || fail "the run made no thumbnail"
 check_widths "after the run"
+
+# Again, and a tap on Cancel stops it as Esc does.
+rm -rf "$card/_thumbnail"
+xdotool mousemove 76 108 click 1
+wait_window "$run" 30 || fail "the second thumbnail run showed no progress window"
+tap_cancel "$run" || fail "the thumbnail run ended before Cancel could be tapped"
+wait_gone "$run" || fail "a tap on Cancel did not stop the thumbnail run"
+[ -f "$card/_thumbnail/pic_0150.jpg.png" ] && fail "the run went on to its end after Cancel"
+
+# All pictures copied, the big ones among the first; a tap on Cancel stops
+# the copy within the big file, which leaves nothing behind.
+xdotool mousemove 30 150 click 1 key ctrl+a
+xdotool mousemove 108 108 click 1
+wait_window "copy files" 30 || fail "the copy of all showed no progress window"
+tap_cancel "copy files" || fail "the copy ended before Cancel could be tapped"
+wait_gone "copy files" || fail "a tap on Cancel did not stop the copy"
+[ -f "$work/right/big_3.jpg" ] && fail "the copy went on after Cancel"
+[ -f "$work/right/pic_0150.jpg" ] && fail "the copy went on to its end after Cancel"
+leftover=$(find "$work/right" -name '.*' -type f | head -1)
+[ -z "$leftover" ] || fail "the stopped copy left $leftover behind"
 
 # "Full" shows the selected picture; once "delete all" (Yes twice; Return
 # alone is No) has removed it, nothing is shown and "Full" opens nothing.

@@ -1,15 +1,15 @@
-#include "browser/picturecopy.h"
+#include "jobs/picturecopy.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "card/flashcard.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
 #include "platform/replacementfile.h"
@@ -29,17 +29,14 @@ bool sameFile(const Folder &a, const QByteArray &aName, const Folder &b, const Q
            sa.st_ino == sb.st_ino;
 }
 
-QString systemFailure(int err)
+PictureCopy::Result systemFailure(int err, bool quietAlone = false)
 {
-    return FlashCard::failureText(QString::fromLocal8Bit(strerror(err)), err);
+    return {PictureCopy::Failed, PictureCopy::SystemError, err, quietAlone};
 }
 
 } // namespace
 
-PictureCopy::PictureCopy(Worker &copier, char *copyBuffer, std::size_t size)
-    : worker(copier), buffer(copyBuffer), bufferSize(size)
-{
-}
+PictureCopy::PictureCopy(Worker &copier) : worker(copier) {}
 
 PictureCopy::~PictureCopy() = default;
 
@@ -68,13 +65,6 @@ bool PictureCopy::destinationUsable(const QString &folder)
     return !folder.isEmpty() && Folder(folder).isOpen();
 }
 
-QString PictureCopy::unusableText(const QString &folder)
-{
-    return tr("The destination directory\n%1\nis missing or cannot be read.\n"
-              "Nothing was copied.")
-        .arg(folder);
-}
-
 PictureCopy::Transfer PictureCopy::Transfer::whole(const FolderEntry &entry)
 {
     return {entry, entry.files(), entry.files()};
@@ -95,25 +85,24 @@ PictureCopy::Result PictureCopy::check(const Transfer &files) const
     Result result;
     const std::shared_ptr<const Folder> folder = files.entry.folder();
     if (!folder)
-        return {Failed, systemFailure(files.entry.isValid() ? errno : ENOENT), true};
+        return systemFailure(files.entry.isValid() ? errno : ENOENT, true);
     const Folder &source = *folder;
     for (const QByteArray &name : files.from) {
         const int probe = source.open(name, O_RDONLY | O_NONBLOCK);
         if (probe < 0) {
             const int err = errno;
             printUnreadable(fromDir + "/" + Folder::displayName(name));
-            return {Failed, systemFailure(err), true};
+            return systemFailure(err, true);
         }
         ::close(probe);
     }
     if (!destinationStillThere())
-        return {Failed, tr("no success") + "\n" + toDir, false, false};
+        return {Failed, DestinationGone, 0, false, false};
     struct stat st;
     for (int i = 0; i < files.from.size() && i < files.to.size(); ++i) {
         // Opening the picture for writing would empty it before a byte is read.
         if (sameFile(source, files.from.at(i), *destination, files.to.at(i)))
-            return {Failed, tr("source and destination are the same file,\nnothing copied"),
-                    false, false};
+            return {Failed, SameFile, 0, false, false};
         if (destination->status(files.to.at(i), &st))
             result.outcome = Exists;
     }
@@ -130,9 +119,9 @@ PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteA
     using R = PictureCopy::Result;
     const FileCopy::Status status = copier.copy(source, from, destination, to);
     if (status == FileCopy::Copied)
-        return R{PictureCopy::Copied, QString()};
+        return R{PictureCopy::Copied};
     if (status == FileCopy::Cancelled)
-        return R{PictureCopy::Cancelled, QString()};
+        return R{PictureCopy::Cancelled};
     if (status == FileCopy::SourceUnreadable) {
         printUnreadable(shownFrom);
     } else if (status == FileCopy::NotCreated) {
@@ -141,11 +130,8 @@ PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteA
     }
     // The destination is untouched: either the old file or none at all.
     if (status == FileCopy::SourceChanged)
-        return R{PictureCopy::Failed,
-                 QCoreApplication::translate("TesselView", "no success") + "\n" +
-                     QCoreApplication::translate("TesselView",
-                                                 "the picture changed while it was copied")};
-    return R{PictureCopy::Failed, FlashCard::failureText(copier.errorText(), copier.error())};
+        return R{PictureCopy::Failed, PictureCopy::SourceChanged};
+    return systemFailure(copier.error());
 }
 
 } // namespace
@@ -155,14 +141,15 @@ PictureCopy::start(const Transfer &files, Existing existing,
                    std::function<void(qint64, qint64)> progress)
 {
     std::function<Result(const std::atomic<bool> &)> job =
-        [files, existing, progress, from = fromDir, to = toDir, destination = destination,
-         buffer = buffer, size = bufferSize](const std::atomic<bool> &cancelled) {
+        [files, existing, progress, from = fromDir, to = toDir,
+         destination = destination](const std::atomic<bool> &cancelled) {
             const std::shared_ptr<const Folder> folder = files.entry.folder();
             if (!folder)
-                return Result{Failed, systemFailure(files.entry.isValid() ? errno : ENOENT)};
+                return systemFailure(files.entry.isValid() ? errno : ENOENT);
             const Folder &source = *folder;
-            memset(buffer, 0, size);
-            FileCopy copier(buffer, size - 1);
+            // A spare byte past the block, as the copier expects.
+            std::vector<char> buffer(blockSize + 1, 0);
+            FileCopy copier(buffer.data(), blockSize);
             copier.setCancelFlag(&cancelled);
             copier.setReplacing(existing == Replace);
             qint64 total = 0;
@@ -172,7 +159,7 @@ PictureCopy::start(const Transfer &files, Existing existing,
             qint64 before = 0;
             if (progress)
                 copier.onProgress = [&](qint64 copied) { progress(before + copied, total); };
-            Result result{Copied, QString()};
+            Result result{Copied};
             int done = 0;
             for (; done < files.from.size() && done < files.to.size(); ++done) {
                 const QByteArray &name = files.from.at(done);
@@ -190,11 +177,4 @@ PictureCopy::start(const Transfer &files, Existing existing,
             return result;
         };
     return worker.run<Result>(std::move(job));
-}
-
-PictureCopy::Result PictureCopy::copy(const Transfer &files, Existing existing)
-{
-    const Worker::Task<Result> task = start(files, existing);
-    Worker::await(task.future);
-    return task.future.result();
 }

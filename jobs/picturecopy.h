@@ -2,7 +2,6 @@
 #define PICTURECOPY_H
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QString>
 
 #include <sys/types.h>
@@ -11,23 +10,20 @@
 #include <functional>
 #include <memory>
 
-#include "browser/worker.h"
+#include "jobs/worker.h"
 #include "platform/folderentry.h"
 
-// Copies pictures for the browser, one command at a time: begin() opens
-// both folders once, check() looks at a picture before any byte moves, and
-// copy() or start() moves its bytes on the worker thread. A picture is an
-// entry, reached through its own folder; its copies land flat in the
-// destination. A RAW beside its JPEG goes with it: both files or neither.
-// It never copies a file onto itself and never asks or shows anything: each
-// step returns an outcome and the text of the box the browser shows for it.
-// Files are named by their bytes, so that a name that is not UTF-8 is copied
-// as the file it is.
+// Copies pictures, one command at a time: begin() opens the destination
+// once, check() looks at a picture before any byte moves, and start() moves
+// its bytes on the worker thread, each copy through a buffer of its own. A
+// picture is an entry, reached through its own folder; its copies land flat
+// in the destination. A RAW beside its JPEG goes with it: both files or
+// neither. It never copies a file onto itself and never asks or shows
+// anything: each step returns an outcome with what made it so, and the
+// browser words it. Files are named by their bytes, so that a name that is
+// not UTF-8 is copied as the file it is.
 class PictureCopy
 {
-    // Its texts belong to the browser's screen and are translated with it.
-    Q_DECLARE_TR_FUNCTIONS(TesselView)
-
 public:
     // What happens to a file of the same name in the destination: replaced,
     // or never touched (the copy then fails).
@@ -48,28 +44,36 @@ public:
         Failed,
         Cancelled,
     };
+    // Why a copy failed.
+    enum Reason {
+        NoReason,
+        SystemError,     // `err` says what the system refused
+        DestinationGone, // the destination's path leads elsewhere now
+        SameFile,        // source and destination are one file
+        SourceChanged,   // the picture changed while it was copied
+    };
     struct Result
     {
         Outcome outcome = Ready;
-        // The box's text for a failure.
-        QString reason;
+        Reason reason = NoReason;
+        int err = 0;
         // A picture copied alone that vanished shows by its absence: no box.
         bool quietAlone = false;
         // In a copy of many the box also names the picture.
         bool nameIt = true;
     };
+    // The bytes of a file go in blocks of this size.
+    static constexpr std::size_t blockSize = 4096;
 
-    // The bytes go through `buffer` in blocks one byte shorter than it.
-    PictureCopy(Worker &worker, char *buffer, std::size_t bufferSize);
+    explicit PictureCopy(Worker &worker);
     ~PictureCopy();
 
     // Opens the destination of a command and has its leftovers removed,
     // once. False when it cannot take copies. `fromDir` names the source in
     // diagnostics.
     bool begin(const QString &fromDir, const QString &toDir);
-    // Whether `folder` can take copies; the box's text when not.
+    // Whether `folder` can take copies.
     static bool destinationUsable(const QString &folder);
-    static QString unusableText(const QString &folder);
 
     Result check(const Transfer &files) const;
     // The bytes on the worker; `progress` gets the bytes copied so far, on
@@ -77,19 +81,14 @@ public:
     // earlier ones go again (a replaced file cannot come back).
     Worker::Task<Result> start(const Transfer &files, Existing existing,
                                std::function<void(qint64 copied, qint64 size)> progress = {});
-    // The same, returning when the copy has ended (the event loop runs
-    // meanwhile, without user input).
-    Result copy(const Transfer &files, Existing existing);
-
-    // The destination as opened by begin().
-    const std::shared_ptr<Folder> &destinationFolder() const { return destination; }
+    // Lets go of the destination, once the command has ended.
+    void end() { destination.reset(); }
+    const QString &destinationPath() const { return toDir; }
 
 private:
     bool destinationStillThere() const;
 
     Worker &worker;
-    char *buffer;
-    std::size_t bufferSize;
     QString fromDir;
     QString toDir;
     // Shared with the jobs on the worker, which may outlive a command.
@@ -97,5 +96,7 @@ private:
     dev_t destinationDevice = 0;
     ino_t destinationInode = 0;
 };
+
+Q_DECLARE_METATYPE(PictureCopy::Result)
 
 #endif

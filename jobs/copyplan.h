@@ -3,7 +3,7 @@
 
 #include <QList>
 
-#include "browser/picturecopy.h"
+#include "jobs/picturecopy.h"
 #include "platform/destinationindex.h"
 
 // What a copy of many pictures does with each, decided before a byte moves

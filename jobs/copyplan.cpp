@@ -1,4 +1,4 @@
-#include "browser/copyplan.h"
+#include "jobs/copyplan.h"
 
 #include <cstring>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "browser/worker.h"
+#include "jobs/worker.h"
 
 #include <algorithm>
 

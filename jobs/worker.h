@@ -1,9 +1,7 @@
 #ifndef WORKER_H
 #define WORKER_H
 
-#include <QEventLoop>
 #include <QFuture>
-#include <QFutureWatcher>
 #include <QObject>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -48,26 +46,10 @@ public:
         return {future, flag};
     }
 
-    // Returns once `future` has finished, running the event loop meanwhile
-    // so that the window keeps painting and a cancel can be asked for.
-    template <typename T>
-    static void await(const QFuture<T> &future)
-    {
-        if (future.isFinished())
-            return;
-        QFutureWatcher<T> watcher;
-        QEventLoop loop;
-        QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-        watcher.setFuture(future);
-        if (!future.isFinished())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-    }
-
     // Raises the flag of every job given so far.
     void cancelAll();
     // Cancels everything and returns when the thread is idle.
     void stopAndWait();
-    bool isIdle() const { return pool.activeThreadCount() == 0; }
 
 private:
     void remember(const Flag &flag);
