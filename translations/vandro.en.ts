@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>MainDlg</name>
+    <message numerus="yes">
+        <source>%n more camera files are not listed: %1</source>
+        <translation>
+            <numerusform>%n more camera file is not listed: %1</numerusform>
+            <numerusform>%n more camera files are not listed: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>progressEdit</name>
     <message numerus="yes">
         <source>%1 of %n files</source>
