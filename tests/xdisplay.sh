@@ -44,10 +44,11 @@ for _ in $(seq 50); do
 done
 xdotool getdisplaygeometry >/dev/null 2>&1 || skip "Xvfb did not accept clients within 5 s"
 
-# Polls up to $2 tenths of a second for a visible window titled $1.
+# Polls up to $2 tenths of a second (20 s by default: a loaded machine starts
+# slowly) for a visible window titled $1.
 window_of() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 wait_window() {
-    for _ in $(seq "${2:-50}"); do
+    for _ in $(seq "${2:-200}"); do
         [ -n "$(window_of "$1")" ] && return 0
         sleep 0.1
     done
