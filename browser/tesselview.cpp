@@ -206,6 +206,7 @@ int TesselView::markCopied()
 void TesselView::clearPane(PicturePane &pane)
 {
     pane.empty();
+    setHiddenCameraFiles(source.hidden());
     preview.forgetUnlessListed(pane);
 }
 

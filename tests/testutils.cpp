@@ -265,8 +265,10 @@ bool touch(const QString &path, int bytes)
 
 QString nameOf(const QTreeWidgetItem *item)
 {
-    // The source list shows a camera folder in its third column.
-    const QString folder = item->columnCount() > 2 ? item->text(2) : QString();
+    // The browser's source list shows a camera folder in its third column.
+    const QTreeWidget *list = item->treeWidget();
+    const QString folder =
+        list && list->objectName() == "LeftListView" ? item->text(2) : QString();
     return folder.isEmpty() ? item->text(0) : folder + "/" + item->text(0);
 }
 

@@ -180,6 +180,10 @@ void tst_WholeCard::hiddenCameraFilesLabel()
     QCOMPARE(view->hiddenCameraFilesLine(),
              QString("3 more camera files are not listed: ARW, CR2"));
     QCOMPARE(view->HiddenFilesLabel->text(), view->hiddenCameraFilesLine());
+    view->clearLeft();
+    QCOMPARE(view->hiddenCameraFilesLine(), QString());
+    QVERIFY(view->listLeft());
+    QVERIFY(!view->hiddenCameraFilesLine().isEmpty());
 
     data->fileExt = FileKind::shownExtensions();
     QVERIFY(view->listLeft());

@@ -152,10 +152,6 @@ Namen des Verzeichnisses eingeben oder wählen</translation>
         <translation>Größe</translation>
     </message>
     <message>
-        <source>folder</source>
-        <translation>Ordner</translation>
-    </message>
-    <message>
         <source>type</source>
         <translation>Typ</translation>
     </message>
@@ -341,6 +337,10 @@ in das Zielverzeichnis.</translation>
     <message>
         <source>size</source>
         <translation>Größe</translation>
+    </message>
+    <message>
+        <source>folder</source>
+        <translation>Ordner</translation>
     </message>
     <message>
         <source>source image list</source>
