@@ -210,22 +210,26 @@ void tst_WholeCard::namesReadableAtDefaultWidth()
     QVERIFY(QTest::qWaitForWindowExposed(view.get()));
 
     QTreeWidget *list = view->LeftListView;
-    const int margin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const int margin =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    // Room for the copied mark, which a copied picture's row shows first.
+    const int mark = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list) + margin;
     for (const auto &[row, own] : {std::pair{"100CANON/IMG_0001.JPG+CR2", "IMG_0001"},
                                    std::pair{"100MSDCF/DSC00001.ARW", "DSC00001"}}) {
         const QTreeWidgetItem *item = TestUtils::item(list, row);
         QVERIFY2(item, qPrintable(names(list).join(' ')));
         const QRect cell(list->header()->sectionViewportPosition(0), 0, list->columnWidth(0), 1);
-        const int width = cell.intersected(list->viewport()->rect()).width() - margin;
-        const QString seen = list->fontMetrics().elidedText(item->text(0), list->textElideMode(), width);
+        const int width = cell.intersected(list->viewport()->rect()).width() - margin - mark;
+        const QString seen =
+            list->fontMetrics().elidedText(item->text(0), list->textElideMode(), width);
         QVERIFY2(seen.startsWith(own), qPrintable(seen));
     }
 
     const QHeaderView *header = view->RightListView->header();
     QVERIFY(header->sectionSize(0) <= view->RightListView->viewport()->width());
     const QString path = view->RightListView->headerItem()->text(0);
-    const QString seen =
-        header->fontMetrics().elidedText(path, header->textElideMode(), header->sectionSize(0) - margin);
+    const QString seen = header->fontMetrics().elidedText(path, header->textElideMode(),
+                                                          header->sectionSize(0) - margin);
     QVERIFY2(seen != path && seen.endsWith("/right"), qPrintable(seen));
 }
 
