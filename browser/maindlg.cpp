@@ -185,7 +185,10 @@ void MainDlg::buildSourcePane()
         tr("This button copies the selected source\nimage to the destination dir."));
     leftPaneLayout->addLayout(leftButtonsLayout);
 
-    LeftListView = pictureList(leftPaneLayout, "LeftListView", {tr("fromfile"), tr("size")},
+    // The camera folder comes after the name: at 240 pixels the name's
+    // distinguishing part must be what shows.
+    LeftListView = pictureList(leftPaneLayout, "LeftListView",
+                               {tr("fromfile"), tr("size"), tr("folder")},
                                tr("source image list"),
                                tr("This listview shows the source\ndirs image files."));
 
@@ -207,6 +210,11 @@ void MainDlg::setHiddenCameraFiles(const QMap<QString, int> &byExtension)
                                               .arg(byExtension.keys().join(", "))
                                         : QString());
     HiddenFilesLabel->setVisible(count > 0);
+}
+
+QString MainDlg::hiddenCameraFilesLine() const
+{
+    return HiddenFilesLabel->text();
 }
 
 void MainDlg::buildDestinationPane()
@@ -234,6 +242,11 @@ void MainDlg::buildDestinationPane()
     RightListView =
         pictureList(rightPaneLayout, "RightListView", {tr("tofile")}, tr("destination image list"),
                     tr("This listview shows the actual \ndestination dirs image files."));
+    // The header shows the folder's path: its own name, at the end, is the
+    // part to keep when the path is cut.
+    RightListView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    RightListView->header()->setTextElideMode(Qt::ElideLeft);
+    RightListView->setTextElideMode(Qt::ElideMiddle);
 }
 
 QToolButton *MainDlg::paneButton(QHBoxLayout *row, const char *objectName, const char *const *xpm,

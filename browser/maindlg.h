@@ -29,6 +29,9 @@ public:
     // of which extensions, from their count by extension ("CR2" -> 12, as
     // CardListing counts them); nothing when there are none.
     void setHiddenCameraFiles(const QMap<QString, int> &byExtension);
+    // That line as the label shows it, for the first "delete all" question;
+    // empty while no camera file is hidden.
+    QString hiddenCameraFilesLine() const;
 
     QPushButton *MountPushButton;
     QLCDNumber *AvailMemLCDNumber;

@@ -9,8 +9,11 @@ namespace {
 const int entryRole = Qt::UserRole + 1;
 const int groupRole = Qt::UserRole + 2;
 
-// Sorted by name within its folder: the pane's own pictures come first,
-// then each camera folder's, in folder order.
+const int sizeColumn = 1;
+const int folderColumn = 2;
+
+// Sorted by name within its folder, by name or by folder alike: the pane's
+// own pictures come first, then each camera folder's, in the card's order.
 class ListedItem : public QTreeWidgetItem
 {
 public:
@@ -19,9 +22,12 @@ public:
     {
         const int mine = data(0, groupRole).toInt();
         const int theirs = other.data(0, groupRole).toInt();
-        if (treeWidget() && treeWidget()->sortColumn() == 0 && mine != theirs)
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        if (column == sizeColumn)
+            return QTreeWidgetItem::operator<(other);
+        if (mine != theirs)
             return mine < theirs;
-        return QTreeWidgetItem::operator<(other);
+        return text(0) < other.text(0);
     }
 };
 
@@ -50,6 +56,10 @@ PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
                return !folder || folder->isGone();
            }})
 {
+    connect(list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (const QTreeWidgetItem *item = shownItem())
+            emit entrySelected(entryOf(item));
+    });
 }
 
 QTreeWidgetItem *PicturePane::selectedItem() const
@@ -83,6 +93,8 @@ void PicturePane::empty()
     // The items go now: the run must not reach them.
     run.stop();
     list->clear();
+    outOfDescriptors = false;
+    hiddenFiles.clear();
     listed.clear();
     folderPaths.clear();
     openedFolder.reset();
@@ -96,7 +108,8 @@ void PicturePane::fill(const std::shared_ptr<const Folder> &folder, const QList<
     for (const Listed &picture : pictures) {
         if (!folderPaths.isEmpty() && folderPaths.last() != picture.folderPath)
             ++group;
-        auto *item = new ListedItem({picture.shown, QString::number(picture.size)});
+        auto *item = new ListedItem(
+            {picture.shown, QString::number(picture.size), picture.folderShown});
         item->setData(0, groupRole, group);
         list->addTopLevelItem(item);
         item->setData(0, Qt::UserRole, picture.entry.name);
@@ -112,29 +125,35 @@ bool PicturePane::refill(const QStringList &patterns)
 {
     auto folder = std::make_shared<const Folder>(dir);
     QList<Listed> pictures;
-    bool readable = folder->isOpen();
-    if (readable && cameraFolders) {
+    CardListing::Hidden hidden;
+    CardListing::Result result = CardListing::Result::Listed;
+    if (cameraFolders) {
         QList<CardListing::Listed> found;
-        readable = CardListing::list(folder, patterns, &found) == CardListing::Result::Listed;
+        result = CardListing::list(folder, patterns, &found, &hidden);
         for (const CardListing::Listed &file : found)
-            pictures.append({file.entry,
-                             file.shown,
-                             file.size,
+            pictures.append({file.entry, file.shown, file.size,
                              file.subfolder.isEmpty()
                                  ? dir
-                                 : dir + "/" + Folder::displayName(file.subfolder)});
-    } else if (readable) {
+                                 : dir + "/" + Folder::displayName(file.subfolder),
+                             file.folderShown()});
+    } else {
         QList<Folder::File> files;
-        readable = folder->files(patterns, &files);
+        if (!folder->isOpen() || !folder->files(patterns, &files))
+            result = CardListing::Result::Unreadable;
         for (const Folder::File &file : files)
-            pictures.append(
-                {{folder, file.name, {}, {}}, Folder::displayName(file.name), file.size, dir});
+            pictures.append({{folder, file.name, {}, {}},
+                             Folder::displayName(file.name),
+                             file.size,
+                             dir,
+                             {}});
     }
-    if (!readable) {
+    if (result != CardListing::Result::Listed) {
         empty();
+        outOfDescriptors = result == CardListing::Result::OutOfDescriptors;
         return false;
     }
     fill(folder, pictures);
+    hiddenFiles = hidden;
     return !pictures.isEmpty();
 }
 

@@ -3,12 +3,14 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 #include "browser/thumbnailrun.h"
+#include "platform/cardlisting.h"
 #include "platform/folder.h"
 #include "platform/folderentry.h"
 
@@ -22,8 +24,9 @@ class QTreeWidgetItem;
 // its folder and the thumbnail run over its pictures. While it lists a
 // folder it holds that folder open, and each item is an entry of it: every
 // command reaches the file through the entry, never through its shown text.
-class PicturePane
+class PicturePane : public QObject
 {
+    Q_OBJECT
 public:
     struct Widgets
     {
@@ -41,14 +44,16 @@ public:
         std::function<bool(const FolderEntry &entry, const QPixmap *picture)> save;
     };
 
-    // One listed picture: its entry, shown text, size, and the path of
-    // the folder it lies in (the pane's, or a camera folder in it).
+    // One listed picture: its entry, shown text, size, the path of the
+    // folder it lies in (the pane's, or a camera folder in it) and that
+    // folder's name as its column shows it ("" for the pane's own).
     struct Listed
     {
         FolderEntry entry;
         QString shown;
         qint64 size;
         QString folderPath;
+        QString folderShown;
     };
 
     // `side` is the number the browser records when this pane takes the
@@ -93,6 +98,10 @@ public:
     // any. A folder that cannot be read shows nothing: never the names of
     // the folder shown before, which a delete would then act on.
     bool refill(const QStringList &patterns);
+    // Whether the last refill found no descriptor left, and so lists nothing.
+    bool ranOutOfDescriptors() const { return outOfDescriptors; }
+    // The camera files the last refill's patterns left out, by extension.
+    const CardListing::Hidden &hidden() const { return hiddenFiles; }
 
     // The item's entry; invalid for an item of no listing.
     FolderEntry entryOf(const QTreeWidgetItem *item) const;
@@ -110,12 +119,18 @@ public:
 
     ThumbnailRun &thumbnails() { return run; }
 
+signals:
+    // The selection changed and shows this entry (see shownItem()).
+    void entrySelected(const FolderEntry &entry);
+
 private:
     QString &dir;
     std::shared_ptr<const Folder> openedFolder;
     QList<FolderEntry> listed;
     QStringList folderPaths;
     const bool cameraFolders;
+    bool outOfDescriptors = false;
+    CardListing::Hidden hiddenFiles;
     ThumbnailRun run;
 };
 

@@ -98,6 +98,9 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
         emit cfgChanged();
     });
     connect(&card, &FlashCard::mountPointFound, this, &TesselView::showCardAt);
+    for (PicturePane *pane : {&source, &destination})
+        connect(pane, &PicturePane::entrySelected, this,
+                [this, pane](const FolderEntry &entry) { showPreview(*pane, entry); });
     connect(&preview, &Preview::cleared, this, &TesselView::previewCleared);
     connect(&preview, &Preview::shownPicture, this, &TesselView::previewShown);
     initMountState();
@@ -169,6 +172,9 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 bool TesselView::listLeft()
 {
     bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
+    if (source.ranOutOfDescriptors())
+        tell(tr("list pictures"), tr("The card holds more folders than this program may open "
+                                     "at once: nothing is listed."));
     // A link on a card made elsewhere could lead to the user's own
     // pictures, which "delete all" would then delete.
     sourceOffCard = !card.holdsAll(source.opened().get(), source.entries(), source.folder());
@@ -176,6 +182,7 @@ bool TesselView::listLeft()
         source.empty();
         listed = false;
     }
+    setHiddenCameraFiles(source.hidden());
     preview.forgetUnlessListed(source);
     markCopied();
     return listed;
@@ -199,6 +206,7 @@ int TesselView::markCopied()
 void TesselView::clearPane(PicturePane &pane)
 {
     pane.empty();
+    setHiddenCameraFiles(source.hidden());
     preview.forgetUnlessListed(pane);
 }
 
@@ -214,24 +222,13 @@ void TesselView::takeSelection(PicturePane &pane, PicturePane &other)
     other.deselect();
 }
 
-PicturePane *TesselView::activePane()
-{
-    for (PicturePane *pane : {&source, &destination})
-        if (pane->side == activeSide)
-            return pane;
-    return nullptr;
-}
-
+// The preview follows from the pane's entrySelected, which comes after.
 void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)
 {
     if (!item)
         return;
     takeSelection(source, destination);
     destination.deleteButton->setEnabled(false);
-    // With several selected, the preview shows the one last clicked.
-    showPreview(item->text(0));
-    if (source.selectedInOrder().size() > 1)
-        LeftCopyToolButton->setEnabled(true);
 }
 
 void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
@@ -241,17 +238,18 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
     takeSelection(destination, source);
     destination.deleteButton->setEnabled(true);
     LeftCopyToolButton->setEnabled(false);
-    showPreview(item->text(0));
 }
 
-void TesselView::showPreview(const QString &name)
+void TesselView::showPreview(const PicturePane &pane, const FolderEntry &entry)
 {
     for (QToolButton *button : pictureButtons())
         button->setEnabled(false);
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
-    if (const PicturePane *pane = activePane())
-        preview.showSelected(*pane, name);
+    // With several selected, the preview shows the one last clicked.
+    preview.showSelected(pane, Folder::displayName(entry.name));
+    if (&pane == &source && source.selectedInOrder().size() > 1)
+        LeftCopyToolButton->setEnabled(true);
 }
 
 void TesselView::previewShown(const QString &path)

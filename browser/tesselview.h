@@ -48,8 +48,8 @@ public:
 
     // Valid until the next call; null when the picture cannot be shown.
     QPixmap *loadSmallPic(const QString &dir, const QString &name, bool useThumb);
-    // Shows the selected picture of the active pane whose text is `name`.
-    void showPreview(const QString &name);
+    // Shows the pane's selected entry, as the pane reported it.
+    void showPreview(const PicturePane &pane, const FolderEntry &entry);
 
     QString thumbDir(const QString &dir) const;
     QString thumbName(const QString &dir, const QString &name) const;
@@ -139,7 +139,6 @@ private:
     void previewShown(const QString &path);
     QList<QToolButton *> pictureButtons() const;
     void takeSelection(PicturePane &pane, PicturePane &other);
-    PicturePane *activePane();
     void setMountLook(bool isMounted);
     void followCard(bool isMounted);
     void cardFailed(FlashCard::Error error, const QVariant &data);

@@ -67,6 +67,11 @@ private:
     bool outOfDescriptors = false;
 };
 
+QString CardListing::Listed::folderShown() const
+{
+    return Folder::displayName(subfolder.mid(subfolder.lastIndexOf('/') + 1));
+}
+
 bool CardListing::isCameraFolderName(const QByteArray &name)
 {
     if (name.size() != 8 || name[0] < '1' || name[0] > '9')
@@ -262,10 +267,6 @@ void CardListing::Run::listFolder(int index, const QByteArray &subfolder, const 
             sidecarsOfBase[owner].append(name);
     }
 
-    const int slash = subfolder.lastIndexOf('/');
-    const QString prefix = subfolder.isEmpty()
-                               ? QString()
-                               : Folder::displayName(subfolder.mid(slash + 1)) + QLatin1Char('/');
     for (int i = 0; i < files.size(); ++i) {
         const QByteArray &name = files[i].name;
         // A side file that is listed itself goes with its picture instead.
@@ -273,7 +274,7 @@ void CardListing::Run::listFolder(int index, const QByteArray &subfolder, const 
             continue;
         Listed entry;
         entry.subfolder = subfolder;
-        entry.shown = prefix + Folder::displayName(name);
+        entry.shown = Folder::displayName(name);
         entry.size = files[i].size;
         QList<QByteArray> partners;
         for (int partner : partnersOf.value(i)) {

@@ -43,8 +43,12 @@ public:
         // "" for the listed folder's own files, else the path of their
         // folder from it ("100CANON", "../PRIVATE/M4ROOT/CLIP").
         QByteArray subfolder;
-        // "IMG_0001.JPG", "IMG_0001.JPG+CR2", "100CANON/IMG_0001.JPG".
+        // The picture's own name with its partners' extensions
+        // ("IMG_0001.JPG+CR2"), never its folder: at 240 pixels the part
+        // that tells pictures apart comes first.
         QString shown;
+        // The last part of `subfolder` as shown ("100CANON", "CLIP").
+        QString folderShown() const;
         // The main file and its partners together.
         qint64 size = 0;
     };

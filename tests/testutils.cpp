@@ -263,12 +263,29 @@ bool touch(const QString &path, int bytes)
     return writeFile(path, QByteArray(bytes, 'x'));
 }
 
+QString nameOf(const QTreeWidgetItem *item)
+{
+    // The browser's source list shows a camera folder in its third column.
+    const QTreeWidget *list = item->treeWidget();
+    const QString folder =
+        list && list->objectName() == "LeftListView" ? item->text(2) : QString();
+    return folder.isEmpty() ? item->text(0) : folder + "/" + item->text(0);
+}
+
 QStringList names(const QTreeWidget *list)
 {
     QStringList result;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
-        result << list->topLevelItem(i)->text(0);
+        result << nameOf(list->topLevelItem(i));
     return result;
+}
+
+QTreeWidgetItem *item(const QTreeWidget *list, const QString &name)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (nameOf(list->topLevelItem(i)) == name)
+            return list->topLevelItem(i);
+    return nullptr;
 }
 
 QString diagnostics(const StdoutCapture &out)

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 class QTreeWidget;
+class QTreeWidgetItem;
 
 #include <atomic>
 #include <condition_variable>
@@ -155,8 +156,12 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // Creates or truncates the file with `bytes` filler bytes.
 bool touch(const QString &path, int bytes = 0);
 
-// The first-column texts of the list's top-level rows, in order.
+// The list's top-level rows in order, each as its name, or as
+// "folder/name" ("100CANON/IMG_0001.JPG") where a row shows its folder.
+QString nameOf(const QTreeWidgetItem *item);
 QStringList names(const QTreeWidget *list);
+// The row `names` gives as `name`, or null.
+QTreeWidgetItem *item(const QTreeWidget *list, const QString &name);
 
 // What the program printed, without the log lines the test itself writes to
 // the same descriptor meanwhile (a warning while a window is up, say).

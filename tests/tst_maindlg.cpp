@@ -254,9 +254,10 @@ void tst_MainDlg::layoutOrder()
 void tst_MainDlg::listColumns()
 {
     MainDlg form;
-    QCOMPARE(form.LeftListView->columnCount(), 2);
+    QCOMPARE(form.LeftListView->columnCount(), 3);
     QCOMPARE(form.LeftListView->headerItem()->text(0), QString("fromfile"));
     QCOMPARE(form.LeftListView->headerItem()->text(1), QString("size"));
+    QCOMPARE(form.LeftListView->headerItem()->text(2), QString("folder"));
     QCOMPARE(form.RightListView->columnCount(), 1);
     QCOMPARE(form.RightListView->headerItem()->text(0), QString("tofile"));
     QVERIFY(!form.LeftListView->rootIsDecorated());

@@ -1,9 +1,13 @@
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <fcntl.h>
+#include <sys/resource.h>
 
 #include "browserfixture.h"
 #include "platform/filekind.h"
@@ -29,6 +33,8 @@ private slots:
     void copiesLandFlatAndShowAsCopied();
     void videoFoldersAndSideFilesGoWithTheirPictures();
     void hiddenCameraFilesLabel();
+    void namesReadableAtDefaultWidth();
+    void outOfDescriptorsListsNothing();
 };
 
 void tst_WholeCard::init()
@@ -136,8 +142,7 @@ void tst_WholeCard::videoFoldersAndSideFilesGoWithTheirPictures()
 
     for (const char *shown : {"CLIP/C0001.MP4", "100CANON/IMG_0005.CRW"}) {
         view->PixmapLabel->clear();
-        view->LeftListView->setCurrentItem(
-            view->LeftListView->findItems(shown, Qt::MatchExactly).value(0));
+        view->LeftListView->setCurrentItem(TestUtils::item(view->LeftListView, shown));
         // The picture's blue corner, not a film strip's grey.
         const auto blueCorner = [&view] {
             const QRgb corner = view->PixmapLabel->pixmap().toImage().pixel(1, 1);
@@ -167,14 +172,87 @@ void tst_WholeCard::videoFoldersAndSideFilesGoWithTheirPictures()
 
 void tst_WholeCard::hiddenCameraFilesLabel()
 {
+    for (const char *path : {"/100CANON/IMG_0002.CR2", "/100CANON/IMG_0001.CR2", "/101canon/x.arw"})
+        QVERIFY(TestUtils::touch(left() + path, 10));
     auto view = makeBrowser();
-    const int rows = view->LeftListView->topLevelItemCount();
-    view->setHiddenCameraFiles({{"MOV", 1}, {"CR2", 2}});
+    const QStringList listed = names(view->LeftListView);
     QVERIFY(view->HiddenFilesLabel->isVisibleTo(view.get()));
-    QCOMPARE(view->HiddenFilesLabel->text(), QString("3 more camera files are not listed: CR2, MOV"));
-    QCOMPARE(view->LeftListView->topLevelItemCount(), rows);
-    view->setHiddenCameraFiles({});
+    QCOMPARE(view->hiddenCameraFilesLine(),
+             QString("3 more camera files are not listed: ARW, CR2"));
+    QCOMPARE(view->HiddenFilesLabel->text(), view->hiddenCameraFilesLine());
+    view->clearLeft();
+    QCOMPARE(view->hiddenCameraFilesLine(), QString());
+    QVERIFY(view->listLeft());
+    QVERIFY(!view->hiddenCameraFilesLine().isEmpty());
+
+    data->fileExt = FileKind::shownExtensions();
+    QVERIFY(view->listLeft());
     QVERIFY(!view->HiddenFilesLabel->isVisibleTo(view.get()));
+    QCOMPARE(view->hiddenCameraFilesLine(), QString());
+    QCOMPARE(names(view->LeftListView).size(), listed.size() + 1);
+}
+
+// At the screen's default width a row's visible text begins with the
+// picture's own name; the destination's header keeps its folder's name.
+void tst_WholeCard::namesReadableAtDefaultWidth()
+{
+    QVERIFY(TestUtils::touch(left() + "/100CANON/IMG_0001.CR2", 10));
+    QVERIFY(QDir().mkpath(left() + "/100MSDCF") &&
+            TestUtils::touch(left() + "/100MSDCF/DSC00001.ARW", 10));
+    QVERIFY(QDir().mkpath(right()));
+    const TesselData defaults;
+    data->previewWidth = defaults.previewWidth;
+    data->previewHeight = defaults.previewHeight;
+    data->fileExt = FileKind::shownExtensions();
+    auto view = makeBrowser();
+    view->resize(defaults.screenWidth, defaults.screenHeight);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+
+    QTreeWidget *list = view->LeftListView;
+    const int margin =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    // Room for the copied mark, which a copied picture's row shows first.
+    const int mark = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list) + margin;
+    for (const auto &[row, own] : {std::pair{"100CANON/IMG_0001.JPG+CR2", "IMG_0001"},
+                                   std::pair{"100MSDCF/DSC00001.ARW", "DSC00001"}}) {
+        const QTreeWidgetItem *item = TestUtils::item(list, row);
+        QVERIFY2(item, qPrintable(names(list).join(' ')));
+        const QRect cell(list->header()->sectionViewportPosition(0), 0, list->columnWidth(0), 1);
+        const int width = cell.intersected(list->viewport()->rect()).width() - margin - mark;
+        const QString seen =
+            list->fontMetrics().elidedText(item->text(0), list->textElideMode(), width);
+        QVERIFY2(seen.startsWith(own), qPrintable(seen));
+    }
+
+    const QHeaderView *header = view->RightListView->header();
+    QVERIFY(header->sectionSize(0) <= view->RightListView->viewport()->width());
+    const QString path = view->RightListView->headerItem()->text(0);
+    const QString seen = header->fontMetrics().elidedText(path, header->textElideMode(),
+                                                          header->sectionSize(0) - margin);
+    QVERIFY2(seen != path && seen.endsWith("/right"), qPrintable(seen));
+}
+
+// With no descriptor left the card is not listed in part: a box says so.
+void tst_WholeCard::outOfDescriptorsListsNothing()
+{
+    auto view = makeBrowser();
+    QVERIFY(!names(view->LeftListView).isEmpty());
+    rlimit saved;
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    while (fcntl(int(none.rlim_cur), F_GETFD) != -1)
+        ++none.rlim_cur;
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &none) == 0);
+    const bool listed = view->listLeft();
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY(!listed);
+    QCOMPARE(answerer.texts, QStringList{"The card holds more folders than this program may open "
+                                         "at once: nothing is listed."});
+    QCOMPARE(names(view->LeftListView), QStringList());
 }
 
 QTEST_MAIN(tst_WholeCard)

@@ -339,6 +339,10 @@ in das Zielverzeichnis.</translation>
         <translation>Größe</translation>
     </message>
     <message>
+        <source>folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
         <source>source image list</source>
         <translation>Bilder des Quellordners</translation>
     </message>
@@ -493,6 +497,14 @@ Ausbinden?</translation>
 </context>
 <context>
     <name>TesselView</name>
+    <message>
+        <source>list pictures</source>
+        <translation>Bilder auflisten</translation>
+    </message>
+    <message>
+        <source>The card holds more folders than this program may open at once: nothing is listed.</source>
+        <translation>Die Karte enthält mehr Ordner, als dieses Programm auf einmal öffnen kann: nichts wird aufgelistet.</translation>
+    </message>
     <message>
         <source>the picture folder is not on the card</source>
         <translation>der Bilderordner liegt nicht auf der Karte</translation>
