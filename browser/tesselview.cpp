@@ -14,6 +14,7 @@
 #include "browser/copiedmarks.h"
 #include "jobs/copyjob.h"
 #include "browser/folderchoice.h"
+#include "browser/fullpicstepper.h"
 #include "browser/sharedprogress.h"
 #include "browser/thumbnailwork.h"
 #include "cfgedit/cfgedit.h"
@@ -107,6 +108,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     // Both dialogs show themselves maximised when built; they wait hidden.
     fullPic = new FullPic(this, tr("FullPicture").toLatin1().constData(), true, data);
     fullPic->hide();
+    fullPicStepper = new FullPicStepper(*fullPic, this);
     cfgDialog = new cfgEdit(this, tr("ConfigEdit").toLatin1().constData(), true, data);
     cfgDialog->hide();
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
@@ -450,12 +452,10 @@ void TesselView::slotSetup()
 
 void TesselView::slotShowFullPic()
 {
-    if (currentPicture.isEmpty() || !preview.isShown())
+    PicturePane *pane = activePane();
+    if (currentPicture.isEmpty() || !preview.isShown() || !pane || !pane->shownItem())
         return;
-    const std::shared_ptr<const Folder> folder = preview.entry().folder();
-    fullPic->loadPicture(folder ? folder->descriptor() : -1, preview.entry().name);
-    fullPic->exec();
-    fullPic->hide();
+    fullPicStepper->show(*pane, pane->shownItem());
 }
 
 // While a job runs nothing may change the panes or start more work.

@@ -21,6 +21,7 @@
 
 class CopyJob;
 class FullPic;
+class FullPicStepper;
 class HeldControls;
 class PictureRemoval;
 class TesselData;
@@ -127,6 +128,7 @@ protected:
     QTimer &srcThumbTimer;
     QTimer &destThumbTimer;
     FullPic *fullPic;
+    FullPicStepper *fullPicStepper = nullptr;
     cfgEdit *cfgDialog;
     progressEdit *progress;
     // Shows both panes' runs in `progress`.

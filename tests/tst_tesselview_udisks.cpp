@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "appfixture.h"
+#include "fullpic/fullpic.h"
 #include "browserfixture.h"
 #include "testutils.h"
 #include "udiskstestbed.h"
@@ -35,6 +36,8 @@ private slots:
     void cardMountedBeforeStartShowsMounted();
     void unmountAtQuitIsDoneBeforeTheEnd();
     void failedUnmountAtQuitToldBeforeTheEnd();
+    void ejectsAfterJob_data();
+    void ejectsAfterJob();
     void serviceErrorShowsBox_data();
     void serviceErrorShowsBox();
     // Last: the card is gone afterwards.
@@ -51,8 +54,11 @@ void tst_TesselViewUDisks::initTestCase()
 {
     qputenv("TESSELCFG", noSettingsFile);
     QVERIFY(QDir().mkpath(card.path() + "/DCIM"));
-    for (const char *name : {"a.jpg", "b.jpg"})
-        QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + name, QSize(64, 48)));
+    // Two camera folders: a copy of all opens both.
+    for (const char *path : {"100CANON/a.jpg", "101CANON/b.jpg"}) {
+        QVERIFY(QDir().mkpath(QFileInfo(card.path() + "/DCIM/" + path).path()));
+        QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + path, QSize(64, 48)));
+    }
     const QString missing = bed.start({card.path()});
     if (!missing.isEmpty()) {
         bed.stop();
@@ -132,7 +138,7 @@ void tst_TesselViewUDisks::unmountAtQuitIsDoneBeforeTheEnd()
 void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
 {
     QCOMPARE(bed.udisksctl("mount"), 0);
-    QFile inUse(bed.mountPoint() + "/DCIM/a.jpg");
+    QFile inUse(bed.mountPoint() + "/DCIM/100CANON/a.jpg");
     QVERIFY(inUse.open(QIODevice::ReadOnly));
     QVERIFY(TestUtils::writeFile(dirs->path() + "/tessel.cfg",
                                  "[HEADER]\nFLASHPATH=DCIM;\nDEVICE=" +
@@ -152,6 +158,65 @@ void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
     QCOMPARE(answerer.captions, QStringList({"Quit...", "unmount flashdisk"}));
     QCOMPARE(answerer.pending(), 0);
     QVERIFY(!bed.mountPoint().isEmpty());
+}
+
+// What the process holds under `folder`: open descriptors and mapped files.
+static int heldUnder(const QString &folder)
+{
+    int held = 0;
+    for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
+        held += fd.symLinkTarget().startsWith(folder + "/");
+    for (const QByteArray &line : TestUtils::readFile("/proc/self/maps").split('\n'))
+        held += line.contains(' ' + QFile::encodeName(folder) + '/');
+    return held;
+}
+
+void tst_TesselViewUDisks::ejectsAfterJob_data()
+{
+    QTest::addColumn<QString>("job");
+    QTest::newRow("select all, copy") << "copy all";
+    QTest::newRow("one picture copied") << "copy one";
+    QTest::newRow("source thumbnails") << "thumbnails";
+    QTest::newRow("full screen") << "full screen";
+}
+
+void tst_TesselViewUDisks::ejectsAfterJob()
+{
+    QFETCH(QString, job);
+    auto view = makeBrowser();
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+                              serviceTimeoutMs);
+    const QString mountPoint = bed.mountPoint();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
+    if (job == "copy all") {
+        view->LeftListView->selectAll();
+        QTest::mouseClick(view->LeftCopyToolButton, Qt::LeftButton);
+        QTRY_COMPARE(names(view->RightListView), QStringList({"a.jpg", "b.jpg"}));
+    } else if (job == "copy one") {
+        QTest::mouseClick(view->LeftCopyToolButton, Qt::LeftButton);
+        QTRY_COMPARE(names(view->RightListView), QStringList({"a.jpg"}));
+    } else if (job == "thumbnails") {
+        QTest::mouseClick(view->LeftThumbnailButton, Qt::LeftButton);
+        QTRY_VERIFY(!view->srcThumbTimer.isActive());
+    } else {
+        auto *full = view->findChild<FullPic *>();
+        QTimer::singleShot(0, full, [full] {
+            QTest::keyClick(full, Qt::Key_Right);
+            QTest::keyClick(full, Qt::Key_Escape);
+        });
+        QTest::mouseClick(view->ShowFullToolButton, Qt::LeftButton);
+    }
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QTRY_VERIFY(previewSettled(view.get()));
+
+    view->releaseCard();
+    QCOMPARE(heldUnder(mountPoint), 0);
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(), QString("mount disk"),
+                              serviceTimeoutMs);
+    waitUntilUnmounted();
 }
 
 void tst_TesselViewUDisks::serviceErrorShowsBox_data()
@@ -176,7 +241,7 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     QFile inUse;
     if (mountedBefore) {
         QCOMPARE(bed.udisksctl("mount"), 0);
-        inUse.setFileName(bed.mountPoint() + "/DCIM/a.jpg");
+        inUse.setFileName(bed.mountPoint() + "/DCIM/100CANON/a.jpg");
         QVERIFY(inUse.open(QIODevice::ReadOnly));
     } else {
         data->device = "/dev/tessel-no-such-card";

@@ -501,11 +501,15 @@ Ausbinden?</translation>
         <source>the picture cannot be read</source>
         <translation>das Bild kann nicht gelesen werden</translation>
     </message>
-    <message>
-        <source>%1 of the %2 pictures could not be read or saved.
-%3</source>
-        <translation>%1 der %2 Bilder konnten nicht gelesen oder gespeichert werden.
-%3</translation>
+    <message numerus="yes">
+        <source>%n of the %1 pictures could not be read or saved.
+%2</source>
+        <translation>
+            <numerusform>%n der %1 Bilder konnte nicht gelesen oder gespeichert werden.
+%2</numerusform>
+            <numerusform>%n der %1 Bilder konnten nicht gelesen oder gespeichert werden.
+%2</numerusform>
+        </translation>
     </message>
     <message>
         <source>no success</source>
