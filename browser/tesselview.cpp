@@ -16,6 +16,7 @@
 #include "browser/folderchoice.h"
 #include "browser/fullpicstepper.h"
 #include "browser/sharedprogress.h"
+#include "browser/sourcecommands.h"
 #include "browser/thumbnailwork.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
@@ -61,7 +62,10 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(false),
       copyJob(new CopyJob(worker, this)),
-      removal(new PictureRemoval(worker, this))
+      removal(new PictureRemoval(worker, this)),
+      sourceCommands(std::make_unique<SourceCommands>(
+          QList<QToolButton *>{LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
+          LeftCopyToolButton))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(copyJob, &CopyJob::planned, this, &TesselView::keepBothAsked);
@@ -233,7 +237,7 @@ void TesselView::slotLeftSelectionChanged(QTreeWidgetItem *item)
     // With several selected, the preview shows the one last clicked.
     showPreview(item->text(0));
     if (source.selectedInOrder().size() > 1)
-        LeftCopyToolButton->setEnabled(true);
+        sourceCommands->offer(true, destination.folder());
 }
 
 void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
@@ -262,8 +266,8 @@ void TesselView::previewShown(const QString &path)
     // A job holds the buttons; they come back as they were when it ends.
     if (held)
         return;
-    for (QToolButton *button : pictureButtons())
-        button->setEnabled(true);
+    ShowFullToolButton->setEnabled(true);
+    sourceCommands->offer(true, destination.folder());
 }
 
 QList<QToolButton *> TesselView::pictureButtons() const
@@ -290,10 +294,7 @@ void TesselView::tell(const QString &caption, const QString &text)
 
 void TesselView::setSourceButtons(bool picturesListed)
 {
-    source.deleteButton->setEnabled(picturesListed);
-    source.chdirButton->setEnabled(picturesListed);
-    if (!picturesListed)
-        LeftCopyToolButton->setEnabled(false);
+    sourceCommands->setListed(picturesListed && mounted);
 }
 
 bool TesselView::initMountState()
@@ -462,6 +463,7 @@ void TesselView::slotShowFullPic()
 void TesselView::jobEnded()
 {
     held.reset();
+    sourceCommands->refresh();
     // A run that ended meanwhile gave its list back; the hold must not take
     // it again.
     for (PicturePane *pane : {&source, &destination})

@@ -27,6 +27,7 @@ class PictureRemoval;
 class TesselData;
 class cfgEdit;
 class SharedProgress;
+class SourceCommands;
 class progressEdit;
 
 // The picture browser: the source pane (a directory on the flash card it
@@ -180,6 +181,7 @@ private:
     std::unique_ptr<HeldControls> held;
     // A picture copied alone: a box only for what the user can act on.
     bool copyAlone = false;
+    std::unique_ptr<SourceCommands> sourceCommands;
 };
 
 #endif

@@ -84,12 +84,13 @@ void tst_TesselView::construction()
     }
     QCOMPARE(view->MountPushButton->palette().color(QPalette::Button), QColor(80, 255, 80));
     QCOMPARE(view->MountPushButton->backgroundRole(), QPalette::Base);
+    // No card: nothing of the source is offered.
     for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
-                                       view->LeftCopyToolButton, view->ShowFullToolButton,
-                                       view->RightDeleteToolButton})
+                                       view->LeftCopyToolButton, view->LeftThumbnailButton,
+                                       view->ShowFullToolButton, view->RightDeleteToolButton})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     for (QWidget *w : QList<QWidget *>{view->MountPushButton, view->SetupToolButton,
-                                       view->LeftThumbnailButton, view->RightThumbnailButton,
+                                       view->RightThumbnailButton,
                                        view->RightChdirToolButton, view->RightMkdirToolButton})
         QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
 }

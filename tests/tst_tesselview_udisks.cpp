@@ -19,6 +19,7 @@ using TestUtils::names;
 namespace {
 
 const int serviceTimeoutMs = 20000;
+const QStringList cardPictures{"100CANON/a.jpg", "101CANON/b.jpg"};
 
 } // namespace
 
@@ -55,7 +56,7 @@ void tst_TesselViewUDisks::initTestCase()
     qputenv("TESSELCFG", noSettingsFile);
     QVERIFY(QDir().mkpath(card.path() + "/DCIM"));
     // Two camera folders: a copy of all opens both.
-    for (const char *path : {"100CANON/a.jpg", "101CANON/b.jpg"}) {
+    for (const QString &path : cardPictures) {
         QVERIFY(QDir().mkpath(QFileInfo(card.path() + "/DCIM/" + path).path()));
         QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + path, QSize(64, 48)));
     }
@@ -98,7 +99,7 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
     QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
 
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
                               serviceTimeoutMs);
     QCOMPARE(data->leftPath, bed.mountPoint() + "/DCIM");
     QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
@@ -117,7 +118,7 @@ void tst_TesselViewUDisks::cardMountedBeforeStartShowsMounted()
 {
     QCOMPARE(bed.udisksctl("mount"), 0);
     auto view = makeBrowser();
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
                               serviceTimeoutMs);
     QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
 
@@ -164,7 +165,7 @@ void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
 static int heldUnder(const QString &folder)
 {
     int held = 0;
-    for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::System))
+    for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::AllEntries | QDir::System))
         held += fd.symLinkTarget().startsWith(folder + "/");
     for (const QByteArray &line : TestUtils::readFile("/proc/self/maps").split('\n'))
         held += line.contains(' ' + QFile::encodeName(folder) + '/');
@@ -178,6 +179,7 @@ void tst_TesselViewUDisks::ejectsAfterJob_data()
     QTest::newRow("one picture copied") << "copy one";
     QTest::newRow("source thumbnails") << "thumbnails";
     QTest::newRow("full screen") << "full screen";
+    QTest::newRow("delete all") << "delete all";
 }
 
 void tst_TesselViewUDisks::ejectsAfterJob()
@@ -185,9 +187,14 @@ void tst_TesselViewUDisks::ejectsAfterJob()
     QFETCH(QString, job);
     auto view = makeBrowser();
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
                               serviceTimeoutMs);
     const QString mountPoint = bed.mountPoint();
+    const int heldListed = heldUnder(mountPoint);
+    QFile probe(mountPoint + "/DCIM/100CANON/a.jpg");
+    QVERIFY(probe.open(QIODevice::ReadOnly));
+    QCOMPARE(heldUnder(mountPoint), heldListed + 1);
+    probe.close();
     view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
     QTRY_VERIFY(previewSettled(view.get()));
     if (job == "copy all") {
@@ -200,6 +207,15 @@ void tst_TesselViewUDisks::ejectsAfterJob()
     } else if (job == "thumbnails") {
         QTest::mouseClick(view->LeftThumbnailButton, Qt::LeftButton);
         QTRY_VERIFY(!view->srcThumbTimer.isActive());
+    } else if (job == "delete all") {
+        ModalAnswerer answerer;
+        answerer.answerMessageBox(QMessageBox::Yes);
+        answerer.answerMessageBox(QMessageBox::Yes);
+        QTest::mouseClick(view->LeftDeleteToolButton, Qt::LeftButton);
+        QTRY_VERIFY(names(view->LeftListView).isEmpty());
+        // Back for the tests after.
+        for (const QString &path : cardPictures)
+            QVERIFY(TestUtils::writePicture(mountPoint + "/DCIM/" + path, QSize(64, 48)));
     } else {
         auto *full = view->findChild<FullPic *>();
         QTimer::singleShot(0, full, [full] {
@@ -211,7 +227,10 @@ void tst_TesselViewUDisks::ejectsAfterJob()
     QTRY_VERIFY(jobsEnded(view.get()));
     QTRY_VERIFY(previewSettled(view.get()));
 
+    const int heldAtEnd = heldUnder(mountPoint);
     view->releaseCard();
+    qInfo("held under the card: %d listed, %d at the job's end, %d released", heldListed,
+          heldAtEnd, heldUnder(mountPoint));
     QCOMPARE(heldUnder(mountPoint), 0);
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(), QString("mount disk"),
@@ -229,7 +248,7 @@ void tst_TesselViewUDisks::serviceErrorShowsBox_data()
         << false << "mount flashdisk" << QStringList() << "mount disk";
     // The card stays mounted, and is shown so.
     QTest::newRow("unmounting a card in use")
-        << true << "unmount flashdisk" << QStringList({"a.jpg", "b.jpg"}) << "unmount disk";
+        << true << "unmount flashdisk" << cardPictures << "unmount disk";
 }
 
 void tst_TesselViewUDisks::serviceErrorShowsBox()
@@ -268,7 +287,7 @@ void tst_TesselViewUDisks::pulledCardClearsThePane()
 {
     auto view = makeBrowser();
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
                               serviceTimeoutMs);
     QSignalSpy removed(&view->flashCard(), &FlashCard::removed);
 
