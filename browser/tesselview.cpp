@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "browser/copiedmarks.h"
 #include "jobs/copyjob.h"
@@ -98,6 +99,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
                 showFreeStorage();
             });
     connect(&card, &FlashCard::failed, this, &TesselView::cardFailed);
+    connect(&card, &FlashCard::removed, this, [this] { cardLostInJob = held != nullptr; });
     connect(&card, &FlashCard::mountFinished, this, [this](const QString &folder) {
         showCardAt(folder);
         emit cfgChanged();
@@ -464,6 +466,9 @@ void TesselView::jobEnded()
 {
     held.reset();
     sourceCommands->refresh();
+    // Cancelled with the card, a job may have stopped without a word.
+    if (std::exchange(cardLostInJob, false))
+        tell(tr("mount flashdisk"), tr("The card is gone: the command may not have finished."));
     // A run that ended meanwhile gave its list back; the hold must not take
     // it again.
     for (PicturePane *pane : {&source, &destination})

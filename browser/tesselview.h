@@ -182,6 +182,8 @@ private:
     // A picture copied alone: a box only for what the user can act on.
     bool copyAlone = false;
     std::unique_ptr<SourceCommands> sourceCommands;
+    // The card went away while a job held the controls.
+    bool cardLostInJob = false;
 };
 
 #endif

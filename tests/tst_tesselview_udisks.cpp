@@ -283,20 +283,34 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     QCOMPARE(view->MountPushButton->text(), buttonAfter);
 }
 
+// Pulled while a copy asks its question: the copy ends with a box.
 void tst_TesselViewUDisks::pulledCardClearsThePane()
 {
+    QVERIFY(TestUtils::writePicture(right() + "/a.jpg", QSize(10, 10)));
     auto view = makeBrowser();
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
-                              serviceTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures, serviceTimeoutMs);
     QSignalSpy removed(&view->flashCard(), &FlashCard::removed);
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
+    view->LeftListView->selectAll();
 
-    QCOMPARE(bed.pull(bed.device), 0);
-    QVERIFY(removed.wait(serviceTimeoutMs));
-    QVERIFY(names(view->LeftListView).isEmpty());
-    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
-    QVERIFY(!view->isMounted());
+    ModalAnswerer answerer(serviceTimeoutMs);
+    answerer.answerModal([&](QWidget *box) {
+        QCOMPARE(bed.pull(bed.device), 0);
+        QVERIFY(removed.wait(serviceTimeoutMs));
+        QVERIFY(names(view->LeftListView).isEmpty());
+        QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+        QVERIFY(!view->isMounted());
+        QCOMPARE(box->windowTitle(), QString("copy file"));
+        static_cast<QMessageBox *>(box)->button(QMessageBox::No)->click();
+    });
+    answerer.answerMessageBox(QMessageBox::Ok);
+    QTest::mouseClick(view->LeftCopyToolButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(jobsEnded(view.get()) && answerer.pending() == 0, serviceTimeoutMs);
+    QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
     QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+    QVERIFY(!view->LeftCopyToolButton->isEnabled());
     QCOMPARE(removed.size(), 1);
 }
 

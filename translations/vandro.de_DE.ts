@@ -501,6 +501,10 @@ Ausbinden?</translation>
         <source>the picture cannot be read</source>
         <translation>das Bild kann nicht gelesen werden</translation>
     </message>
+    <message>
+        <source>The card is gone: the command may not have finished.</source>
+        <translation>Die Karte ist fort: der Befehl ist vielleicht nicht zu Ende gekommen.</translation>
+    </message>
     <message numerus="yes">
         <source>%n of the %1 pictures could not be read or saved.
 %2</source>
