@@ -6,8 +6,7 @@
 #include "fullpic/fullpic.h"
 #include "platform/folder.h"
 
-FullPicStepper::FullPicStepper(FullPic &fullView, QObject *parent)
-    : QObject(parent), view(fullView)
+FullPicStepper::FullPicStepper(FullPic &fullView) : view(fullView)
 {
     connect(&view, &FullPic::stepRequested, this, &FullPicStepper::step);
 }
@@ -22,14 +21,10 @@ void FullPicStepper::show(PicturePane &picturePane, QTreeWidgetItem *item)
     // The list may have been emptied meanwhile (the card pulled).
     if (pane->list->indexOfTopLevelItem(shown) >= 0)
         pane->list->setCurrentItem(shown);
-    pane = nullptr;
-    shown = nullptr;
 }
 
 void FullPicStepper::step(int delta)
 {
-    if (!pane)
-        return;
     QTreeWidget *list = pane->list;
     const int at = list->indexOfTopLevelItem(shown);
     if (at < 0)

@@ -7,15 +7,16 @@ class FullPic;
 class PicturePane;
 class QTreeWidgetItem;
 
-// Walks the full-screen view through one pane's pictures in the pane's
-// order; at either end a step shows nothing new. The pane's selection
-// follows the picture shown last once the view is closed. Only while a
-// picture is loaded is its folder open: the view keeps nothing of the card.
+// One showing of the full-screen view, walking through one pane's pictures
+// in the pane's order; at either end a step shows nothing new. The pane's
+// selection follows the picture shown last once the view is closed. Only
+// while a picture is loaded is its folder open: the view keeps nothing of
+// the card.
 class FullPicStepper : public QObject
 {
     Q_OBJECT
 public:
-    FullPicStepper(FullPic &view, QObject *parent);
+    explicit FullPicStepper(FullPic &view);
 
     // Returns when the view has been closed.
     void show(PicturePane &pane, QTreeWidgetItem *item);

@@ -13,7 +13,6 @@
 #include <utility>
 
 #include "browser/copiedmarks.h"
-#include "jobs/copyjob.h"
 #include "browser/folderchoice.h"
 #include "browser/fullpicstepper.h"
 #include "browser/sharedprogress.h"
@@ -114,7 +113,6 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     // Both dialogs show themselves maximised when built; they wait hidden.
     fullPic = new FullPic(this, tr("FullPicture").toLatin1().constData(), true, data);
     fullPic->hide();
-    fullPicStepper = new FullPicStepper(*fullPic, this);
     cfgDialog = new cfgEdit(this, tr("ConfigEdit").toLatin1().constData(), true, data);
     cfgDialog->hide();
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
@@ -254,7 +252,8 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
 
 void TesselView::showPreview(const QString &name)
 {
-    for (QToolButton *button : pictureButtons())
+    for (QToolButton *button :
+         {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton, ShowFullToolButton})
         button->setEnabled(false);
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
@@ -270,11 +269,6 @@ void TesselView::previewShown(const QString &path)
         return;
     ShowFullToolButton->setEnabled(true);
     sourceCommands->offer(true, destination.folder());
-}
-
-QList<QToolButton *> TesselView::pictureButtons() const
-{
-    return {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton, ShowFullToolButton};
 }
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
@@ -458,7 +452,7 @@ void TesselView::slotShowFullPic()
     PicturePane *pane = activePane();
     if (currentPicture.isEmpty() || !preview.isShown() || !pane || !pane->shownItem())
         return;
-    fullPicStepper->show(*pane, pane->shownItem());
+    FullPicStepper(*fullPic).show(*pane, pane->shownItem());
 }
 
 // While a job runs nothing may change the panes or start more work.

@@ -21,7 +21,6 @@
 
 class CopyJob;
 class FullPic;
-class FullPicStepper;
 class HeldControls;
 class PictureRemoval;
 class TesselData;
@@ -129,7 +128,6 @@ protected:
     QTimer &srcThumbTimer;
     QTimer &destThumbTimer;
     FullPic *fullPic;
-    FullPicStepper *fullPicStepper = nullptr;
     cfgEdit *cfgDialog;
     progressEdit *progress;
     // Shows both panes' runs in `progress`.
@@ -140,7 +138,6 @@ private:
     void clearPane(PicturePane &pane);
     void previewCleared();
     void previewShown(const QString &path);
-    QList<QToolButton *> pictureButtons() const;
     void takeSelection(PicturePane &pane, PicturePane &other);
     PicturePane *activePane();
     void setMountLook(bool isMounted);
