@@ -10,11 +10,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "browser/copiedmarks.h"
-#include "jobs/copyjob.h"
 #include "browser/folderchoice.h"
+#include "browser/fullpicstepper.h"
 #include "browser/sharedprogress.h"
+#include "browser/sourcecommands.h"
 #include "browser/thumbnailwork.h"
 #include "cfgedit/cfgedit.h"
 #include "config/tesseldata.h"
@@ -60,7 +62,10 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(false),
       copyJob(new CopyJob(worker, this)),
-      removal(new PictureRemoval(worker, this))
+      removal(new PictureRemoval(worker, this)),
+      sourceCommands(std::make_unique<SourceCommands>(
+          QList<QToolButton *>{LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
+          LeftCopyToolButton))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(copyJob, &CopyJob::planned, this, &TesselView::keepBothAsked);
@@ -93,6 +98,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
                 showFreeStorage();
             });
     connect(&card, &FlashCard::failed, this, &TesselView::cardFailed);
+    connect(&card, &FlashCard::removed, this, [this] { cardLostInJob = held != nullptr; });
     connect(&card, &FlashCard::mountFinished, this, [this](const QString &folder) {
         showCardAt(folder);
         emit cfgChanged();
@@ -242,14 +248,15 @@ void TesselView::slotRightSelectionChanged(QTreeWidgetItem *item)
 
 void TesselView::showPreview(const PicturePane &pane, const FolderEntry &entry)
 {
-    for (QToolButton *button : pictureButtons())
+    for (QToolButton *button :
+         {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton, ShowFullToolButton})
         button->setEnabled(false);
     // Nothing may act on a picture that is no longer shown.
     currentPicture = "";
     // With several selected, the preview shows the one last clicked.
     preview.showSelected(pane, Folder::displayName(entry.name));
     if (&pane == &source && source.selectedInOrder().size() > 1)
-        LeftCopyToolButton->setEnabled(true);
+        sourceCommands->offer(true, destination.folder());
 }
 
 void TesselView::previewShown(const QString &path)
@@ -258,13 +265,8 @@ void TesselView::previewShown(const QString &path)
     // A job holds the buttons; they come back as they were when it ends.
     if (held)
         return;
-    for (QToolButton *button : pictureButtons())
-        button->setEnabled(true);
-}
-
-QList<QToolButton *> TesselView::pictureButtons() const
-{
-    return {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton, ShowFullToolButton};
+    ShowFullToolButton->setEnabled(true);
+    sourceCommands->offer(true, destination.folder());
 }
 
 QPixmap *TesselView::loadSmallPic(const QString &dir, const QString &name, bool useThumb)
@@ -286,10 +288,7 @@ void TesselView::tell(const QString &caption, const QString &text)
 
 void TesselView::setSourceButtons(bool picturesListed)
 {
-    source.deleteButton->setEnabled(picturesListed);
-    source.chdirButton->setEnabled(picturesListed);
-    if (!picturesListed)
-        LeftCopyToolButton->setEnabled(false);
+    sourceCommands->setListed(picturesListed && mounted);
 }
 
 bool TesselView::initMountState()
@@ -448,18 +447,22 @@ void TesselView::slotSetup()
 
 void TesselView::slotShowFullPic()
 {
-    if (currentPicture.isEmpty() || !preview.isShown())
+    PicturePane *pane = activeSide == source.side        ? &source
+                        : activeSide == destination.side ? &destination
+                                                         : nullptr;
+    if (currentPicture.isEmpty() || !preview.isShown() || !pane || !pane->shownItem())
         return;
-    const std::shared_ptr<const Folder> folder = preview.entry().folder();
-    fullPic->loadPicture(folder ? folder->descriptor() : -1, preview.entry().name);
-    fullPic->exec();
-    fullPic->hide();
+    FullPicStepper(*fullPic).show(*pane, pane->shownItem());
 }
 
 // While a job runs nothing may change the panes or start more work.
 void TesselView::jobEnded()
 {
     held.reset();
+    sourceCommands->refresh();
+    // Cancelled with the card, a job may have stopped without a word.
+    if (std::exchange(cardLostInJob, false))
+        tell(tr("mount flashdisk"), tr("The card is gone: the command may not have finished."));
     // A run that ended meanwhile gave its list back; the hold must not take
     // it again.
     for (PicturePane *pane : {&source, &destination})

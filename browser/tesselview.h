@@ -26,6 +26,7 @@ class PictureRemoval;
 class TesselData;
 class cfgEdit;
 class SharedProgress;
+class SourceCommands;
 class progressEdit;
 
 // The picture browser: the source pane (a directory on the flash card it
@@ -137,7 +138,6 @@ private:
     void clearPane(PicturePane &pane);
     void previewCleared();
     void previewShown(const QString &path);
-    QList<QToolButton *> pictureButtons() const;
     void takeSelection(PicturePane &pane, PicturePane &other);
     void setMountLook(bool isMounted);
     void followCard(bool isMounted);
@@ -177,6 +177,9 @@ private:
     std::unique_ptr<HeldControls> held;
     // A picture copied alone: a box only for what the user can act on.
     bool copyAlone = false;
+    std::unique_ptr<SourceCommands> sourceCommands;
+    // The card went away while a job held the controls.
+    bool cardLostInJob = false;
 };
 
 #endif

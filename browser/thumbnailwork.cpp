@@ -77,8 +77,7 @@ void ThumbnailWork::report(const ThumbnailRun &run)
             : run.firstFailure();
     emit runFailed(run.title(),
                    QCoreApplication::translate(
-                       "TesselView", "%1 of the %2 pictures could not be read or saved.\n%3")
-                       .arg(run.failures())
-                       .arg(run.total())
-                       .arg(reason));
+                       "TesselView", "%n of the %1 pictures could not be read or saved.\n%2",
+                       nullptr, run.failures())
+                       .arg(QString::number(run.total()), reason));
 }

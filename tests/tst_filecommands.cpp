@@ -270,17 +270,19 @@ void tst_FileCommands::copyNeedsARealDestination()
     QFETCH(QString, destination);
     QVERIFY(TestUtils::writePicture(left() + "/a.jpg", QSize(64, 48)));
     auto view = makeBrowser();
-    data->rightPath = destination.isEmpty() ? QString() : right();
-    if (destination == "missing")
-        QVERIFY(QDir(right()).removeRecursively());
-    else if (destination == "unreadable")
-        QVERIFY(QFile::setPermissions(right(), QFile::WriteOwner | QFile::ExeOwner));
 
+    // Copy is offered only with a usable destination: it goes after that.
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::Ok);
     {
         TestUtils::PermissionChecksOn permissions;
-        copySelected(view.get(), "a.jpg", answerer);
+        copySelected(view.get(), "a.jpg", answerer, [&] {
+            data->rightPath = destination.isEmpty() ? QString() : right();
+            if (destination == "missing")
+                QVERIFY(QDir(right()).removeRecursively());
+            else if (destination == "unreadable")
+                QVERIFY(QFile::setPermissions(right(), QFile::WriteOwner | QFile::ExeOwner));
+        });
     }
     QCOMPARE(answerer.captions, QStringList{"copy file"});
     QCOMPARE(answerer.texts.value(0),

@@ -4,11 +4,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
-
 #include "browserfixture.h"
+#include "fullpic/fullpic.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;
@@ -45,6 +46,8 @@ private slots:
     void failedPreviewClearsOldPicture_data();
     void failedPreviewClearsOldPicture();
     void smallPicturePointerValidUntilNextCall();
+    void fullScreenStepsThroughThePane_data();
+    void fullScreenStepsThroughThePane();
 };
 
 void tst_TesselView::initTestCase()
@@ -81,12 +84,13 @@ void tst_TesselView::construction()
     }
     QCOMPARE(view->MountPushButton->palette().color(QPalette::Button), QColor(80, 255, 80));
     QCOMPARE(view->MountPushButton->backgroundRole(), QPalette::Base);
+    // No card: nothing of the source is offered.
     for (QWidget *w : QList<QWidget *>{view->LeftDeleteToolButton, view->LeftChdirToolButton,
-                                       view->LeftCopyToolButton, view->ShowFullToolButton,
-                                       view->RightDeleteToolButton})
+                                       view->LeftCopyToolButton, view->LeftThumbnailButton,
+                                       view->ShowFullToolButton, view->RightDeleteToolButton})
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     for (QWidget *w : QList<QWidget *>{view->MountPushButton, view->SetupToolButton,
-                                       view->LeftThumbnailButton, view->RightThumbnailButton,
+                                       view->RightThumbnailButton,
                                        view->RightChdirToolButton, view->RightMkdirToolButton})
         QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
 }
@@ -349,6 +353,49 @@ void tst_TesselView::smallPicturePointerValidUntilNextCall()
     QVERIFY(scaled);
     QCOMPARE(scaled->size(), QSize(100, 75));
     QVERIFY(!view->loadSmallPic(left(), "missing.jpg", true));
+}
+
+void tst_TesselView::fullScreenStepsThroughThePane_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::newRow("Right key: next") << 0 << "Right" << 1;
+    QTest::newRow("Right key at the end: nothing") << 2 << "Right" << 2;
+    QTest::newRow("Left key: previous") << 1 << "Left" << 0;
+    QTest::newRow("Left key at the start: nothing") << 0 << "Left" << 0;
+    QTest::newRow("swipe to the left: next") << 1 << "swipe" << 2;
+}
+
+void tst_TesselView::fullScreenStepsThroughThePane()
+{
+    QFETCH(int, first);
+    QFETCH(QString, gesture);
+    QFETCH(int, selectedAfter);
+    for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
+        QVERIFY(TestUtils::writePicture(left() + "/" + name, QSize(80, 60)));
+    auto view = makeBrowser();
+    QTreeWidget *list = view->LeftListView;
+    list->setCurrentItem(list->topLevelItem(first));
+    QTRY_VERIFY(previewSettled(view.get()));
+
+    auto *full = view->findChild<FullPic *>();
+    QTimer::singleShot(0, full, [full, gesture] {
+        if (gesture == "swipe") {
+            QWidget *label = full->PixmapLabel;
+            const int y = label->height() / 2;
+            QTest::mousePress(label, Qt::LeftButton, {}, QPoint(label->width() * 5 / 6, y));
+            QTest::mouseMove(label, QPoint(label->width() / 6, y));
+            QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(label->width() / 6, y));
+        } else {
+            QTest::keyClick(full, gesture == "Left" ? Qt::Key_Left : Qt::Key_Right);
+        }
+        QTest::keyClick(full, Qt::Key_Escape);
+    });
+    QTest::mouseClick(view->ShowFullToolButton, Qt::LeftButton);
+
+    QVERIFY(!full->isVisible());
+    QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem *>({list->topLevelItem(selectedAfter)}));
 }
 
 QTEST_MAIN(tst_TesselView)

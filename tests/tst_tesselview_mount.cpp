@@ -80,6 +80,8 @@ private slots:
     void overlongNamesRefused();
     void unmountClick_data();
     void unmountClick();
+    void copyOfferedOnlyWithUsableDestination_data();
+    void copyOfferedOnlyWithUsableDestination();
     void freeSpaceUnits_data();
     void freeSpaceUnits();
     void freeSpaceFailureKeepsDisplay();
@@ -299,7 +301,7 @@ void tst_TesselViewMount::unmountClick()
 {
     QFETCH(int, umountErrno);
     QVERIFY(touch(pictures() + "/a.jpg"));
-    QVERIFY(touch(right() + "/b.jpg"));
+    QVERIFY(TestUtils::writePicture(right() + "/b.jpg", QSize(40, 30)));
     calls->mounted = true;
     auto view = makeBrowser();
     QVERIFY(view->isMounted());
@@ -325,6 +327,42 @@ void tst_TesselViewMount::unmountClick()
         QCOMPARE(answerer.captions, QStringList("unmount flashdisk"));
         QCOMPARE(answerer.texts, QStringList(failureText(umountErrno)));
     }
+
+    // A destination picture offers nothing that would act on a card gone.
+    view->RightListView->setCurrentItem(view->RightListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
+    QVERIFY(view->ShowFullToolButton->isEnabled());
+    QVERIFY(view->RightDeleteToolButton->isEnabled());
+    for (QToolButton *button : {view->LeftDeleteToolButton, view->LeftCopyToolButton,
+                                view->LeftChdirToolButton, view->LeftThumbnailButton})
+        QVERIFY2(button->isEnabled() == stillMounted, qPrintable(button->objectName()));
+}
+
+void tst_TesselViewMount::copyOfferedOnlyWithUsableDestination_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("a folder") << "right" << true;
+    QTest::newRow("a folder since removed") << "gone" << false;
+    QTest::newRow("none") << "" << false;
+}
+
+void tst_TesselViewMount::copyOfferedOnlyWithUsableDestination()
+{
+    QFETCH(QString, destination);
+    QFETCH(bool, offered);
+    QVERIFY(TestUtils::writePicture(pictures() + "/a.jpg", QSize(40, 30)));
+    QVERIFY(touch(pictures() + "/b.jpg"));
+    data->rightPath = destination.isEmpty() ? QString() : dirs->path() + "/" + destination;
+    calls->mounted = true;
+    auto view = makeBrowser();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
+    QVERIFY(view->LeftDeleteToolButton->isEnabled());
+    QCOMPARE(view->LeftCopyToolButton->isEnabled(), offered);
+
+    view->LeftListView->selectAll();
+    QCOMPARE(view->LeftCopyToolButton->isEnabled(), offered);
 }
 
 void tst_TesselViewMount::freeSpaceUnits_data()

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "appfixture.h"
+#include "fullpic/fullpic.h"
 #include "browserfixture.h"
 #include "testutils.h"
 #include "udiskstestbed.h"
@@ -18,6 +19,7 @@ using TestUtils::names;
 namespace {
 
 const int serviceTimeoutMs = 20000;
+const QStringList cardPictures{"100CANON/a.jpg", "101CANON/b.jpg"};
 
 } // namespace
 
@@ -35,6 +37,8 @@ private slots:
     void cardMountedBeforeStartShowsMounted();
     void unmountAtQuitIsDoneBeforeTheEnd();
     void failedUnmountAtQuitToldBeforeTheEnd();
+    void ejectsAfterJob_data();
+    void ejectsAfterJob();
     void serviceErrorShowsBox_data();
     void serviceErrorShowsBox();
     // Last: the card is gone afterwards.
@@ -51,8 +55,11 @@ void tst_TesselViewUDisks::initTestCase()
 {
     qputenv("TESSELCFG", noSettingsFile);
     QVERIFY(QDir().mkpath(card.path() + "/DCIM"));
-    for (const char *name : {"a.jpg", "b.jpg"})
-        QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + name, QSize(64, 48)));
+    // Two camera folders: a copy of all opens both.
+    for (const QString &path : cardPictures) {
+        QVERIFY(QDir().mkpath(QFileInfo(card.path() + "/DCIM/" + path).path()));
+        QVERIFY(TestUtils::writePicture(card.path() + "/DCIM/" + path, QSize(64, 48)));
+    }
     const QString missing = bed.start({card.path()});
     if (!missing.isEmpty()) {
         bed.stop();
@@ -92,7 +99,7 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
     QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
 
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
                               serviceTimeoutMs);
     QCOMPARE(data->leftPath, bed.mountPoint() + "/DCIM");
     QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
@@ -111,7 +118,7 @@ void tst_TesselViewUDisks::cardMountedBeforeStartShowsMounted()
 {
     QCOMPARE(bed.udisksctl("mount"), 0);
     auto view = makeBrowser();
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
                               serviceTimeoutMs);
     QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
 
@@ -132,7 +139,7 @@ void tst_TesselViewUDisks::unmountAtQuitIsDoneBeforeTheEnd()
 void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
 {
     QCOMPARE(bed.udisksctl("mount"), 0);
-    QFile inUse(bed.mountPoint() + "/DCIM/a.jpg");
+    QFile inUse(bed.mountPoint() + "/DCIM/100CANON/a.jpg");
     QVERIFY(inUse.open(QIODevice::ReadOnly));
     QVERIFY(TestUtils::writeFile(dirs->path() + "/tessel.cfg",
                                  "[HEADER]\nFLASHPATH=DCIM;\nDEVICE=" +
@@ -154,6 +161,83 @@ void tst_TesselViewUDisks::failedUnmountAtQuitToldBeforeTheEnd()
     QVERIFY(!bed.mountPoint().isEmpty());
 }
 
+// What the process holds under `folder`: open descriptors and mapped files.
+static int heldUnder(const QString &folder)
+{
+    int held = 0;
+    for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::AllEntries | QDir::System))
+        held += fd.symLinkTarget().startsWith(folder + "/");
+    for (const QByteArray &line : TestUtils::readFile("/proc/self/maps").split('\n'))
+        held += line.contains(' ' + QFile::encodeName(folder) + '/');
+    return held;
+}
+
+void tst_TesselViewUDisks::ejectsAfterJob_data()
+{
+    QTest::addColumn<QString>("job");
+    QTest::newRow("select all, copy") << "copy all";
+    QTest::newRow("one picture copied") << "copy one";
+    QTest::newRow("source thumbnails") << "thumbnails";
+    QTest::newRow("full screen") << "full screen";
+    QTest::newRow("delete all") << "delete all";
+}
+
+void tst_TesselViewUDisks::ejectsAfterJob()
+{
+    QFETCH(QString, job);
+    auto view = makeBrowser();
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures,
+                              serviceTimeoutMs);
+    const QString mountPoint = bed.mountPoint();
+    const int heldListed = heldUnder(mountPoint);
+    QFile probe(mountPoint + "/DCIM/100CANON/a.jpg");
+    QVERIFY(probe.open(QIODevice::ReadOnly));
+    QCOMPARE(heldUnder(mountPoint), heldListed + 1);
+    probe.close();
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
+    if (job == "copy all") {
+        view->LeftListView->selectAll();
+        QTest::mouseClick(view->LeftCopyToolButton, Qt::LeftButton);
+        QTRY_COMPARE(names(view->RightListView), QStringList({"a.jpg", "b.jpg"}));
+    } else if (job == "copy one") {
+        QTest::mouseClick(view->LeftCopyToolButton, Qt::LeftButton);
+        QTRY_COMPARE(names(view->RightListView), QStringList({"a.jpg"}));
+    } else if (job == "thumbnails") {
+        QTest::mouseClick(view->LeftThumbnailButton, Qt::LeftButton);
+        QTRY_VERIFY(!view->srcThumbTimer.isActive());
+    } else if (job == "delete all") {
+        ModalAnswerer answerer;
+        answerer.answerMessageBox(QMessageBox::Yes);
+        answerer.answerMessageBox(QMessageBox::Yes);
+        QTest::mouseClick(view->LeftDeleteToolButton, Qt::LeftButton);
+        QTRY_VERIFY(names(view->LeftListView).isEmpty());
+        // Back for the tests after.
+        for (const QString &path : cardPictures)
+            QVERIFY(TestUtils::writePicture(mountPoint + "/DCIM/" + path, QSize(64, 48)));
+    } else {
+        auto *full = view->findChild<FullPic *>();
+        QTimer::singleShot(0, full, [full] {
+            QTest::keyClick(full, Qt::Key_Right);
+            QTest::keyClick(full, Qt::Key_Escape);
+        });
+        QTest::mouseClick(view->ShowFullToolButton, Qt::LeftButton);
+    }
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QTRY_VERIFY(previewSettled(view.get()));
+
+    const int heldAtEnd = heldUnder(mountPoint);
+    view->releaseCard();
+    qInfo("held under the card: %d listed, %d at the job's end, %d released", heldListed,
+          heldAtEnd, heldUnder(mountPoint));
+    QCOMPARE(heldUnder(mountPoint), 0);
+    QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(), QString("mount disk"),
+                              serviceTimeoutMs);
+    waitUntilUnmounted();
+}
+
 void tst_TesselViewUDisks::serviceErrorShowsBox_data()
 {
     QTest::addColumn<bool>("mountedBefore");
@@ -164,7 +248,7 @@ void tst_TesselViewUDisks::serviceErrorShowsBox_data()
         << false << "mount flashdisk" << QStringList() << "mount disk";
     // The card stays mounted, and is shown so.
     QTest::newRow("unmounting a card in use")
-        << true << "unmount flashdisk" << QStringList({"a.jpg", "b.jpg"}) << "unmount disk";
+        << true << "unmount flashdisk" << cardPictures << "unmount disk";
 }
 
 void tst_TesselViewUDisks::serviceErrorShowsBox()
@@ -176,7 +260,7 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     QFile inUse;
     if (mountedBefore) {
         QCOMPARE(bed.udisksctl("mount"), 0);
-        inUse.setFileName(bed.mountPoint() + "/DCIM/a.jpg");
+        inUse.setFileName(bed.mountPoint() + "/DCIM/100CANON/a.jpg");
         QVERIFY(inUse.open(QIODevice::ReadOnly));
     } else {
         data->device = "/dev/tessel-no-such-card";
@@ -199,20 +283,34 @@ void tst_TesselViewUDisks::serviceErrorShowsBox()
     QCOMPARE(view->MountPushButton->text(), buttonAfter);
 }
 
+// Pulled while a copy asks its question: the copy ends with a box.
 void tst_TesselViewUDisks::pulledCardClearsThePane()
 {
+    QVERIFY(TestUtils::writePicture(right() + "/a.jpg", QSize(10, 10)));
     auto view = makeBrowser();
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), QStringList({"a.jpg", "b.jpg"}),
-                              serviceTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(names(view->LeftListView), cardPictures, serviceTimeoutMs);
     QSignalSpy removed(&view->flashCard(), &FlashCard::removed);
+    view->LeftListView->setCurrentItem(view->LeftListView->topLevelItem(0));
+    QTRY_VERIFY(previewSettled(view.get()));
+    view->LeftListView->selectAll();
 
-    QCOMPARE(bed.pull(bed.device), 0);
-    QVERIFY(removed.wait(serviceTimeoutMs));
-    QVERIFY(names(view->LeftListView).isEmpty());
-    QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
-    QVERIFY(!view->isMounted());
+    ModalAnswerer answerer(serviceTimeoutMs);
+    answerer.answerModal([&](QWidget *box) {
+        QCOMPARE(bed.pull(bed.device), 0);
+        QVERIFY(removed.wait(serviceTimeoutMs));
+        QVERIFY(names(view->LeftListView).isEmpty());
+        QCOMPARE(view->MountPushButton->text(), QString("mount disk"));
+        QVERIFY(!view->isMounted());
+        QCOMPARE(box->windowTitle(), QString("copy file"));
+        static_cast<QMessageBox *>(box)->button(QMessageBox::No)->click();
+    });
+    answerer.answerMessageBox(QMessageBox::Ok);
+    QTest::mouseClick(view->LeftCopyToolButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(jobsEnded(view.get()) && answerer.pending() == 0, serviceTimeoutMs);
+    QCOMPARE(answerer.captions, QStringList("mount flashdisk"));
     QVERIFY(!view->LeftDeleteToolButton->isEnabled());
+    QVERIFY(!view->LeftCopyToolButton->isEnabled());
     QCOMPARE(removed.size(), 1);
 }
 

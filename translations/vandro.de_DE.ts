@@ -514,10 +514,18 @@ Ausbinden?</translation>
         <translation>das Bild kann nicht gelesen werden</translation>
     </message>
     <message>
-        <source>%1 of the %2 pictures could not be read or saved.
-%3</source>
-        <translation>%1 der %2 Bilder konnten nicht gelesen oder gespeichert werden.
-%3</translation>
+        <source>The card is gone: the command may not have finished.</source>
+        <translation>Die Karte ist fort: der Befehl ist vielleicht nicht zu Ende gekommen.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the %1 pictures could not be read or saved.
+%2</source>
+        <translation>
+            <numerusform>%n der %1 Bilder konnte nicht gelesen oder gespeichert werden.
+%2</numerusform>
+            <numerusform>%n der %1 Bilder konnten nicht gelesen oder gespeichert werden.
+%2</numerusform>
+        </translation>
     </message>
     <message>
         <source>no success</source>

@@ -12,6 +12,19 @@
     </message>
 </context>
 <context>
+    <name>TesselView</name>
+    <message numerus="yes">
+        <source>%n of the %1 pictures could not be read or saved.
+%2</source>
+        <translation>
+            <numerusform>%n of the %1 pictures could not be read or saved.
+%2</numerusform>
+            <numerusform>%n of the %1 pictures could not be read or saved.
+%2</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>progressEdit</name>
     <message numerus="yes">
         <source>%1 of %n files</source>

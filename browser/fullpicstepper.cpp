@@ -1,0 +1,47 @@
+#include "browser/fullpicstepper.h"
+
+#include <QTreeWidget>
+
+#include "browser/picturepane.h"
+#include "fullpic/fullpic.h"
+#include "platform/folder.h"
+
+FullPicStepper::FullPicStepper(FullPic &fullView) : view(fullView)
+{
+    connect(&view, &FullPic::stepRequested, this, &FullPicStepper::step);
+}
+
+void FullPicStepper::show(PicturePane &picturePane, QTreeWidgetItem *item)
+{
+    pane = &picturePane;
+    shown = item;
+    load();
+    view.exec();
+    view.hide();
+    // The list may have been emptied meanwhile (the card pulled).
+    if (pane->list->indexOfTopLevelItem(shown) >= 0)
+        pane->list->setCurrentItem(shown);
+}
+
+void FullPicStepper::step(int delta)
+{
+    QTreeWidget *list = pane->list;
+    const int at = list->indexOfTopLevelItem(shown);
+    if (at < 0)
+        return;
+    for (int next = at + delta; next >= 0 && next < list->topLevelItemCount(); next += delta) {
+        QTreeWidgetItem *item = list->topLevelItem(next);
+        if (!pane->entryOf(item).name.isEmpty()) {
+            shown = item;
+            load();
+            return;
+        }
+    }
+}
+
+void FullPicStepper::load()
+{
+    const FolderEntry entry = pane->entryOf(shown);
+    const std::shared_ptr<const Folder> folder = entry.folder();
+    view.loadPicture(folder ? folder->descriptor() : -1, entry.name);
+}
