@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "browser/copiedmarks.h"
+#include "platform/volumeid.h"
 #include "jobs/copyjob.h"
 #include "browser/folderchoice.h"
 #include "browser/sharedprogress.h"
@@ -26,6 +27,8 @@
 #include "progress/progressedit.h"
 #include "widgets/heldcontrols.h"
 #include "widgets/plainmessagebox.h"
+
+#include <QMessageBox>
 
 namespace {
 
@@ -112,22 +115,16 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
-    connect(copyJob, &CopyJob::started, this, [this](int total) {
-        progress->start(tr("copy files"), total);
+    connect(copyJob, &CopyJob::started, this, [this] {
+        progress->startCopy(tr("copy files"));
         progress->show();
     });
-    connect(copyJob, &CopyJob::progressed, progress, [this](const QString &name, int index) {
-        if (progress->isVisible())
-            progress->update(name, index);
+    connect(copyJob, &CopyJob::bytesCopied, progress, &progressEdit::showCopy);
+    connect(copyJob, &CopyJob::leftOut, this, [this](const QStringList &names) {
+        copyBox(tr("%n picture(s) could not be copied and were left out:", nullptr,
+                   int(names.size())) +
+                "\n" + names.join('\n'));
     });
-    // One arg() for all: a name with "%1" in it stays as it is.
-    connect(copyJob, &CopyJob::bytesCopied, progress,
-            [this](const QString &name, int index, qint64 copied, qint64 size) {
-                progress->update(tr("%1: %2 of %3 MB")
-                                     .arg(name, QString::number(copied >> 20),
-                                          QString::number(size >> 20)),
-                                 index);
-            });
     thumbWork.follow(progress, source, destination);
     runWindow = thumbWork.shared();
     connect(&thumbWork, &ThumbnailWork::runFailed, this, &TesselView::tell);
@@ -479,6 +476,8 @@ void TesselView::slotCopyToRight()
         return;
     if (!PictureCopy::destinationUsable(destination.folder()))
         return destinationUnusable();
+    if (PictureCopy::insideSource(source.folder(), destination.folder()))
+        return copyBox(tr("The destination is inside the source folder."));
     if (selected.size() == 1) {
         copyFile();
         return;
@@ -503,7 +502,7 @@ void TesselView::copyFile()
     if (!begun)
         destinationUnusable();
     else if (result.outcome == PictureCopy::Failed)
-        copyFailed(result, QString());
+        copyFailed(result, Folder::displayName(entry.name));
     // Return alone never overwrites.
     const bool exists = result.outcome == PictureCopy::Exists;
     if (!begun || result.outcome == PictureCopy::Failed ||
@@ -558,6 +557,10 @@ void TesselView::copyFailed(const PictureCopy::Result &result, const QString &na
     case PictureCopy::SourceChanged:
         text = noSuccess(tr("the picture changed while it was copied"));
         break;
+    case PictureCopy::Differs:
+        return copyBox(tr("%1: the copy in the destination differs from the card.").arg(name));
+    case PictureCopy::InsideSource:
+        return copyBox(tr("The destination is inside the source folder."));
     default:
         text = systemFailure(result.err);
     }
@@ -595,12 +598,12 @@ bool TesselView::confirmed(const QString &caption, const QString &text)
 
 // The first file that cannot be removed stops the job and is named in a box.
 void TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption,
-                               PicturePane &pane)
+                               PicturePane &pane, const PictureRemoval::Checks &checks)
 {
     removalCaption = caption;
     removalPane = &pane;
     held = std::make_unique<HeldControls>(workControls());
-    removal->start(entries);
+    removal->start(entries, checks);
 }
 
 void TesselView::removalDone(const QByteArray &name, int err)
@@ -608,6 +611,12 @@ void TesselView::removalDone(const QByteArray &name, int err)
     jobEnded();
     if (err != 0)
         tell(removalCaption, systemFailure(err) + "\n" + Folder::displayName(name));
+    if (removal->keptCount() > 0)
+        tell(removalCaption, tr("%n picture(s) changed since their copy and were kept.", nullptr,
+                                removal->keptCount()));
+    if (removal->syncError() != 0)
+        tell(removalCaption,
+             tr("The card reported an error: some pictures may not have been deleted."));
     if (removalPane == &source) {
         listLeft();
         slotGetFreeStorage();
@@ -616,19 +625,55 @@ void TesselView::removalDone(const QByteArray &name, int err)
     }
 }
 
+QList<FolderEntry> TesselView::provenEntries() const
+{
+    QList<FolderEntry> proven;
+    for (int i = 0; i < source.list->topLevelItemCount(); ++i)
+        if (CopiedMarks::of(source.list->topLevelItem(i)) == ImportRecord::Proven)
+            proven.append(source.entryOf(source.list->topLevelItem(i)));
+    return proven;
+}
+
+// Only proven copies are deleted unless the user says All; what is
+// deleted as proven is looked at once more just before it goes.
 void TesselView::slotDeleteLeft()
 {
-    const int notCopied = markCopied();
+    const QString caption = tr("delete all files");
+    const int unproven = markCopied();
     QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
                    tr("\n path is \n") + source.folder();
-    if (notCopied > 0)
-        text += "\n" + tr("%1 of them are not in the destination !").arg(notCopied);
-    if (!confirmed(tr("delete all files"), text))
+    if (unproven > 0)
+        text += "\n" +
+                tr("%n of them have no proven copy in the destination !", nullptr, unproven);
+    PictureRemoval::Checks checks{destination.folder(),
+                                  VolumeId::ofMountedFolder(Folder(source.folder())),
+                                  source.folder()};
+    QList<FolderEntry> entries = source.entries();
+    if (!confirmed(caption, text))
         return;
-    if (confirmed(tr("delete all files"), tr("really ?"))) {
-        removeEntries(source.entries(), tr("delete all files"), source);
-        return;
+    bool go = true;
+    if (unproven == 0) {
+        go = confirmed(caption, tr("really ?"));
+    } else {
+        QMessageBox box(QMessageBox::Information, caption, tr("really ?"),
+                        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No, this);
+        box.setTextFormat(Qt::PlainText);
+        box.button(QMessageBox::Yes)->setText(tr("Proven only"));
+        box.button(QMessageBox::YesToAll)->setText(tr("All"));
+        box.button(QMessageBox::No)->setText(tr("No"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        box.exec();
+        const QMessageBox::StandardButton answer =
+            box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::No;
+        go = answer != QMessageBox::No;
+        if (answer == QMessageBox::YesToAll)
+            checks.provenIn.clear();
+        else
+            entries = provenEntries();
     }
+    if (go)
+        return removeEntries(entries, caption, source, checks);
     listLeft();
     slotGetFreeStorage();
 }

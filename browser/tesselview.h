@@ -16,13 +16,13 @@
 #include "card/flashcard.h"
 #include "jobs/loadqueue.h"
 #include "jobs/picturecopy.h"
+#include "jobs/pictureremoval.h"
 #include "jobs/worker.h"
 #include "widgets/widgettools.h"
 
 class CopyJob;
 class FullPic;
 class HeldControls;
-class PictureRemoval;
 class TesselData;
 class cfgEdit;
 class SharedProgress;
@@ -156,8 +156,9 @@ private:
     // The job's files go on the worker while the panes and commands are
     // held; its end relists `pane`.
     void removeEntries(const QList<FolderEntry> &entries, const QString &caption,
-                       PicturePane &pane);
+                       PicturePane &pane, const PictureRemoval::Checks &checks = {});
     void removalDone(const QByteArray &name, int err);
+    QList<FolderEntry> provenEntries() const;
     void copyMany(const QList<FolderEntry> &entries);
     void keepBothAsked(int collisions, int total);
     void copyFailed(const PictureCopy::Result &result, const QString &name);
