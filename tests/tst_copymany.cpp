@@ -8,9 +8,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "browser/copiedmarks.h"
 #include "jobs/copyjob.h"
+#include "platform/filecopy.h"
 #include "browserfixture.h"
 #include "progress/progressedit.h"
 #include "testutils.h"
@@ -37,6 +39,9 @@ private slots:
     void marks_data();
     void marks();
     void unreadablePictureLeftOut();
+    void copyReadBackDifferentIsNotKept();
+    void marksComeBackAfterARestart();
+    void sameNameSizeAndTimeOtherBytesBothKept();
     void escapeStopsAfterTheCurrentFile();
     void cancelStopsBigFilesAndLeavesNothing_data();
     void cancelStopsBigFilesAndLeavesNothing();
@@ -232,6 +237,50 @@ void tst_CopyMany::unreadablePictureLeftOut()
     QCOMPARE(answerer.texts,
              QStringList{"1 picture(s) could not be copied and were left out:\nb.jpg"});
     QCOMPARE(names(view->RightListView), (QStringList{"a.jpg", "c.jpg"}));
+}
+
+// As a flaky card reader or disk would: the bytes on disk are not the
+// bytes read.
+void tst_CopyMany::copyReadBackDifferentIsNotKept()
+{
+    FileCopy::Hooks hooks;
+    hooks.beforeReadBack = [](int fd) { QCOMPARE(::pwrite(fd, "X", 1, 0), ssize_t(1)); };
+    view->findChild<CopyJob *>()->setHooks(hooks);
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    copy(view.get(), {"a.jpg", "b.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QCOMPARE(answerer.texts,
+             QStringList{"a.jpg: the copy in the destination differs from the card."});
+    QCOMPARE(QDir(right()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    QVERIFY(view->LeftListView->topLevelItem(0)->icon(0).isNull());
+}
+
+void tst_CopyMany::marksComeBackAfterARestart()
+{
+    copy(view.get(), {"a.jpg", "c.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    view = makeBrowser();
+    QStringList marked;
+    for (QTreeWidgetItem *item : view->LeftListView->findItems("*", Qt::MatchWildcard))
+        if (CopiedMarks::of(item) == ImportRecord::Proven)
+            marked << item->text(0);
+    QCOMPARE(marked, (QStringList{"a.jpg", "c.jpg"}));
+}
+
+// Two cameras, one second apart: the name, size and time say nothing.
+void tst_CopyMany::sameNameSizeAndTimeOtherBytesBothKept()
+{
+    QVERIFY(writeFile(right() + "/a.jpg", "picture A.JPG"));
+    QVERIFY(timeAfter(right() + "/a.jpg", left() + "/a.jpg", 0));
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    copy(view.get(), {"a.jpg", "b.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(readFile(right() + "/a.jpg"), QByteArray("picture A.JPG"));
+    QCOMPARE(readFile(right() + "/a-1.jpg"), QByteArray("picture a.jpg"));
 }
 
 void tst_CopyMany::escapeStopsAfterTheCurrentFile()
