@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "browser/copiedmarks.h"
-#include "platform/volumeid.h"
+#include "browser/deletecommand.h"
 #include "jobs/copyjob.h"
 #include "browser/folderchoice.h"
 #include "browser/sharedprogress.h"
@@ -63,7 +63,8 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       runWindow(nullptr),
       mounted(false),
       copyJob(new CopyJob(worker, this)),
-      removal(new PictureRemoval(worker, this))
+      removal(new PictureRemoval(worker, this)),
+      deleting(new DeleteCommand(this, source, destination, *removal))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(copyJob, &CopyJob::planned, this, &TesselView::keepBothAsked);
@@ -73,7 +74,15 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
         jobEnded();
         listRight();
     });
-    connect(removal, &PictureRemoval::finished, this, &TesselView::removalDone);
+    connect(deleting, &DeleteCommand::started, this,
+            [this] { held = std::make_unique<HeldControls>(workControls()); });
+    connect(deleting, &DeleteCommand::finished, this, [this](bool sourcePane) {
+        jobEnded();
+        if (!sourcePane)
+            return void(listRight());
+        listLeft();
+        slotGetFreeStorage();
+    });
     setAllWidgetsFont("helvetica", 8);
 
     MountPushButton->setBackgroundRole(QPalette::Base);
@@ -574,7 +583,7 @@ QString TesselView::noSuccess(const QString &detail) const
 
 QString TesselView::systemFailure(int err) const
 {
-    return noSuccess(QString("%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err));
+    return DeleteCommand::failureText(err);
 }
 
 void TesselView::destinationUnusable()
@@ -589,104 +598,14 @@ void TesselView::copyBox(const QString &text)
     tell(tr("copy file"), text);
 }
 
-// Questions that delete default to No: Return alone never deletes.
 bool TesselView::confirmed(const QString &caption, const QString &text)
 {
-    return PlainMessageBox::information(this, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                        QMessageBox::No) == QMessageBox::Yes;
+    return DeleteCommand::confirmed(this, caption, text);
 }
 
-// The first file that cannot be removed stops the job and is named in a box.
-void TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption,
-                               PicturePane &pane, const PictureRemoval::Checks &checks)
-{
-    removalCaption = caption;
-    removalPane = &pane;
-    held = std::make_unique<HeldControls>(workControls());
-    removal->start(entries, checks);
-}
+void TesselView::slotDeleteLeft() { deleting->deleteAll(markCopied()); }
 
-void TesselView::removalDone(const QByteArray &name, int err)
-{
-    jobEnded();
-    if (err != 0)
-        tell(removalCaption, systemFailure(err) + "\n" + Folder::displayName(name));
-    if (removal->keptCount() > 0)
-        tell(removalCaption, tr("%n picture(s) changed since their copy and were kept.", nullptr,
-                                removal->keptCount()));
-    if (removal->syncError() != 0)
-        tell(removalCaption,
-             tr("The card reported an error: some pictures may not have been deleted."));
-    if (removalPane == &source) {
-        listLeft();
-        slotGetFreeStorage();
-    } else {
-        listRight();
-    }
-}
-
-QList<FolderEntry> TesselView::provenEntries() const
-{
-    QList<FolderEntry> proven;
-    for (int i = 0; i < source.list->topLevelItemCount(); ++i)
-        if (CopiedMarks::of(source.list->topLevelItem(i)) == ImportRecord::Proven)
-            proven.append(source.entryOf(source.list->topLevelItem(i)));
-    return proven;
-}
-
-// Only proven copies are deleted unless the user says All; what is
-// deleted as proven is looked at once more just before it goes.
-void TesselView::slotDeleteLeft()
-{
-    const QString caption = tr("delete all files");
-    const int unproven = markCopied();
-    QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
-                   tr("\n path is \n") + source.folder();
-    if (unproven > 0)
-        text += "\n" +
-                tr("%n of them have no proven copy in the destination !", nullptr, unproven);
-    PictureRemoval::Checks checks{destination.folder(),
-                                  VolumeId::ofMountedFolder(Folder(source.folder())),
-                                  source.folder()};
-    QList<FolderEntry> entries = source.entries();
-    if (!confirmed(caption, text))
-        return;
-    bool go = true;
-    if (unproven == 0) {
-        go = confirmed(caption, tr("really ?"));
-    } else {
-        QMessageBox box(QMessageBox::Information, caption, tr("really ?"),
-                        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No, this);
-        box.setTextFormat(Qt::PlainText);
-        box.button(QMessageBox::Yes)->setText(tr("Proven only"));
-        box.button(QMessageBox::YesToAll)->setText(tr("All"));
-        box.button(QMessageBox::No)->setText(tr("No"));
-        box.setDefaultButton(QMessageBox::No);
-        box.setEscapeButton(QMessageBox::No);
-        box.exec();
-        const QMessageBox::StandardButton answer =
-            box.clickedButton() ? box.standardButton(box.clickedButton()) : QMessageBox::No;
-        go = answer != QMessageBox::No;
-        if (answer == QMessageBox::YesToAll)
-            checks.provenIn.clear();
-        else
-            entries = provenEntries();
-    }
-    if (go)
-        return removeEntries(entries, caption, source, checks);
-    listLeft();
-    slotGetFreeStorage();
-}
-
-void TesselView::slotDeleteRight()
-{
-    const QTreeWidgetItem *selected = destination.selectedItem();
-    if (!selected)
-        return;
-    if (!confirmed(tr("delete file"), destination.pathOf(selected->text(0))))
-        return;
-    removeEntries({destination.entryOf(selected)}, tr("delete file"), destination);
-}
+void TesselView::slotDeleteRight() { deleting->deleteSelected(); }
 
 bool TesselView::takeFolder(const FolderChoice::Choice &choice, PicturePane &pane)
 {

@@ -2,6 +2,69 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>DeleteCommand</name>
+    <message>
+        <source>no success</source>
+        <translation>kein Erfolg</translation>
+    </message>
+    <message>
+        <source>You try to delete all files in the left dir
+Are you sure ?</source>
+        <translation>Sie wollen alle Bilder im linken Ordner löschen.
+Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>delete all files</source>
+        <translation>alle Bilder löschen</translation>
+    </message>
+    <message>
+        <source>really ?</source>
+        <translation>wirklich?</translation>
+    </message>
+    <message>
+        <source>delete file</source>
+        <translation>Datei löschen</translation>
+    </message>
+    <message>
+        <source>Proven only</source>
+        <translation>Nur belegte</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>The card reported an error: some pictures may not have been deleted.</source>
+        <translation>Die Karte meldete einen Fehler: manche Bilder wurden vielleicht nicht gelöscht.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of them have no proven copy in the destination !</source>
+        <translation>
+            <numerusform>%n davon hat keine belegte Kopie im Ziel !</numerusform>
+            <numerusform>%n davon haben keine belegte Kopie im Ziel !</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture(s) changed since their copy and were kept.</source>
+        <translation>
+            <numerusform>%n Bild hat sich seit seiner Kopie geändert und wurde behalten.</numerusform>
+            <numerusform>%n Bilder haben sich seit ihrer Kopie geändert und wurden behalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+ path is 
+</source>
+        <translation>
+ Verzeichnis ist 
+</translation>
+    </message>
+</context>
+<context>
     <name>CfgDlg</name>
     <message>
         <source>Configuration</source>
@@ -568,24 +631,6 @@ overwrite ?</source>
 Überschreiben?</translation>
     </message>
     <message>
-        <source>You try to delete all files in the left dir
-Are you sure ?</source>
-        <translation>Sie wollen alle Bilder im linken Ordner löschen.
-Sind Sie sicher?</translation>
-    </message>
-    <message>
-        <source>delete all files</source>
-        <translation>alle Bilder löschen</translation>
-    </message>
-    <message>
-        <source>really ?</source>
-        <translation>wirklich?</translation>
-    </message>
-    <message>
-        <source>delete file</source>
-        <translation>Datei löschen</translation>
-    </message>
-    <message>
         <source>change directory</source>
         <translation>Ordner wechseln</translation>
     </message>
@@ -635,36 +680,6 @@ Beide behalten?</translation>
         <translation>Das Ziel liegt im Quellordner.</translation>
     </message>
     <message>
-        <source>Proven only</source>
-        <translation>Nur belegte</translation>
-    </message>
-    <message>
-        <source>All</source>
-        <translation>Alle</translation>
-    </message>
-    <message>
-        <source>No</source>
-        <translation>Nein</translation>
-    </message>
-    <message>
-        <source>The card reported an error: some pictures may not have been deleted.</source>
-        <translation>Die Karte meldete einen Fehler: manche Bilder wurden vielleicht nicht gelöscht.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n of them have no proven copy in the destination !</source>
-        <translation>
-            <numerusform>%n davon hat keine belegte Kopie im Ziel !</numerusform>
-            <numerusform>%n davon haben keine belegte Kopie im Ziel !</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n picture(s) changed since their copy and were kept.</source>
-        <translation>
-            <numerusform>%n Bild hat sich seit seiner Kopie geändert und wurde behalten.</numerusform>
-            <numerusform>%n Bilder haben sich seit ihrer Kopie geändert und wurden behalten.</numerusform>
-        </translation>
-    </message>
-    <message>
         <source>copy files</source>
         <translation>Dateien kopieren</translation>
     </message>
@@ -685,14 +700,6 @@ Das Verzeichnis bleibt unverändert.</translation>
     <message>
         <source>save dest thumbnails</source>
         <translation>Vorschaubilder des Ziels speichern</translation>
-    </message>
-    <message>
-        <source>
- path is 
-</source>
-        <translation>
- Verzeichnis ist 
-</translation>
     </message>
 </context>
 <context>

@@ -37,6 +37,9 @@
             <numerusform>%n pictures could not be copied and were left out:</numerusform>
         </translation>
     </message>
+</context>
+<context>
+    <name>DeleteCommand</name>
     <message numerus="yes">
         <source>%n of them have no proven copy in the destination !</source>
         <translation>
