@@ -6,24 +6,34 @@
 #include <QString>
 
 #include "platform/folderentry.h"
+#include "platform/importrecord.h"
 
 class PicturePane;
+class QTreeWidget;
+class QTreeWidgetItem;
 
-// The check marks of the source pane: a picture is marked when its every
-// file (a RAW beside its JPEG too) is in the destination folder under its
-// name or a numbered name a kept copy got, with the same size and time.
-// One read of the destination, then look-ups.
+// The marks of the source pane, from the destination's ImportRecord: a
+// check mark when every file of a picture (a RAW beside its JPEG too) is
+// proven there, a grey hollow mark when each is at least there under its
+// name with its size but not proven (copied by another program). One read
+// of the record, then look-ups.
 class CopiedMarks
 {
 public:
-    // For each entry, whether it is in `destination`. All false when the
-    // destination cannot be read.
-    static QList<bool> find(const QList<FolderEntry> &entries, const Folder &destination);
-    // Marks the pane's items; returns how many listed pictures are not in
-    // the destination.
+    // For each entry, its standing in `destination`; `volume` is the
+    // card's identity. All NotThere when the destination cannot be read.
+    static QList<ImportRecord::Mark> find(const QList<FolderEntry> &entries,
+                                          const Folder &destination, const QByteArray &volume);
+    // Marks the pane's items in one pass; returns how many listed pictures
+    // are not proven in the destination. A destination inside the source's
+    // folders holds no copies: nothing is marked.
     static int show(const PicturePane &pane, const QString &destination);
-    // A small check mark of our own.
-    static QIcon icon();
+    // The marks on the list's items, in the order of its top-level items;
+    // returns how many are not Proven.
+    static int set(QTreeWidget &list, const QList<ImportRecord::Mark> &marks);
+    // The mark set() gave the item.
+    static ImportRecord::Mark of(const QTreeWidgetItem *item);
+    static QIcon icon(ImportRecord::Mark mark);
 };
 
 #endif

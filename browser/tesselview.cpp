@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "browser/copiedmarks.h"
+#include "browser/deletecommand.h"
 #include "browser/folderchoice.h"
 #include "browser/fullpicstepper.h"
 #include "browser/sharedprogress.h"
@@ -28,6 +29,8 @@
 #include "progress/progressedit.h"
 #include "widgets/heldcontrols.h"
 #include "widgets/plainmessagebox.h"
+
+#include <QMessageBox>
 
 namespace {
 
@@ -63,6 +66,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       mounted(false),
       copyJob(new CopyJob(worker, this)),
       removal(new PictureRemoval(worker, this)),
+      deleting(new DeleteCommand(this, source, destination, *removal)),
       sourceCommands(std::make_unique<SourceCommands>(
           QList<QToolButton *>{LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
           LeftCopyToolButton))
@@ -75,7 +79,15 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
         jobEnded();
         listRight();
     });
-    connect(removal, &PictureRemoval::finished, this, &TesselView::removalDone);
+    connect(deleting, &DeleteCommand::started, this,
+            [this] { held = std::make_unique<HeldControls>(workControls()); });
+    connect(deleting, &DeleteCommand::finished, this, [this](bool sourcePane) {
+        jobEnded();
+        if (!sourcePane)
+            return void(listRight());
+        listLeft();
+        slotGetFreeStorage();
+    });
     setAllWidgetsFont("helvetica", 8);
 
     MountPushButton->setBackgroundRole(QPalette::Base);
@@ -121,22 +133,16 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
-    connect(copyJob, &CopyJob::started, this, [this](int total) {
-        progress->start(tr("copy files"), total);
+    connect(copyJob, &CopyJob::started, this, [this] {
+        progress->startCopy(tr("copy files"));
         progress->show();
     });
-    connect(copyJob, &CopyJob::progressed, progress, [this](const QString &name, int index) {
-        if (progress->isVisible())
-            progress->update(name, index);
+    connect(copyJob, &CopyJob::bytesCopied, progress, &progressEdit::showCopy);
+    connect(copyJob, &CopyJob::leftOut, this, [this](const QStringList &names) {
+        copyBox(tr("%n picture(s) could not be copied and were left out:", nullptr,
+                   int(names.size())) +
+                "\n" + names.join('\n'));
     });
-    // One arg() for all: a name with "%1" in it stays as it is.
-    connect(copyJob, &CopyJob::bytesCopied, progress,
-            [this](const QString &name, int index, qint64 copied, qint64 size) {
-                progress->update(tr("%1: %2 of %3 MB")
-                                     .arg(name, QString::number(copied >> 20),
-                                          QString::number(size >> 20)),
-                                 index);
-            });
     thumbWork.follow(progress, source, destination);
     runWindow = thumbWork.shared();
     connect(&thumbWork, &ThumbnailWork::runFailed, this, &TesselView::tell);
@@ -480,6 +486,8 @@ void TesselView::slotCopyToRight()
         return;
     if (!PictureCopy::destinationUsable(destination.folder()))
         return destinationUnusable();
+    if (PictureCopy::insideSource(source.folder(), destination.folder()))
+        return copyBox(tr("The destination is inside the source folder."));
     if (selected.size() == 1) {
         copyFile();
         return;
@@ -504,7 +512,7 @@ void TesselView::copyFile()
     if (!begun)
         destinationUnusable();
     else if (result.outcome == PictureCopy::Failed)
-        copyFailed(result, QString());
+        copyFailed(result, Folder::displayName(entry.name));
     // Return alone never overwrites.
     const bool exists = result.outcome == PictureCopy::Exists;
     if (!begun || result.outcome == PictureCopy::Failed ||
@@ -559,6 +567,10 @@ void TesselView::copyFailed(const PictureCopy::Result &result, const QString &na
     case PictureCopy::SourceChanged:
         text = noSuccess(tr("the picture changed while it was copied"));
         break;
+    case PictureCopy::Differs:
+        return copyBox(tr("%1: the copy in the destination differs from the card.").arg(name));
+    case PictureCopy::InsideSource:
+        return copyBox(tr("The destination is inside the source folder."));
     default:
         text = systemFailure(result.err);
     }
@@ -572,7 +584,7 @@ QString TesselView::noSuccess(const QString &detail) const
 
 QString TesselView::systemFailure(int err) const
 {
-    return noSuccess(QString("%1\nerrno = %2").arg(QString::fromLocal8Bit(strerror(err))).arg(err));
+    return DeleteCommand::failureText(err);
 }
 
 void TesselView::destinationUnusable()
@@ -587,62 +599,14 @@ void TesselView::copyBox(const QString &text)
     tell(tr("copy file"), text);
 }
 
-// Questions that delete default to No: Return alone never deletes.
 bool TesselView::confirmed(const QString &caption, const QString &text)
 {
-    return PlainMessageBox::information(this, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                        QMessageBox::No) == QMessageBox::Yes;
+    return DeleteCommand::confirmed(this, caption, text);
 }
 
-// The first file that cannot be removed stops the job and is named in a box.
-void TesselView::removeEntries(const QList<FolderEntry> &entries, const QString &caption,
-                               PicturePane &pane)
-{
-    removalCaption = caption;
-    removalPane = &pane;
-    held = std::make_unique<HeldControls>(workControls());
-    removal->start(entries);
-}
+void TesselView::slotDeleteLeft() { deleting->deleteAll(markCopied()); }
 
-void TesselView::removalDone(const QByteArray &name, int err)
-{
-    jobEnded();
-    if (err != 0)
-        tell(removalCaption, systemFailure(err) + "\n" + Folder::displayName(name));
-    if (removalPane == &source) {
-        listLeft();
-        slotGetFreeStorage();
-    } else {
-        listRight();
-    }
-}
-
-void TesselView::slotDeleteLeft()
-{
-    const int notCopied = markCopied();
-    QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
-                   tr("\n path is \n") + source.folder();
-    if (notCopied > 0)
-        text += "\n" + tr("%1 of them are not in the destination !").arg(notCopied);
-    if (!confirmed(tr("delete all files"), text))
-        return;
-    if (confirmed(tr("delete all files"), tr("really ?"))) {
-        removeEntries(source.entries(), tr("delete all files"), source);
-        return;
-    }
-    listLeft();
-    slotGetFreeStorage();
-}
-
-void TesselView::slotDeleteRight()
-{
-    const QTreeWidgetItem *selected = destination.selectedItem();
-    if (!selected)
-        return;
-    if (!confirmed(tr("delete file"), destination.pathOf(selected->text(0))))
-        return;
-    removeEntries({destination.entryOf(selected)}, tr("delete file"), destination);
-}
+void TesselView::slotDeleteRight() { deleting->deleteSelected(); }
 
 bool TesselView::takeFolder(const FolderChoice::Choice &choice, PicturePane &pane)
 {

@@ -20,9 +20,10 @@
 #include "widgets/widgettools.h"
 
 class CopyJob;
+class DeleteCommand;
+class PictureRemoval;
 class FullPic;
 class HeldControls;
-class PictureRemoval;
 class TesselData;
 class cfgEdit;
 class SharedProgress;
@@ -152,11 +153,6 @@ private:
     bool takeFolder(const FolderChoice::Choice &choice, PicturePane &pane);
 
     bool confirmed(const QString &caption, const QString &text);
-    // The job's files go on the worker while the panes and commands are
-    // held; its end relists `pane`.
-    void removeEntries(const QList<FolderEntry> &entries, const QString &caption,
-                       PicturePane &pane);
-    void removalDone(const QByteArray &name, int err);
     void copyMany(const QList<FolderEntry> &entries);
     void keepBothAsked(int collisions, int total);
     void copyFailed(const PictureCopy::Result &result, const QString &name);
@@ -170,9 +166,7 @@ private:
     // The source folder was last found leading off the card.
     bool sourceOffCard = false;
     PictureRemoval *removal;
-    // What the running removal is for.
-    QString removalCaption;
-    PicturePane *removalPane = nullptr;
+    DeleteCommand *deleting;
     // The controls a running job holds.
     std::unique_ptr<HeldControls> held;
     // A picture copied alone: a box only for what the user can act on.

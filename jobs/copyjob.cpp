@@ -2,6 +2,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 #include <sys/stat.h>
 
 #include "jobs/copyplan.h"
@@ -13,14 +15,14 @@ namespace {
 // picture copied alone shows the window only when it is as big as that.
 const qint64 bytesShownEvery = 8 << 20;
 
-qint64 bytesOf(const FolderEntry &entry)
+qint64 bytesOf(const FolderEntry &entry, const QList<QByteArray> &names)
 {
     qint64 total = 0;
     struct stat st;
     const std::shared_ptr<const Folder> folder = entry.folder();
     if (!folder)
         return 0;
-    for (const QByteArray &name : entry.files())
+    for (const QByteArray &name : names)
         if (folder->status(name, &st))
             total += st.st_size;
     return total;
@@ -55,7 +57,7 @@ bool CopyJob::begin(const QString &fromDir, const QString &toDir)
 
 void CopyJob::copyOne(const FolderEntry &entry, PictureCopy::Existing replace)
 {
-    run({whole(entry)}, replace, bytesOf(entry) >= bytesShownEvery);
+    run({whole(entry)}, replace, bytesOf(entry, entry.files()) >= bytesShownEvery);
 }
 
 bool CopyJob::plan(const QString &fromDir, const QString &toDir, const QList<FolderEntry> &entries)
@@ -69,8 +71,9 @@ bool CopyJob::plan(const QString &fromDir, const QString &toDir, const QList<Fol
     // A look at every picture, and at the bytes of a name taken, goes to
     // the worker: a video compared on the window's thread would freeze it.
     const auto task = worker.run<bool>(
-        [plan = copyPlan, entries, destination = toDir](const std::atomic<bool> &) {
-            return plan->make(entries, Folder(destination));
+        [plan = copyPlan, entries, destination = toDir,
+         volume = copier.cardVolume()](const std::atomic<bool> &) {
+            return plan->make(entries, Folder(destination), volume);
         });
     planWatcher.setFuture(task.future);
     return true;
@@ -92,6 +95,14 @@ void CopyJob::run(const QList<PictureCopy::Transfer> &files, PictureCopy::Existi
     transfers = files;
     existing = replace;
     next = 0;
+    bytesBefore = 0;
+    bytesTotal = 0;
+    sizes.clear();
+    leftOutNames.clear();
+    for (const PictureCopy::Transfer &transfer : transfers) {
+        sizes.append(bytesOf(transfer.entry, transfer.from));
+        bytesTotal += sizes.last();
+    }
     running = true;
     stopRequested = false;
     if (worthWindow)
@@ -118,10 +129,13 @@ void CopyJob::step()
     }
     const PictureCopy::Transfer &transfer = transfers.at(next++);
     emit progressed(currentName(), next);
+    if (bytesTotal > 0)
+        emit bytesCopied(currentName(), next, transfers.size(), bytesBefore, bytesTotal);
     // A file that took the name since the plan stays: the copy refuses.
     const PictureCopy::Result result = copier.check(transfer);
     if (result.outcome == PictureCopy::Failed) {
-        fail(result);
+        if (!leaveOut(result))
+            fail(result);
         return;
     }
     const int index = next;
@@ -136,7 +150,7 @@ void CopyJob::step()
                 self.data(),
                 [self, index, copied, size] {
                     if (self)
-                        self->showBytes(index, copied, size);
+                        self->showBytes(index, copied);
                 },
                 Qt::QueuedConnection);
         });
@@ -155,9 +169,13 @@ void CopyJob::fileDone()
         return;
     const PictureCopy::Result result = watcher.result();
     if (result.outcome == PictureCopy::Failed) {
-        fail(result);
+        if (!leaveOut(result))
+            fail(result);
         return;
     }
+    bytesBefore += sizes.value(next - 1);
+    if (bytesTotal > 0)
+        emit bytesCopied(currentName(), next, transfers.size(), bytesBefore, bytesTotal);
     if (result.outcome == PictureCopy::Cancelled) {
         finish();
         return;
@@ -165,11 +183,22 @@ void CopyJob::fileDone()
     ticker.start(0);
 }
 
-void CopyJob::showBytes(int index, qint64 copied, qint64 size)
+// One picture of many that failed alone is left out, and the next goes.
+bool CopyJob::leaveOut(const PictureCopy::Result &result)
 {
-    if (!running || index != next || size <= 0)
+    if (!result.onlyThis || transfers.size() < 2)
+        return false;
+    leftOutNames.append(currentName());
+    bytesBefore += sizes.value(next - 1);
+    ticker.start(0);
+    return true;
+}
+
+void CopyJob::showBytes(int index, qint64 copied)
+{
+    if (!running || index != next || bytesTotal <= 0)
         return;
-    emit bytesCopied(currentName(), index, copied, size);
+    emit bytesCopied(currentName(), index, transfers.size(), bytesBefore + copied, bytesTotal);
 }
 
 QString CopyJob::currentName() const
@@ -192,6 +221,8 @@ void CopyJob::finish()
     stopRequested = false;
     // Nothing of either folder stays open: the card can be unmounted.
     transfers.clear();
+    if (!leftOutNames.isEmpty())
+        emit leftOut(std::exchange(leftOutNames, {}));
     copyPlan.reset();
     copier.end();
     emit finished();

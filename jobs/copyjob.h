@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <atomic>
@@ -21,8 +22,9 @@ class CopyPlan;
 // leaves nothing behind). One picture goes as the user decided; many are
 // first planned on the worker (CopyPlan: which pictures go under which
 // names, never overwriting), and after planned() the browser asks and
-// copyPlanned() goes on. The first failure ends the job (failed()), and
-// what was copied stays. At its end the job holds nothing of either folder.
+// copyPlanned() goes on. A picture that fails alone (unreadable, a name the
+// destination refuses, too large for it) is left out and the copy goes
+// on; any other failure ends the job (failed()), and what was copied stays. At its end the job holds nothing of either folder.
 // It asks and shows nothing itself.
 class CopyJob : public QObject
 {
@@ -46,6 +48,7 @@ public:
     void copyPlanned(bool keepBoth);
 
     void cancel();
+    void setHooks(const FileCopy::Hooks &hooks) { copier.setHooks(hooks); }
     bool isRunning() const { return running; }
     // The picture being copied.
     QString currentName() const;
@@ -59,9 +62,12 @@ signals:
     void started(int total);
     // Sent before the file is copied; index counts from 1.
     void progressed(const QString &name, int index);
-    // A big file's bytes so far, every few MB.
-    void bytesCopied(const QString &name, int index, qint64 copied, qint64 size);
+    // The job's bytes so far of all its files, every few MB and after
+    // each file.
+    void bytesCopied(const QString &name, int index, int count, qint64 copied, qint64 total);
     void failed(const PictureCopy::Result &result, const QString &name);
+    // Before finished(): the pictures left out, when any were.
+    void leftOut(const QStringList &names);
     void finished();
 
 private:
@@ -73,7 +79,8 @@ private:
              bool worthWindow);
     void step();
     void fileDone();
-    void showBytes(int index, qint64 copied, qint64 size);
+    void showBytes(int index, qint64 copied);
+    bool leaveOut(const PictureCopy::Result &result);
     void fail(const PictureCopy::Result &result);
     void finish();
 
@@ -88,6 +95,10 @@ private:
     QList<PictureCopy::Transfer> transfers;
     PictureCopy::Existing existing = PictureCopy::NoReplace;
     int next = 0;
+    qint64 bytesBefore = 0;
+    qint64 bytesTotal = 0;
+    QList<qint64> sizes;
+    QStringList leftOutNames;
     bool running = false;
     bool stopRequested = false;
 };

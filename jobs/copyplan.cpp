@@ -1,54 +1,13 @@
 #include "jobs/copyplan.h"
 
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "platform/importrecord.h"
 
-namespace {
-
-// A name the destination gives a file with the very bytes of the source's.
-bool sameBytesAt(const FolderEntry &entry, const QByteArray &name, const Folder &destination)
-{
-    const int a = entry.openRegular();
-    const int b = destination.openRegular(name);
-    const bool same = a >= 0 && b >= 0 && CopyPlan::sameBytes(a, b);
-    if (a >= 0)
-        ::close(a);
-    if (b >= 0)
-        ::close(b);
-    return same;
-}
-
-} // namespace
-
-bool CopyPlan::sameBytes(int a, int b)
-{
-    struct stat sa, sb;
-    if (fstat(a, &sa) != 0 || fstat(b, &sb) != 0 || sa.st_size != sb.st_size)
-        return false;
-    char bufferA[65536], bufferB[65536];
-    for (;;) {
-        const ssize_t got = ::read(a, bufferA, sizeof bufferA);
-        if (got < 0)
-            return false;
-        ssize_t have = 0;
-        while (have < got) {
-            const ssize_t more = ::read(b, bufferB + have, size_t(got - have));
-            if (more <= 0)
-                return false;
-            have += more;
-        }
-        if (got == 0)
-            return ::read(b, bufferB, 1) == 0;
-        if (memcmp(bufferA, bufferB, size_t(got)) != 0)
-            return false;
-    }
-}
-
-bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination)
+bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination,
+                    const QByteArray &volume)
 {
     items.clear();
     collisionCount = 0;
@@ -57,6 +16,8 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
         wanted += entry.files();
     if (!index.read(destination, wanted))
         return false;
+    FileCopy compare;
+    ImportRecord record(destination);
     for (const FolderEntry &entry : entries) {
         PictureCopy::Transfer transfer{entry, {}, {}};
         bool collides = false;
@@ -64,13 +25,17 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
         for (const QByteArray &name : entry.files()) {
             struct stat st;
             const bool known = folder && folder->status(name, &st);
-            if (known && index.holdsSame(name, st))
-                continue;
             if (index.taken(name)) {
-                FolderEntry file = entry;
-                file.name = name;
-                if (known && sameBytesAt(file, name, destination))
+                // Name, size and time say too little (two cameras, one
+                // second apart): only the same bytes are the same picture,
+                // and that compare proves the copy. A name taken earlier in
+                // this command has no file yet and collides.
+                FileCopy::Proof proof;
+                if (known && compare.sameBytes(*folder, name, destination, name, &proof)) {
+                    record.append({proof.hash, proof.size, proof.time, volume,
+                                   entry.folderPath(), name, name});
                     continue;
+                }
                 collides = true;
                 continue;
             }

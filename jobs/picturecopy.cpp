@@ -5,14 +5,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/filecopy.h"
 #include "platform/folder.h"
+#include "platform/importrecord.h"
 #include "platform/replacementfile.h"
+#include "platform/volumeid.h"
 
 namespace {
 
@@ -29,9 +30,10 @@ bool sameFile(const Folder &a, const QByteArray &aName, const Folder &b, const Q
            sa.st_ino == sb.st_ino;
 }
 
+// A picture that vanished or cannot be read is one picture's failure.
 PictureCopy::Result systemFailure(int err, bool quietAlone = false)
 {
-    return {PictureCopy::Failed, PictureCopy::SystemError, err, quietAlone};
+    return {PictureCopy::Failed, PictureCopy::SystemError, err, quietAlone, true, quietAlone};
 }
 
 } // namespace
@@ -52,6 +54,7 @@ bool PictureCopy::begin(const QString &from, const QString &to)
         return false;
     destinationDevice = st.st_dev;
     destinationInode = st.st_ino;
+    volume = VolumeId::ofMountedFolder(Folder(from));
     // Queued first, so done before any copy of the command.
     worker.run<bool>([folder = destination](const std::atomic<bool> &) {
         ReplacementFile::removeLeftovers(*folder);
@@ -63,6 +66,12 @@ bool PictureCopy::begin(const QString &from, const QString &to)
 bool PictureCopy::destinationUsable(const QString &folder)
 {
     return !folder.isEmpty() && Folder(folder).isOpen();
+}
+
+bool PictureCopy::insideSource(const QString &fromDir, const QString &toDir)
+{
+    const Folder from(fromDir), to(toDir);
+    return from.isOpen() && to.isOpen() && FileCopy::isInsideTree(to, from);
 }
 
 PictureCopy::Transfer PictureCopy::Transfer::whole(const FolderEntry &entry)
@@ -98,6 +107,8 @@ PictureCopy::Result PictureCopy::check(const Transfer &files) const
     }
     if (!destinationStillThere())
         return {Failed, DestinationGone, 0, false, false};
+    if (insideSource(fromDir, toDir))
+        return {Failed, InsideSource, 0, false, false};
     struct stat st;
     for (int i = 0; i < files.from.size() && i < files.to.size(); ++i) {
         // Opening the picture for writing would empty it before a byte is read.
@@ -111,7 +122,7 @@ PictureCopy::Result PictureCopy::check(const Transfer &files) const
 
 namespace {
 
-// Copies one file of a transfer; a result with Copied when it went in.
+// Copies one file of a transfer; a result with Copied when it is proven.
 PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteArray &from,
                             const Folder &destination, const QByteArray &to,
                             const QString &shownFrom, const QString &shownTo)
@@ -129,9 +140,13 @@ PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteA
         fflush(stdout);
     }
     // The destination is untouched: either the old file or none at all.
+    R result = systemFailure(copier.error());
     if (status == FileCopy::SourceChanged)
-        return R{PictureCopy::Failed, PictureCopy::SourceChanged};
-    return systemFailure(copier.error());
+        result = R{PictureCopy::Failed, PictureCopy::SourceChanged};
+    else if (status == FileCopy::Differs)
+        result = R{PictureCopy::Failed, PictureCopy::Differs};
+    result.onlyThis = FileCopy::reach(status, copier.error()) == FileCopy::Reach::File;
+    return result;
 }
 
 } // namespace
@@ -141,17 +156,16 @@ PictureCopy::start(const Transfer &files, Existing existing,
                    std::function<void(qint64, qint64)> progress)
 {
     std::function<Result(const std::atomic<bool> &)> job =
-        [files, existing, progress, from = fromDir, to = toDir,
-         destination = destination](const std::atomic<bool> &cancelled) {
+        [files, existing, progress, from = fromDir, to = toDir, destination = destination,
+         volume = volume, hooks = hooks](const std::atomic<bool> &cancelled) {
             const std::shared_ptr<const Folder> folder = files.entry.folder();
             if (!folder)
-                return systemFailure(files.entry.isValid() ? errno : ENOENT);
+                return systemFailure(files.entry.isValid() ? errno : ENOENT, true);
             const Folder &source = *folder;
-            // A spare byte past the block, as the copier expects.
-            std::vector<char> buffer(blockSize + 1, 0);
-            FileCopy copier(buffer.data(), blockSize);
+            FileCopy copier;
             copier.setCancelFlag(&cancelled);
             copier.setReplacing(existing == Replace);
+            copier.setHooks(hooks);
             qint64 total = 0;
             struct stat st;
             for (const QByteArray &name : files.from)
@@ -159,6 +173,8 @@ PictureCopy::start(const Transfer &files, Existing existing,
             qint64 before = 0;
             if (progress)
                 copier.onProgress = [&](qint64 copied) { progress(before + copied, total); };
+            ImportRecord record(*destination);
+            QList<ImportRecord::Line> proven;
             Result result{Copied};
             int done = 0;
             for (; done < files.from.size() && done < files.to.size(); ++done) {
@@ -168,12 +184,20 @@ PictureCopy::start(const Transfer &files, Existing existing,
                                  to + "/" + Folder::displayName(files.to.at(done)));
                 if (result.outcome != Copied)
                     break;
-                before += source.status(name, &st) ? qint64(st.st_size) : 0;
+                const FileCopy::Proof &proof = copier.proof();
+                proven.append({proof.hash, proof.size, proof.time, volume,
+                               files.entry.folderPath(), name, files.to.at(done)});
+                before += proof.size;
             }
             // Both files or neither: what this copy made of the others goes.
             if (result.outcome != Copied && existing == NoReplace)
                 for (int i = 0; i < done; ++i)
                     destination->remove(files.to.at(i));
+            // A picture counts as copied only once the record says so.
+            if (result.outcome == Copied)
+                for (const ImportRecord::Line &line : proven)
+                    if (!record.append(line))
+                        return systemFailure(errno);
             return result;
         };
     return worker.run<Result>(std::move(job));

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "jobs/worker.h"
+#include "platform/filecopy.h"
 #include "platform/folderentry.h"
 
 // Copies pictures, one command at a time: begin() opens the destination
@@ -51,6 +52,8 @@ public:
         DestinationGone, // the destination's path leads elsewhere now
         SameFile,        // source and destination are one file
         SourceChanged,   // the picture changed while it was copied
+        Differs,         // the copy read back is not what the card gave
+        InsideSource,    // the destination lies in the source's folders
     };
     struct Result
     {
@@ -61,9 +64,9 @@ public:
         bool quietAlone = false;
         // In a copy of many the box also names the picture.
         bool nameIt = true;
+        // Only this picture is left out; a copy of many goes on.
+        bool onlyThis = false;
     };
-    // The bytes of a file go in blocks of this size.
-    static constexpr std::size_t blockSize = 4096;
 
     explicit PictureCopy(Worker &worker);
     ~PictureCopy();
@@ -74,16 +77,23 @@ public:
     bool begin(const QString &fromDir, const QString &toDir);
     // Whether `folder` can take copies.
     static bool destinationUsable(const QString &folder);
+    // Whether `toDir` is `fromDir` or one of the folders below it: a copy
+    // there would be the card file itself.
+    static bool insideSource(const QString &fromDir, const QString &toDir);
+    // Seams for the tests, given to every file's copy.
+    void setHooks(const FileCopy::Hooks &seams) { hooks = seams; }
 
     Result check(const Transfer &files) const;
-    // The bytes on the worker; `progress` gets the bytes copied so far, on
-    // the worker's thread. When a later file fails, the new copies of the
+    // The bytes on the worker, each file proven and written into the
+    // destination's ImportRecord; `progress` gets the bytes copied so far,
+    // on the worker's thread. When a later file fails, the new copies of the
     // earlier ones go again (a replaced file cannot come back).
     Worker::Task<Result> start(const Transfer &files, Existing existing,
                                std::function<void(qint64 copied, qint64 size)> progress = {});
     // Lets go of the destination, once the command has ended.
     void end() { destination.reset(); }
     const QString &destinationPath() const { return toDir; }
+    const QByteArray &cardVolume() const { return volume; }
 
 private:
     bool destinationStillThere() const;
@@ -95,6 +105,9 @@ private:
     std::shared_ptr<Folder> destination;
     dev_t destinationDevice = 0;
     ino_t destinationInode = 0;
+    // The card's identity, for the record.
+    QByteArray volume;
+    FileCopy::Hooks hooks;
 };
 
 Q_DECLARE_METATYPE(PictureCopy::Result)

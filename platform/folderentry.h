@@ -45,6 +45,9 @@ struct FolderEntry
     {
         return set ? set->open(index) : nullptr;
     }
+    // The folder's path below the top it was listed from, as the card
+    // names it.
+    QByteArray folderPath() const { return set ? set->path(index) : QByteArray(); }
     // See Folder::openRegular.
     int openRegular() const
     {

@@ -386,7 +386,7 @@ void tst_EndToEnd::deleteAllSourcePictures()
     QTRY_VERIFY(jobEnded());
     QCOMPARE(answerer.texts.value(0),
              "You try to delete all files in the left dir\nAre you sure ?\n path is \n" + card() +
-                 QString("\n%1 of them are not in the destination !").arg(pictures));
+                 QString("\n%1 of them have no proven copy in the destination !").arg(pictures));
 
     // Emptying a card: select all, copy, delete all.
     QTest::keyClick(list("LeftListView"), Qt::Key_A, Qt::ControlModifier);

@@ -17,6 +17,8 @@
 
 #include "app/tesselapp.h"
 #include "browserfixture.h"
+#include "platform/filecopy.h"
+#include "platform/importrecord.h"
 #include "cfgedit/cfgedit.h"
 #include "filedialog/kwqtfileeditdlg.h"
 #include "fullpic/fullpic.h"
@@ -82,6 +84,8 @@ private slots:
     void relativeFolderKeepsItsThumbnails();
     void deleteAllAsksTwice_data();
     void deleteAllAsksTwice();
+    void deleteAllDeletesWhatIsProven_data();
+    void deleteAllDeletesWhatIsProven();
     void deleteAllStopsThumbnailRun();
     void deleteOneDestinationPicture_data();
     void deleteOneDestinationPicture();
@@ -91,6 +95,7 @@ private slots:
 private:
     void copySelected(Browser *view, const QString &name, ModalAnswerer &answerer,
                       const std::function<void()> &beforeClick = {});
+    void proveCopy(const QByteArray &name);
 };
 
 void tst_FileCommands::initTestCase()
@@ -340,6 +345,7 @@ void tst_FileCommands::copyOntoItselfRefused_data()
     QTest::addColumn<QString>("destination");
     QTest::newRow("same folder") << "same";
     QTest::newRow("destination is a link to the source folder") << "link";
+    QTest::newRow("a folder below the source") << "below";
 }
 
 void tst_FileCommands::copyOntoItselfRefused()
@@ -349,6 +355,10 @@ void tst_FileCommands::copyOntoItselfRefused()
     const QByteArray picture = readFile(left() + "/a.jpg");
     if (destination == "same") {
         data->rightPath = left();
+    } else if (destination == "below") {
+        QVERIFY(QDir().mkpath(left() + "/100CANON"));
+        QVERIFY(QFile::copy(left() + "/a.jpg", left() + "/100CANON/a.jpg"));
+        data->rightPath = left() + "/100CANON";
     } else {
         QVERIFY(QFile::link(left(), dirs->path() + "/link"));
         data->rightPath = dirs->path() + "/link";
@@ -360,10 +370,9 @@ void tst_FileCommands::copyOntoItselfRefused()
     copySelected(view.get(), "a.jpg", answerer);
 
     QCOMPARE(answerer.captions, QStringList({"copy file"}));
-    QCOMPARE(answerer.texts,
-             QStringList({"source and destination are the same file,\nnothing copied"}));
+    QCOMPARE(answerer.texts, QStringList({"The destination is inside the source folder."}));
     QCOMPARE(readFile(left() + "/a.jpg"), picture);
-    QCOMPARE(allFilesIn(left()), QStringList({"a.jpg"}));
+    QVERIFY(view->LeftListView->topLevelItem(0)->icon(0).isNull());
 }
 
 void tst_FileCommands::failedCopyTold_data()
@@ -417,18 +426,30 @@ void tst_FileCommands::failedCopyTold()
     QCOMPARE(names(view->RightListView), QStringList({"a.jpg"}));
 }
 
+// A proven copy of the source picture, recorded as the copy command does.
+void tst_FileCommands::proveCopy(const QByteArray &name)
+{
+    const Folder from(left()), to(right());
+    FileCopy copy;
+    QCOMPARE(copy.copy(from, name, to, name), FileCopy::Copied);
+    const FileCopy::Proof &proof = copy.proof();
+    QVERIFY(ImportRecord(to).append({proof.hash, proof.size, proof.time, {}, {}, name, name}));
+}
+
+// The first question warns of pictures without a proven copy; with none
+// such, both questions are as ever.
 void tst_FileCommands::deleteAllAsksTwice_data()
 {
     QTest::addColumn<Answers>("answers");
     QTest::addColumn<bool>("relisted");
     QTest::addColumn<bool>("deleted");
-    QTest::addColumn<bool>("copied"); // both pictures in the destination before
+    QTest::addColumn<bool>("proven"); // both pictures copied through the browser before
     QTest::newRow("No at the first question") << Answers{QMessageBox::No} << false << false << true;
     QTest::newRow("No at the second question")
         << Answers{QMessageBox::Yes, QMessageBox::No} << true << false << true;
     QTest::newRow("Yes twice") << Answers{QMessageBox::Yes, QMessageBox::Yes} << true << true
                                << true;
-    QTest::newRow("not copied: the question warns")
+    QTest::newRow("copied by another program: the question warns")
         << Answers{QMessageBox::No} << false << false << false;
 }
 
@@ -437,15 +458,18 @@ void tst_FileCommands::deleteAllAsksTwice()
     QFETCH(Answers, answers);
     QFETCH(bool, relisted);
     QFETCH(bool, deleted);
-    QFETCH(bool, copied);
+    QFETCH(bool, proven);
     QVERIFY(writeFile(left() + "/a.jpg", "a"));
     QVERIFY(writeFile(left() + "/b.jpg", "b"));
-    QVERIFY(QFile::copy(left() + "/a.jpg", right() + "/a.jpg"));
-    if (copied)
-        QVERIFY(QFile::copy(left() + "/b.jpg", right() + "/b.jpg"));
     QVERIFY(writeFile(left() + "/notes.txt", "not a picture"));
     QVERIFY(QDir().mkpath(left() + "/_thumbnail"));
     QVERIFY(writeFile(left() + "/_thumbnail/a.jpg.png", "thumb"));
+    for (const QByteArray name : {"a.jpg", "b.jpg"}) {
+        if (proven)
+            proveCopy(name);
+        else
+            QVERIFY(QFile::copy(left() + "/" + name, right() + "/" + name));
+    }
     auto view = makeBrowser();
     // Not listed yet, so not among the pictures the user agreed to delete.
     QVERIFY(writeFile(left() + "/late.jpg", "late"));
@@ -460,7 +484,7 @@ void tst_FileCommands::deleteAllAsksTwice()
     QCOMPARE(answerer.captions, QStringList(answers.size(), "delete all files"));
     QCOMPARE(answerer.texts.first(),
              "You try to delete all files in the left dir\nAre you sure ?\n path is \n" + left() +
-                 (copied ? "" : "\n1 of them are not in the destination !"));
+                 (proven ? "" : "\n2 of them have no proven copy in the destination !"));
     if (answers.size() > 1)
         QCOMPARE(answerer.texts.last(), QString("really ?"));
     const QStringList kept = deleted ? QStringList{"_thumbnail", "late.jpg", "notes.txt"}
@@ -472,6 +496,69 @@ void tst_FileCommands::deleteAllAsksTwice()
                                : deleted ? QStringList{"late.jpg"}
                                          : QStringList{"a.jpg", "b.jpg", "late.jpg"};
     QCOMPARE(names(view->LeftListView), listed);
+}
+
+// a.jpg and c.jpg are proven, b.jpg is not; c.jpg changes while the last
+// question is up. The card is synced after the deletes.
+void tst_FileCommands::deleteAllDeletesWhatIsProven_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("syncErrno");
+    QTest::addColumn<QStringList>("kept");
+    QTest::addColumn<QStringList>("boxes"); // after the two questions
+    const QString changed = "1 picture(s) changed since their copy and were kept.";
+    const QString cardError = "The card reported an error: some pictures may not have been "
+                              "deleted.";
+    QTest::newRow("Proven only") << int(QMessageBox::Yes) << 0 << QStringList{"b.jpg", "c.jpg"}
+                                 << QStringList{changed};
+    QTest::newRow("All") << int(QMessageBox::YesToAll) << 0 << QStringList() << QStringList();
+    QTest::newRow("No") << int(QMessageBox::No) << 0 << QStringList{"a.jpg", "b.jpg", "c.jpg"}
+                        << QStringList();
+    QTest::newRow("Escape") << int(QMessageBox::Escape) << 0
+                            << QStringList{"a.jpg", "b.jpg", "c.jpg"} << QStringList();
+    QTest::newRow("the card's sync fails") << int(QMessageBox::YesToAll) << EIO << QStringList()
+                                           << QStringList{cardError};
+}
+
+void tst_FileCommands::deleteAllDeletesWhatIsProven()
+{
+    QFETCH(int, answer);
+    QFETCH(int, syncErrno);
+    QFETCH(QStringList, kept);
+    QFETCH(QStringList, boxes);
+    for (const char *name : {"a.jpg", "b.jpg", "c.jpg"})
+        QVERIFY(writeFile(left() + "/" + name, name));
+    proveCopy("a.jpg");
+    proveCopy("c.jpg");
+    auto view = makeBrowser();
+    calls->syncfsErrno = syncErrno;
+    calls->calls.clear();
+
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    QString buttons;
+    answerer.answerModal([&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        QVERIFY(box);
+        for (QAbstractButton *button : box->buttons())
+            buttons += button->text() + (button == box->defaultButton() ? "*" : "") + " ";
+        QVERIFY(writeFile(left() + "/c.jpg", "c, changed"));
+        if (answer == QMessageBox::Escape)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->button(QMessageBox::StandardButton(answer))->click();
+    });
+    for (int i = 0; i < boxes.size(); ++i)
+        answerer.answerMessageBox(QMessageBox::Ok);
+    view->LeftDeleteToolButton->click();
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QTRY_COMPARE(answerer.pending(), 0);
+
+    QCOMPARE(buttons, QString("Proven only All No* "));
+    QCOMPARE(answerer.texts.mid(1), boxes);
+    QCOMPARE(QDir(left()).entryList(QDir::Files), kept);
+    const bool deleting = answer != QMessageBox::No && answer != QMessageBox::Escape;
+    QCOMPARE(calls->calls.filter("syncfs").size(), deleting ? 1 : 0);
 }
 
 void tst_FileCommands::deleteAllStopsThumbnailRun()
@@ -487,7 +574,7 @@ void tst_FileCommands::deleteAllStopsThumbnailRun()
 
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::Yes);
-    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::YesToAll);
     view->LeftDeleteToolButton->click();
     QTRY_VERIFY(jobsEnded(view.get()));
     QCOMPARE(answerer.pending(), 0);

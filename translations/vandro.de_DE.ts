@@ -2,6 +2,69 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>DeleteCommand</name>
+    <message>
+        <source>no success</source>
+        <translation>kein Erfolg</translation>
+    </message>
+    <message>
+        <source>You try to delete all files in the left dir
+Are you sure ?</source>
+        <translation>Sie wollen alle Bilder im linken Ordner löschen.
+Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>delete all files</source>
+        <translation>alle Bilder löschen</translation>
+    </message>
+    <message>
+        <source>really ?</source>
+        <translation>wirklich?</translation>
+    </message>
+    <message>
+        <source>delete file</source>
+        <translation>Datei löschen</translation>
+    </message>
+    <message>
+        <source>Proven only</source>
+        <translation>Nur belegte</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>The card reported an error: some pictures may not have been deleted.</source>
+        <translation>Die Karte meldete einen Fehler: manche Bilder wurden vielleicht nicht gelöscht.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of them have no proven copy in the destination !</source>
+        <translation>
+            <numerusform>%n davon hat keine belegte Kopie im Ziel !</numerusform>
+            <numerusform>%n davon haben keine belegte Kopie im Ziel !</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture(s) changed since their copy and were kept.</source>
+        <translation>
+            <numerusform>%n Bild hat sich seit seiner Kopie geändert und wurde behalten.</numerusform>
+            <numerusform>%n Bilder haben sich seit ihrer Kopie geändert und wurden behalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+ path is 
+</source>
+        <translation>
+ Verzeichnis ist 
+</translation>
+    </message>
+</context>
+<context>
     <name>CfgDlg</name>
     <message>
         <source>Configuration</source>
@@ -536,10 +599,6 @@ Ausbinden?</translation>
         <translation>keine Karte gefunden</translation>
     </message>
     <message>
-        <source>%1: %2 of %3 MB</source>
-        <translation>%1: %2 von %3 MB</translation>
-    </message>
-    <message>
         <source>FullPicture</source>
         <translation>Vollbild</translation>
     </message>
@@ -592,24 +651,6 @@ overwrite ?</source>
 Überschreiben?</translation>
     </message>
     <message>
-        <source>You try to delete all files in the left dir
-Are you sure ?</source>
-        <translation>Sie wollen alle Bilder im linken Ordner löschen.
-Sind Sie sicher?</translation>
-    </message>
-    <message>
-        <source>delete all files</source>
-        <translation>alle Bilder löschen</translation>
-    </message>
-    <message>
-        <source>really ?</source>
-        <translation>wirklich?</translation>
-    </message>
-    <message>
-        <source>delete file</source>
-        <translation>Datei löschen</translation>
-    </message>
-    <message>
         <source>change directory</source>
         <translation>Ordner wechseln</translation>
     </message>
@@ -643,9 +684,20 @@ keep both ?</source>
         <translation>%1 der %2 Bilder heißen wie ein anderes Bild im Ziel.
 Beide behalten?</translation>
     </message>
+    <message numerus="yes">
+        <source>%n picture(s) could not be copied and were left out:</source>
+        <translation>
+            <numerusform>%n Bild konnte nicht kopiert werden und wurde ausgelassen:</numerusform>
+            <numerusform>%n Bilder konnten nicht kopiert werden und wurden ausgelassen:</numerusform>
+        </translation>
+    </message>
     <message>
-        <source>%1 of them are not in the destination !</source>
-        <translation>%1 davon sind nicht im Ziel !</translation>
+        <source>%1: the copy in the destination differs from the card.</source>
+        <translation>%1: die Kopie im Ziel weicht von der Karte ab.</translation>
+    </message>
+    <message>
+        <source>The destination is inside the source folder.</source>
+        <translation>Das Ziel liegt im Quellordner.</translation>
     </message>
     <message>
         <source>copy files</source>
@@ -668,14 +720,6 @@ Das Verzeichnis bleibt unverändert.</translation>
     <message>
         <source>save dest thumbnails</source>
         <translation>Vorschaubilder des Ziels speichern</translation>
-    </message>
-    <message>
-        <source>
- path is 
-</source>
-        <translation>
- Verzeichnis ist 
-</translation>
     </message>
 </context>
 <context>

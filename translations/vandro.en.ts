@@ -41,4 +41,31 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>TesselView</name>
+    <message numerus="yes">
+        <source>%n picture(s) could not be copied and were left out:</source>
+        <translation>
+            <numerusform>%n picture could not be copied and was left out:</numerusform>
+            <numerusform>%n pictures could not be copied and were left out:</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DeleteCommand</name>
+    <message numerus="yes">
+        <source>%n of them have no proven copy in the destination !</source>
+        <translation>
+            <numerusform>%n of them has no proven copy in the destination !</numerusform>
+            <numerusform>%n of them have no proven copy in the destination !</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture(s) changed since their copy and were kept.</source>
+        <translation>
+            <numerusform>%n picture changed since its copy and was kept.</numerusform>
+            <numerusform>%n pictures changed since their copy and were kept.</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>
