@@ -1,37 +1,49 @@
 #ifndef THUMBNAILRUN_H
 #define THUMBNAILRUN_H
 
+#include <QHash>
+#include <QImage>
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
 
+#include "imaging/thumbnailfile.h"
+
+class LoadQueue;
 class QPixmap;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// Writes the thumbnails of one list's pictures, one picture per timer tick,
-// and tells whoever shows the progress through its signals. The run walks
-// the list's items as they stand; whoever empties the list stops the run
-// first, so the run never reaches a deleted item.
+// Writes the thumbnails of one list's pictures and tells whoever shows the
+// progress through its signals. The pictures are decoded by the load queue,
+// as many at once as it has threads; each is written in list order, with
+// the stamp of the file it was made from, one picture per timer tick. The
+// run walks the list's items as they stand; whoever empties the list stops
+// the run first, so the run never reaches a deleted item.
 class ThumbnailRun : public QObject
 {
     Q_OBJECT
 public:
-    // What is done for each picture of the list: load it at thumbnail size
-    // (null when it cannot be loaded), then write its thumbnail (false when
-    // that failed).
+    // What is done for each picture of the list: ask `queue` for it at
+    // thumbnail size (0 when it cannot be asked), then write its thumbnail
+    // (false when that failed).
     struct Work
     {
-        std::function<QPixmap *(const QTreeWidgetItem *item)> load;
-        std::function<bool(const QTreeWidgetItem *item, const QPixmap *picture)> save;
+        LoadQueue *queue;
+        std::function<quint64(const QTreeWidgetItem *item)> request;
+        std::function<bool(const QTreeWidgetItem *item, const QImage &picture,
+                           const ThumbnailFile::Stamp &stamp)>
+            save;
         // The folder of the item's picture is gone (the card was pulled).
         std::function<bool(const QTreeWidgetItem *item)> folderGone;
+        // Says in the diagnostics that the item's picture cannot be read.
+        std::function<void(const QTreeWidgetItem *item)> unreadable;
     };
 
-    // One picture per tick keeps the screen responsive on the handheld;
-    // the next tick comes as soon as the event loop has handled what came
+    // The next tick comes as soon as the event loop has handled what came
     // in meanwhile, so a run takes as long as its work and no longer.
     static constexpr int tickMs = 0;
 
@@ -40,15 +52,20 @@ public:
 
     // Begins at the list's first item; a run going on starts over.
     void start();
-    // Handles the next item; false once the run has ended.
+    // Writes the next item's thumbnail once its picture is in; false once
+    // the run has ended.
     bool step();
     // Stops a run because the list's items are about to go.
     void stop();
     // Stops at the user's request; the next start begins afresh.
     void cancel();
     bool isRunning() const { return running; }
+    // The next picture in list order is still being decoded; the timer
+    // rests until it is in.
+    bool isWaiting() const { return waiting; }
 
-    // Writes one thumbnail and reports a failure.
+    // Writes one thumbnail of the picture as its file is now, and reports
+    // a failure.
     void saveThumb(QTreeWidgetItem *item, const QPixmap *picture);
 
     QTimer &timer() { return ticker; }
@@ -63,7 +80,8 @@ public:
     const QString &title() const { return caption; }
 
 public slots:
-    // One timer tick: a step, and the timer stops once the run has ended.
+    // One timer tick: a step, and the timer stops once the run has ended
+    // or waits for a picture.
     void tick();
 
 signals:
@@ -76,13 +94,30 @@ signals:
     void finished();
 
 private:
+    struct Answer
+    {
+        bool arrived = false;
+        QImage picture;
+        ThumbnailFile::Stamp stamp;
+    };
+
+    void askAhead();
+    void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);
+    void forgetRequests();
+    void save(QTreeWidgetItem *item, const QImage &picture, const ThumbnailFile::Stamp &stamp);
+
     QTreeWidget *list;
     QString caption;
     Work work;
     QTimer ticker;
-    QTreeWidgetItem *next = nullptr;
-    int index = 1;
+    // List positions: the next to write, the next to ask for.
+    int next = 0;
+    int asked = 0;
+    // The queue's open requests and the list position each is for.
+    QHash<quint64, int> open;
+    QMap<int, Answer> answers;
     bool running = false;
+    bool waiting = false;
     bool folderRefuses = false;
     int failed = 0;
     int count = 0;
