@@ -40,8 +40,8 @@ public:
     {
         LoadQueue *queue;
         std::function<quint64(const FolderEntry &entry)> request;
-        std::function<bool(const FolderEntry &entry, const QImage &picture,
-                           const ThumbnailFile::Stamp &stamp)>
+        std::function<ThumbnailRun::Writing(const FolderEntry &entry, const QImage &picture,
+                                            const ThumbnailFile::Stamp &stamp)>
             save;
         std::function<void(const QString &path)> unreadable;
     };

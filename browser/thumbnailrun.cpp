@@ -16,15 +16,28 @@ namespace {
 // Pictures decoded ahead of the one to write next, each decode thread's
 // share: a slow picture then holds up the writing, not the decoding.
 const int aheadPerThread = 4;
+// Pictures handed to the writer and not yet written.
+const int maxWriting = 8;
 
 } // namespace
 
 ThumbnailRun::ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
                            QObject *parent)
-    : QObject(parent), list(list), caption(caption), work(std::move(work))
+    : QObject(parent), list(list), caption(caption), work(std::move(work)),
+      givenUp(std::make_shared<std::atomic<bool>>(false))
 {
+    writer.setMaxThreadCount(1);
+    // Made by the thread that hands on work, so with its privileges (tests
+    // that check permissions as root drop them on the window's thread).
+    writer.setExpiryTimeout(0);
     connect(&ticker, &QTimer::timeout, this, &ThumbnailRun::tick);
     connect(this->work.queue, &LoadQueue::loaded, this, &ThumbnailRun::loaded);
+}
+
+ThumbnailRun::~ThumbnailRun()
+{
+    givenUp->store(true);
+    writer.waitForDone();
 }
 
 void ThumbnailRun::start()
@@ -68,7 +81,13 @@ void ThumbnailRun::loaded(quint64 id, const QImage &image, const ThumbnailFile::
     open.erase(request);
     answers[position] = {true, image, stamp};
     askAhead();
-    if (running && waiting && position == next) {
+    if (position == next)
+        goOn();
+}
+
+void ThumbnailRun::goOn()
+{
+    if (running && waiting) {
         waiting = false;
         ticker.start(tickMs);
     }
@@ -77,6 +96,11 @@ void ThumbnailRun::loaded(quint64 id, const QImage &image, const ThumbnailFile::
 bool ThumbnailRun::step()
 {
     QTreeWidgetItem *item = folderRefuses ? nullptr : list->topLevelItem(next);
+    // The run ends once what it handed on is written.
+    if (running && (writing >= maxWriting || (!item && writing > 0))) {
+        waiting = true;
+        return true;
+    }
     if (!running || !item) {
         stop();
         return false;
@@ -127,6 +151,14 @@ void ThumbnailRun::forgetRequests()
     open.clear();
     answers.clear();
     waiting = false;
+    giveUpWrites();
+}
+
+void ThumbnailRun::giveUpWrites()
+{
+    givenUp->store(true);
+    givenUp = std::make_shared<std::atomic<bool>>(false);
+    writing = 0;
 }
 
 void ThumbnailRun::stop()
@@ -161,17 +193,39 @@ void ThumbnailRun::save(QTreeWidgetItem *item, const QImage &picture,
     if (!item || item->text(0).isEmpty())
         return;
     const QString name = item->text(0);
-    errno = 0;
-    if (work.save(item, picture, stamp))
+    ++writing;
+    writer.start([this, name, write = work.save(item, picture, stamp), givenUp = givenUp] {
+        if (*givenUp)
+            return;
+        errno = 0;
+        const int err = write() ? 0 : errno == 0 ? -1 : errno;
+        QMetaObject::invokeMethod(
+            this,
+            [this, name, err, givenUp] {
+                if (!*givenUp)
+                    written(name, err);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ThumbnailRun::written(const QString &name, int err)
+{
+    --writing;
+    if (err == 0) {
+        goOn();
         return;
-    const int err = errno;
+    }
     ++failed;
-    if (firstReason.isEmpty() && err != 0)
+    if (firstReason.isEmpty() && err > 0)
         firstReason = QString::fromLocal8Bit(strerror(err));
     emit saveFailed(name);
     // A thumbnail folder that cannot be written takes no picture at all:
     // decoding the rest would be work for nothing.
     if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT ||
-        err == EIO || err == ENOENT || err == ENOTDIR)
+        err == EIO || err == ENOENT || err == ENOTDIR) {
         folderRefuses = true;
+        giveUpWrites();
+    }
+    goOn();
 }

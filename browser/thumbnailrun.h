@@ -6,9 +6,12 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 #include "imaging/thumbnailfile.h"
 
@@ -19,23 +22,27 @@ class QTreeWidgetItem;
 
 // Writes the thumbnails of one list's pictures and tells whoever shows the
 // progress through its signals. The pictures are decoded by the load queue,
-// as many at once as it has threads; each is written in list order, with
-// the stamp of the file it was made from, one picture per timer tick. The
-// run walks the list's items as they stand; whoever empties the list stops
-// the run first, so the run never reaches a deleted item.
+// as many at once as it has threads; each is handed on in list order, one
+// per timer tick, to a thread of the run's own that writes them one after
+// another with the stamp of the file each was made from. The run walks the
+// list's items as they stand; whoever empties the list stops the run
+// first, so the run never reaches a deleted item, and nothing is written
+// after a stop.
 class ThumbnailRun : public QObject
 {
     Q_OBJECT
 public:
+    // Writes one thumbnail off the window's thread; false (errno set)
+    // when that failed.
+    using Writing = std::function<bool()>;
     // What is done for each picture of the list: ask `queue` for it at
-    // thumbnail size (0 when it cannot be asked), then write its thumbnail
-    // (false when that failed).
+    // thumbnail size (0 when it cannot be asked), then write its thumbnail.
     struct Work
     {
         LoadQueue *queue;
         std::function<quint64(const QTreeWidgetItem *item)> request;
-        std::function<bool(const QTreeWidgetItem *item, const QImage &picture,
-                           const ThumbnailFile::Stamp &stamp)>
+        std::function<Writing(const QTreeWidgetItem *item, const QImage &picture,
+                              const ThumbnailFile::Stamp &stamp)>
             save;
         // The folder of the item's picture is gone (the card was pulled).
         std::function<bool(const QTreeWidgetItem *item)> folderGone;
@@ -49,6 +56,8 @@ public:
 
     ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
                  QObject *parent = nullptr);
+    // Gives up what is not yet written and waits for the writer.
+    ~ThumbnailRun() override;
 
     // Begins at the list's first item; a run going on starts over.
     void start();
@@ -105,6 +114,9 @@ private:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);
     void forgetRequests();
     void save(QTreeWidgetItem *item, const QImage &picture, const ThumbnailFile::Stamp &stamp);
+    void written(const QString &name, int err);
+    void giveUpWrites();
+    void goOn();
 
     QTreeWidget *list;
     QString caption;
@@ -116,6 +128,10 @@ private:
     // The queue's open requests and the list position each is for.
     QHash<quint64, int> open;
     QMap<int, Answer> answers;
+    QThreadPool writer;
+    // Raised when the run stops: writes not yet done are given up.
+    std::shared_ptr<std::atomic<bool>> givenUp;
+    int writing = 0;
     bool running = false;
     bool waiting = false;
     bool folderRefuses = false;

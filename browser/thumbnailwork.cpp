@@ -31,18 +31,21 @@ PicturePane::Thumbnailer ThumbnailWork::thumbnailer()
             &Preview::reportUnloadable};
 }
 
-// A picture that came without the stamp of the file it was made from is
+// The folder is taken here and held until the thumbnail is written. A
+// picture that came without the stamp of the file it was made from is
 // taken as it is now.
-bool ThumbnailWork::save(const FolderEntry &entry, const QImage &picture,
-                         const ThumbnailFile::Stamp &stamp)
+ThumbnailRun::Writing ThumbnailWork::save(const FolderEntry &entry, const QImage &picture,
+                                          const ThumbnailFile::Stamp &stamp) const
 {
-    const std::shared_ptr<const Folder> folder = entry.folder();
-    if (picture.isNull() || !folder)
-        return false;
-    const int dirFd = folder->descriptor();
-    return ThumbnailFile::save(dirFd, data->thumbnailSuffix.toUtf8(), entry.name, picture,
-                               stamp.modified.isEmpty() ? ThumbnailFile::stampOf(dirFd, entry.name)
-                                                        : stamp);
+    return [folder = entry.folder(), name = entry.name, picture, stamp,
+            thumbFolder = data->thumbnailSuffix.toUtf8()] {
+        if (picture.isNull() || !folder)
+            return false;
+        const int dirFd = folder->descriptor();
+        return ThumbnailFile::save(dirFd, thumbFolder, name, picture,
+                                   stamp.modified.isEmpty() ? ThumbnailFile::stampOf(dirFd, name)
+                                                            : stamp);
+    };
 }
 
 // A failed thumbnail is printed before the window shows it.

@@ -35,7 +35,8 @@ signals:
     void runFailed(const QString &caption, const QString &text);
 
 private:
-    bool save(const FolderEntry &entry, const QImage &picture, const ThumbnailFile::Stamp &stamp);
+    ThumbnailRun::Writing save(const FolderEntry &entry, const QImage &picture,
+                               const ThumbnailFile::Stamp &stamp) const;
     void printUnsaved(const PicturePane &pane, const QString &name);
     void report(const ThumbnailRun &run);
 

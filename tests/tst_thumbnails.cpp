@@ -241,10 +241,8 @@ void tst_Thumbnails::timerDrivesRunUntilClosed()
     QVERIFY(!view->progress->isVisible());
     QVERIFY(view->LeftListView->isEnabled());
     QVERIFY(view->RightListView->isEnabled());
-    const QStringList written = filesIn(left() + "/_thumbnail");
-    QVERIFY(written.contains("a.jpg.png"));
-    QVERIFY(written.size() < 3);
-    QCOMPARE(QImage(left() + "/_thumbnail/a.jpg.png").size(), QSize(60, 40));
+    // At most the picture handed on before the tap is written.
+    QVERIFY(filesIn(left() + "/_thumbnail").size() <= 1);
 }
 
 void tst_Thumbnails::sharedWindowStaysWhileOtherRunGoesOn()
