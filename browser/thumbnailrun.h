@@ -69,9 +69,6 @@ public:
     // Stops at the user's request; the next start begins afresh.
     void cancel();
     bool isRunning() const { return running; }
-    // The next picture in list order is still being decoded; the timer
-    // rests until it is in.
-    bool isWaiting() const { return waiting; }
 
     // Writes one thumbnail of the picture as its file is now, and reports
     // a failure.
