@@ -7,12 +7,12 @@
 #include <QResizeEvent>
 #include <QShortcut>
 
-#include <cstdio>
 
 #include "browser/tesselview.h"
 #include "config/settingslock.h"
 #include "config/tesseldata.h"
 #include "config/tesseliocfg.h"
+#include "platform/diagnostics.h"
 #include "widgets/plainmessagebox.h"
 
 namespace {
@@ -82,8 +82,8 @@ bool TesselApp::loadCfg()
 {
     if (ioCfg->ReadFile(data->cfgPath, "tessel.cfg") == 0)
         return true;
-    printf("\nTesselApp::loadCfg - not able to read %s/tessel.cfg", qPrintable(data->cfgPath));
-    fflush(stdout);
+    Diagnostics::print("\nTesselApp::loadCfg - not able to read " + data->cfgPath.toLocal8Bit() +
+                       "/tessel.cfg");
     return false;
 }
 

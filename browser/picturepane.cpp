@@ -45,15 +45,20 @@ PicturePane::PicturePane(int side, const Widgets &widgets, QString &folder,
       dir(folder),
       cameraFolders(cameraFolders),
       run(widgets.list, thumbCaption,
-          {[this, load = thumbnailer.load](const QTreeWidgetItem *item) {
-               return load(entryOf(item), pathOf(item));
+          {thumbnailer.queue,
+           [this, request = thumbnailer.request](const QTreeWidgetItem *item) {
+               return request(entryOf(item));
            },
-           [this, save = thumbnailer.save](const QTreeWidgetItem *item, const QPixmap *picture) {
-               return save(entryOf(item), picture);
+           [this, save = thumbnailer.save](const QTreeWidgetItem *item, const QImage &picture,
+                                           const ThumbnailFile::Stamp &stamp) {
+               return save(entryOf(item), picture, stamp);
            },
            [this](const QTreeWidgetItem *item) {
                const std::shared_ptr<const Folder> folder = entryOf(item).folder();
                return !folder || folder->isGone();
+           },
+           [this, unreadable = thumbnailer.unreadable](const QTreeWidgetItem *item) {
+               unreadable(pathOf(item));
            }})
 {
     connect(list, &QTreeWidget::itemSelectionChanged, this, [this] {

@@ -14,6 +14,7 @@
 #include "platform/folder.h"
 #include "platform/folderentry.h"
 
+class LoadQueue;
 class QPixmap;
 class QToolButton;
 class QTreeWidget;
@@ -36,12 +37,16 @@ public:
         QToolButton *thumbnailButton;
     };
 
-    // The thumbnail work for an entry of any pane, known by its entry and
-    // the path that names it in diagnostics.
+    // The thumbnail work for an entry of any pane: asked of `queue`, then
+    // written; a picture that cannot be read is named by its path.
     struct Thumbnailer
     {
-        std::function<QPixmap *(const FolderEntry &entry, const QString &path)> load;
-        std::function<bool(const FolderEntry &entry, const QPixmap *picture)> save;
+        LoadQueue *queue;
+        std::function<quint64(const FolderEntry &entry)> request;
+        std::function<ThumbnailRun::Writing(const FolderEntry &entry, const QImage &picture,
+                                            const ThumbnailFile::Stamp &stamp)>
+            save;
+        std::function<void(const QString &path)> unreadable;
     };
 
     // One listed picture: its entry, shown text, size, the path of the

@@ -3,12 +3,12 @@
 #include <QLabel>
 #include <QTreeWidget>
 
-#include <cstdio>
 
 #include "browser/picturepane.h"
 #include "config/tesseldata.h"
 #include "imaging/pictureloader.h"
 #include "jobs/loadqueue.h"
+#include "platform/diagnostics.h"
 
 Preview::Preview(QLabel *label, LoadQueue &queue, const TesselData *data, QObject *parent)
     : QObject(parent), label(label), queue(queue), data(data)
@@ -17,23 +17,18 @@ Preview::Preview(QLabel *label, LoadQueue &queue, const TesselData *data, QObjec
             [this](quint64 id, const QImage &image) { loaded(id, image); });
 }
 
-namespace {
-
-QPixmap *loadFailed(const QString &path)
+void Preview::reportUnloadable(const QString &path)
 {
-    printf("\ntesselview::loadSmallPic(%s) - load didnt work", qPrintable(path));
-    fflush(stdout);
-    return nullptr;
+    Diagnostics::print("\ntesselview::loadSmallPic(" + path.toLocal8Bit() + ") - load didnt work");
 }
 
-} // namespace
-
-QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb,
-                       ThumbnailFile::Stamp *stamp)
+QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useThumb)
 {
     const std::shared_ptr<const Folder> folder = entry.folder();
-    if (!folder)
-        return loadFailed(path);
+    if (!folder) {
+        reportUnloadable(path);
+        return nullptr;
+    }
     const int dirFd = folder->descriptor();
     const QSize size(data->previewWidth, data->previewHeight);
     if (useThumb) {
@@ -44,15 +39,15 @@ QPixmap *Preview::load(const FolderEntry &entry, const QString &path, bool useTh
             return &loadedPic;
         }
     }
-    // Read before the decode, so that a picture changed meanwhile never
-    // matches its thumbnail.
-    if (stamp)
-        *stamp = ThumbnailFile::stampOf(dirFd, entry.name);
     QImage image = PictureLoader::quickPreview(dirFd, entry.name, size);
     if (image.isNull())
         image = PictureLoader::loadPreview(dirFd, entry.name, size);
     scaledPic = QPixmap::fromImage(image);
-    return scaledPic.isNull() ? loadFailed(path) : &scaledPic;
+    if (scaledPic.isNull()) {
+        reportUnloadable(path);
+        return nullptr;
+    }
+    return &scaledPic;
 }
 
 void Preview::showSelected(const PicturePane &pane, const QString &name)
@@ -113,7 +108,7 @@ void Preview::show(const QPixmap &picture, const FolderEntry &entry, const QStri
 
 void Preview::failed(const QString &path)
 {
-    loadFailed(path);
+    reportUnloadable(path);
     clear();
 }
 

@@ -26,10 +26,10 @@ public:
 
     // The entry's picture at preview size, decoded here, from its thumbnail
     // when `useThumb` and that belongs to it; null when it cannot be shown.
-    // `path` names it in the diagnostics; `stamp`, when given, gets the
-    // stamp of the file it was made from. Valid until the next call.
-    QPixmap *load(const FolderEntry &entry, const QString &path, bool useThumb,
-                  ThumbnailFile::Stamp *stamp = nullptr);
+    // `path` names it in the diagnostics. Valid until the next call.
+    QPixmap *load(const FolderEntry &entry, const QString &path, bool useThumb);
+    // Says in the diagnostics that the picture at `path` cannot be shown.
+    static void reportUnloadable(const QString &path);
 
     // Shows the selected entry of `pane`; shownPicture() or cleared()
     // follows, at once or when the picture has been decoded. `name` names

@@ -48,7 +48,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       card(settings),
       activeSide(0),
       preview(PixmapLabel, loads, settings),
-      thumbWork(preview, settings),
+      thumbWork(loads, settings),
       source(1, {LeftListView, LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
              settings->leftPath, tr("save source thumbnails"), "saveThumbToSrc",
              thumbWork.thumbnailer(), true),

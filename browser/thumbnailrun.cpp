@@ -1,5 +1,6 @@
 #include "browser/thumbnailrun.h"
 
+#include <QPixmap>
 #include <QTreeWidget>
 
 #include <cerrno>
@@ -7,58 +8,130 @@
 
 #include <utility>
 
+#include "imaging/memorybudget.h"
+#include "jobs/loadqueue.h"
+
+namespace {
+
+// Pictures decoded ahead of the one to write next, each decode thread's
+// share: a slow picture then holds up the writing, not the decoding.
+const int aheadPerThread = 4;
+// Pictures handed to the writer and not yet written.
+const int maxWriting = 8;
+
+} // namespace
+
 ThumbnailRun::ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
                            QObject *parent)
-    : QObject(parent), list(list), caption(caption), work(std::move(work))
+    : QObject(parent), list(list), caption(caption), work(std::move(work)),
+      givenUp(std::make_shared<std::atomic<bool>>(false))
 {
+    writer.setMaxThreadCount(1);
+    // Made by the thread that hands on work, so with its privileges (tests
+    // that check permissions as root drop them on the window's thread).
+    writer.setExpiryTimeout(0);
     connect(&ticker, &QTimer::timeout, this, &ThumbnailRun::tick);
+    connect(this->work.queue, &LoadQueue::loaded, this, &ThumbnailRun::loaded);
+}
+
+ThumbnailRun::~ThumbnailRun()
+{
+    givenUp->store(true);
+    writer.waitForDone();
 }
 
 void ThumbnailRun::start()
 {
+    forgetRequests();
     // A changing selection would load previews in between the steps.
     list->setEnabled(false);
     running = true;
-    next = list->topLevelItem(0);
-    index = 1;
+    next = 0;
+    asked = 0;
     failed = 0;
     folderRefuses = false;
     count = list->topLevelItemCount();
     firstReason.clear();
+    askAhead();
     ticker.start(tickMs);
-    emit started(caption, list->topLevelItemCount());
+    emit started(caption, count);
+}
+
+void ThumbnailRun::askAhead()
+{
+    const int threads = MemoryBudget::decodeThreads();
+    const int last = std::min(list->topLevelItemCount(), next + threads * aheadPerThread);
+    for (; running && open.size() < threads && asked < last; ++asked) {
+        const QTreeWidgetItem *item = list->topLevelItem(asked);
+        if (item->text(0).isNull())
+            continue;
+        const quint64 id = work.request(item);
+        if (id != 0)
+            open.insert(id, asked);
+        answers.insert(asked, {id == 0, QImage(), {}});
+    }
+}
+
+void ThumbnailRun::loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp)
+{
+    const auto request = open.find(id);
+    if (request == open.end())
+        return;
+    const int position = request.value();
+    open.erase(request);
+    answers[position] = {true, image, stamp};
+    askAhead();
+    if (position == next)
+        goOn();
+}
+
+void ThumbnailRun::goOn()
+{
+    if (running && waiting) {
+        waiting = false;
+        ticker.start(tickMs);
+    }
 }
 
 bool ThumbnailRun::step()
 {
-    QTreeWidgetItem *item = next;
-    if (!item) {
-        running = false;
-        list->setEnabled(true);
-        emit finished();
+    QTreeWidgetItem *item = folderRefuses ? nullptr : list->topLevelItem(next);
+    // The run ends once what it handed on is written.
+    if (running && (writing >= maxWriting || (!item && writing > 0))) {
+        waiting = true;
+        return true;
+    }
+    if (!running || !item) {
+        stop();
         return false;
     }
+    const auto answer = answers.constFind(next);
+    if (answer != answers.cend() && !answer->arrived) {
+        waiting = true;
+        return true;
+    }
+    const Answer got = answers.take(next);
     const QString name = item->text(0);
     if (!name.isNull()) {
-        // Always the picture itself: an old thumbnail may show an older one.
-        QPixmap *picture = work.load(item);
-        // Stopped while it loaded: the item may be gone.
-        if (!running)
-            return false;
-        if (picture) {
-            emit progressed(name, index);
-            saveThumb(item, picture);
+        if (!got.picture.isNull()) {
+            emit progressed(name, next + 1);
+            // Stopped by whoever shows the progress: the item may be gone.
+            if (!running)
+                return false;
+            save(item, got.picture, got.stamp);
         } else {
             ++failed;
-        }
-        // Every picture after it would fail as well.
-        if (!picture && work.folderGone && work.folderGone(item)) {
-            stop();
-            return false;
+            if (work.unreadable)
+                work.unreadable(item);
+            // Every picture after it would fail as well.
+            if (work.folderGone && work.folderGone(item)) {
+                stop();
+                return false;
+            }
         }
     }
-    next = folderRefuses ? nullptr : list->topLevelItem(list->indexOfTopLevelItem(item) + 1);
-    ++index;
+    ++next;
+    askAhead();
     return true;
 }
 
@@ -67,13 +140,31 @@ bool ThumbnailRun::step()
 void ThumbnailRun::tick()
 {
     ticker.stop();
-    if (step() && running)
+    if (step() && running && !waiting)
         ticker.start(tickMs);
+}
+
+void ThumbnailRun::forgetRequests()
+{
+    for (auto request = open.cbegin(); request != open.cend(); ++request)
+        work.queue->cancel(request.key());
+    open.clear();
+    answers.clear();
+    waiting = false;
+    giveUpWrites();
+}
+
+void ThumbnailRun::giveUpWrites()
+{
+    givenUp->store(true);
+    givenUp = std::make_shared<std::atomic<bool>>(false);
+    writing = 0;
 }
 
 void ThumbnailRun::stop()
 {
-    next = nullptr;
+    forgetRequests();
+    next = list->topLevelItemCount();
     if (!running)
         return;
     running = false;
@@ -84,28 +175,57 @@ void ThumbnailRun::stop()
 
 void ThumbnailRun::cancel()
 {
+    forgetRequests();
     running = false;
-    next = nullptr;
+    next = list->topLevelItemCount();
     ticker.stop();
     list->setEnabled(true);
 }
 
 void ThumbnailRun::saveThumb(QTreeWidgetItem *item, const QPixmap *picture)
 {
+    save(item, picture ? picture->toImage() : QImage(), ThumbnailFile::Stamp());
+}
+
+void ThumbnailRun::save(QTreeWidgetItem *item, const QImage &picture,
+                        const ThumbnailFile::Stamp &stamp)
+{
     if (!item || item->text(0).isEmpty())
         return;
     const QString name = item->text(0);
-    errno = 0;
-    if (work.save(item, picture))
+    ++writing;
+    writer.start([this, name, write = work.save(item, picture, stamp), givenUp = givenUp] {
+        if (*givenUp)
+            return;
+        errno = 0;
+        const int err = write() ? 0 : errno == 0 ? -1 : errno;
+        QMetaObject::invokeMethod(
+            this,
+            [this, name, err, givenUp] {
+                if (!*givenUp)
+                    written(name, err);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ThumbnailRun::written(const QString &name, int err)
+{
+    --writing;
+    if (err == 0) {
+        goOn();
         return;
-    const int err = errno;
+    }
     ++failed;
-    if (firstReason.isEmpty() && err != 0)
+    if (firstReason.isEmpty() && err > 0)
         firstReason = QString::fromLocal8Bit(strerror(err));
     emit saveFailed(name);
     // A thumbnail folder that cannot be written takes no picture at all:
     // decoding the rest would be work for nothing.
     if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT ||
-        err == EIO || err == ENOENT || err == ENOTDIR)
+        err == EIO || err == ENOENT || err == ENOTDIR) {
         folderRefuses = true;
+        giveUpWrites();
+    }
+    goOn();
 }

@@ -1,17 +1,16 @@
 #include "browser/thumbnailwork.h"
 
 #include <QCoreApplication>
-#include <QPixmap>
-
-#include <cstdio>
 
 #include "browser/preview.h"
 #include "browser/sharedprogress.h"
 #include "config/tesseldata.h"
 #include "imaging/thumbnailfile.h"
+#include "jobs/loadqueue.h"
+#include "platform/diagnostics.h"
 
-ThumbnailWork::ThumbnailWork(Preview &preview, const TesselData *data, QObject *parent)
-    : QObject(parent), preview(preview), data(data)
+ThumbnailWork::ThumbnailWork(LoadQueue &queue, const TesselData *data, QObject *parent)
+    : QObject(parent), queue(queue), data(data)
 {
 }
 
@@ -22,22 +21,31 @@ QString ThumbnailWork::thumbName(const QString &dir, const QString &name) const
 
 PicturePane::Thumbnailer ThumbnailWork::thumbnailer()
 {
-    return {[this](const FolderEntry &entry, const QString &path) {
-                return preview.load(entry, path, false, &loadedFrom);
+    return {&queue,
+            [this](const FolderEntry &entry) {
+                return queue.request(entry, QSize(data->previewWidth, data->previewHeight),
+                                     LoadQueue::Preview);
             },
-            [this](const FolderEntry &entry, const QPixmap *picture) {
-                return save(entry, picture);
-            }};
+            [this](const FolderEntry &entry, const QImage &picture,
+                   const ThumbnailFile::Stamp &stamp) { return save(entry, picture, stamp); },
+            &Preview::reportUnloadable};
 }
 
-// The run saves right after loading the same picture, so the stamp is that
-// picture's.
-bool ThumbnailWork::save(const FolderEntry &entry, const QPixmap *picture)
+// The folder is taken here and held until the thumbnail is written. A
+// picture that came without the stamp of the file it was made from is
+// taken as it is now.
+ThumbnailRun::Writing ThumbnailWork::save(const FolderEntry &entry, const QImage &picture,
+                                          const ThumbnailFile::Stamp &stamp) const
 {
-    const std::shared_ptr<const Folder> folder = entry.folder();
-    return picture && folder &&
-           ThumbnailFile::save(folder->descriptor(), data->thumbnailSuffix.toUtf8(), entry.name,
-                               picture->toImage(), loadedFrom);
+    return [folder = entry.folder(), name = entry.name, picture, stamp,
+            thumbFolder = data->thumbnailSuffix.toUtf8()] {
+        if (picture.isNull() || !folder)
+            return false;
+        const int dirFd = folder->descriptor();
+        return ThumbnailFile::save(dirFd, thumbFolder, name, picture,
+                                   stamp.modified.isEmpty() ? ThumbnailFile::stampOf(dirFd, name)
+                                                            : stamp);
+    };
 }
 
 // A failed thumbnail is printed before the window shows it.
@@ -62,9 +70,8 @@ void ThumbnailWork::printUnsaved(const PicturePane &pane, const QString &name)
     const QString path = entry.isValid()
                              ? thumbName(pane.folderPathOf(item), Folder::displayName(entry.name))
                              : thumbName(pane.folder(), name);
-    printf("\nTesselView::%s - thumbnail not saveable (%s)\n", pane.thumbWriter,
-           qPrintable(path));
-    fflush(stdout);
+    Diagnostics::print("\nTesselView::" + QByteArray(pane.thumbWriter) +
+                       " - thumbnail not saveable (" + path.toLocal8Bit() + ")\n");
 }
 
 void ThumbnailWork::report(const ThumbnailRun &run)

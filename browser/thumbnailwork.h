@@ -7,20 +7,20 @@
 #include "browser/picturepane.h"
 #include "imaging/thumbnailfile.h"
 
-class Preview;
+class LoadQueue;
 class SharedProgress;
 class TesselData;
 class progressEdit;
 
 // What the browser's thumbnail runs do for each picture, and how they are
-// followed: pictures load through the preview (decoded in the worker),
+// followed: pictures are asked of the load queue at preview size,
 // thumbnails are written beside them, every failed save is printed, and
 // what a run could not do is told once when it ends.
 class ThumbnailWork : public QObject
 {
     Q_OBJECT
 public:
-    ThumbnailWork(Preview &preview, const TesselData *data, QObject *parent = nullptr);
+    ThumbnailWork(LoadQueue &queue, const TesselData *data, QObject *parent = nullptr);
 
     PicturePane::Thumbnailer thumbnailer();
     // Both panes' runs report to `window`.
@@ -35,14 +35,13 @@ signals:
     void runFailed(const QString &caption, const QString &text);
 
 private:
-    bool save(const FolderEntry &entry, const QPixmap *picture);
+    ThumbnailRun::Writing save(const FolderEntry &entry, const QImage &picture,
+                               const ThumbnailFile::Stamp &stamp) const;
     void printUnsaved(const PicturePane &pane, const QString &name);
     void report(const ThumbnailRun &run);
 
-    Preview &preview;
+    LoadQueue &queue;
     const TesselData *data;
-    // The stamp of the file behind the picture loaded last.
-    ThumbnailFile::Stamp loadedFrom;
     SharedProgress *sharedWindow = nullptr;
 };
 

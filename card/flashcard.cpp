@@ -4,12 +4,12 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <sys/vfs.h>
 
 #include "config/tesselsettings.h"
 #include "platform/cardlisting.h"
+#include "platform/diagnostics.h"
 #include "platform/folder.h"
 #include "platform/folderentry.h"
 #include "platform/systemcalls.h"
@@ -244,8 +244,7 @@ bool FlashCard::measureFree(const QString &path)
     memset(&fs, 0, sizeof fs);
     if (SystemCalls::instance()->statfs(QFile::encodeName(path).constData(), &fs) != 0) {
         const int err = errno;
-        printf("\nTesselView::slotGetFreeStorage call for %s", qPrintable(path));
-        fflush(stdout);
+        Diagnostics::print("\nTesselView::slotGetFreeStorage call for " + path.toLocal8Bit());
         emit failed(FreeSpaceFailed, err);
         return false;
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/diagnostics.h"
 #include "platform/systemcalls.h"
 
 namespace {
@@ -38,9 +39,8 @@ void KernelCardAccess::mount(const QString &device, const QString &mountPoint)
                                                       mountMagic, nullptr);
     const QVariant failure = failureOf(result);
     if (result != 0) {
-        printf("\nTesselView::mountDevice - dev is %s", deviceBuffer);
-        printf("\nTesselView::mountDevice - mnt is %s", mountPointBuffer);
-        fflush(stdout);
+        Diagnostics::print("\nTesselView::mountDevice - dev is " + QByteArray(deviceBuffer));
+        Diagnostics::print("\nTesselView::mountDevice - mnt is " + QByteArray(mountPointBuffer));
     }
     QMetaObject::invokeMethod(
         this, [this, mountPoint, failure] { emit mountFinished(mountPoint, failure); },
@@ -51,8 +51,6 @@ void KernelCardAccess::unmount(const QString &, const QString &mountPoint)
 {
     const QVariant failure =
         failureOf(SystemCalls::instance()->umount(QFile::encodeName(mountPoint).constData()));
-    if (failure.isValid())
-        fflush(stdout);
     QMetaObject::invokeMethod(
         this, [this, failure] { emit unmountFinished(failure); }, Qt::QueuedConnection);
 }

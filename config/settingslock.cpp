@@ -3,10 +3,11 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+#include "platform/diagnostics.h"
 
 SettingsLock::SettingsLock(const QString &folder)
 {
@@ -16,9 +17,8 @@ SettingsLock::SettingsLock(const QString &folder)
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
         return;
     elsewhere = errno == EWOULDBLOCK;
-    printf("\nSettingsLock - %s is %s", qPrintable(folder),
-           elsewhere ? "in use by another Tessel" : "not lockable");
-    fflush(stdout);
+    Diagnostics::print("\nSettingsLock - " + folder.toLocal8Bit() + " is " +
+                       (elsewhere ? "in use by another Tessel" : "not lockable"));
     ::close(fd);
     fd = -1;
 }

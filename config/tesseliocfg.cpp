@@ -14,6 +14,7 @@
 
 #include "config/settingfield.h"
 #include "config/tesseldata.h"
+#include "platform/diagnostics.h"
 #include "platform/regularfile.h"
 
 namespace {
@@ -66,8 +67,8 @@ int TesselIOCfg::ReadFile(const QString &dir, const QString &fileName)
 
     RegularFile file(path);
     if (!file.isOpen()) {
-        printf("\nTesselIOCfg::ReadFile - file not found (%s)\n", qPrintable(path));
-        fflush(stdout);
+        Diagnostics::print("\nTesselIOCfg::ReadFile - file not found (" + path.toLocal8Bit() +
+                           ")\n");
         return -1;
     }
     QTextStream stream(&file);
@@ -75,8 +76,8 @@ int TesselIOCfg::ReadFile(const QString &dir, const QString &fileName)
     stream.setEncoding(encodingOf(file));
 
     if (findSection(&file, &stream, sectionName, true) < 0) {
-        printf("\nTesselIOCfg::ReadFile - section not found : %s\n", sectionName);
-        fflush(stdout);
+        Diagnostics::print("\nTesselIOCfg::ReadFile - section not found : " +
+                           QByteArray(sectionName) + "\n");
         return -1;
     }
 
@@ -89,15 +90,13 @@ int TesselIOCfg::ReadFile(const QString &dir, const QString &fileName)
         if (line.startsWith('#'))
             continue;
         if (splitEntry(line) != 0) {
-            printf("\nTesselIOCfg::ReadFile(%s) : malformed entry : %s\n", sectionName,
-                   qPrintable(line));
-            fflush(stdout);
+            Diagnostics::print("\nTesselIOCfg::ReadFile(" + QByteArray(sectionName) +
+                               ") : malformed entry : " + line.toLocal8Bit() + "\n");
             continue;
         }
         if (!assignEntry()) {
-            printf("\nTesselIOCfg::ReadFile(%s) : unknown header-entry : %s\n", sectionName,
-                   qPrintable(entryKey));
-            fflush(stdout);
+            Diagnostics::print("\nTesselIOCfg::ReadFile(" + QByteArray(sectionName) +
+                               ") : unknown header-entry : " + entryKey.toLocal8Bit() + "\n");
         }
     }
     return 0;
@@ -124,9 +123,10 @@ void TesselIOCfg::assignNumber(const SettingField &field)
         data->*field.number = value;
         return;
     }
-    printf("\nTesselIOCfg::ReadFile(%s) : %s out of range (%d to %d) : %s\n", sectionName,
-           field.key, field.least, field.most, qPrintable(entryValue));
-    fflush(stdout);
+    Diagnostics::print("\nTesselIOCfg::ReadFile(" + QByteArray(sectionName) + ") : " +
+                       QByteArray(field.key) + " out of range (" + QByteArray::number(field.least) +
+                       " to " + QByteArray::number(field.most) +
+                       ") : " + entryValue.toLocal8Bit() + "\n");
 }
 
 int TesselIOCfg::findSection(QFile *file, QTextStream *stream, const QString &name, bool rewind)
@@ -287,8 +287,8 @@ int TesselIOCfg::WriteFile(const QString &dir, const QString &fileName)
 int TesselIOCfg::refuseWrite(const QString &path, const QString &diagnostic,
                              const QString &reason)
 {
-    printf("\nTesselIOCfg::WriteFile(%s) : %s\n", qPrintable(path), qPrintable(diagnostic));
-    fflush(stdout);
+    Diagnostics::print("\nTesselIOCfg::WriteFile(" + path.toLocal8Bit() +
+                       ") : " + diagnostic.toLocal8Bit() + "\n");
     failure = reason;
     return -1;
 }

@@ -1,7 +1,8 @@
 #include "config/tesselsettings.h"
 
-#include <cstdio>
 #include <cstdlib>
+
+#include "platform/diagnostics.h"
 
 TesselSettings::TesselSettings()
     : screenWidth(240),
@@ -38,8 +39,8 @@ QString TesselSettings::getEnv(const QString &name)
     const QByteArray latin1Name = name.toLatin1();
     const char *value = ::getenv(latin1Name.constData());
     if (!value) {
-        printf("\nTesselData::getEnv(%s) : not found", latin1Name.constData());
-        fflush(stdout);
+        Diagnostics::print("\nTesselData::getEnv(" + QByteArray(latin1Name.constData()) +
+                           ") : not found");
         return QString();
     }
     return QString::fromLocal8Bit(value);

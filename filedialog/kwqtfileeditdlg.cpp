@@ -12,10 +12,10 @@
 #include <QTreeWidget>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
+#include "platform/diagnostics.h"
 #include "platform/systemcalls.h"
 #include "widgets/plainmessagebox.h"
 
@@ -175,8 +175,7 @@ QTreeWidgetItem *KwQtFileEditDlg::newListItem(const QFileInfo &info) const
         size = QString::number(info.size());
         icon = &fileItemIcon;
     } else {
-        printf("something else\n");
-        fflush(stdout);
+        Diagnostics::print("something else\n");
     }
     if (name == QLatin1String("."))
         return nullptr;

@@ -20,6 +20,10 @@ namespace {
 const char *const timeKey = "Thumb::MTime";
 const char *const sizeKey = "Thumb::Size";
 const QByteArray pngSuffix = ".png";
+// Qt's PNG writer takes zlib's level from the quality: 85 gives level 1.
+// A thumbnail is a few kilobytes either way, and the stronger levels take
+// most of a run's time.
+const int pngQuality = 85;
 
 bool turnedByTag(RegularFile &&file)
 {
@@ -87,12 +91,16 @@ bool saveInto(int dirFd, const QByteArray &thumbFolder, const QByteArray &png,
     stamped.setText(timeKey, stamp.modified);
     stamped.setText(sizeKey, stamp.size);
     QImageWriter writer(&file, "PNG");
+    writer.setQuality(pngQuality);
     if (!writer.write(stamped) || !file.flush())
         return false;
     file.close();
     // New thumbnails get the mode the user's umask allows.
     (void)::fchmod(out.descriptor(), ReplacementFile::newFileMode(0666));
-    return ::fdatasync(out.descriptor()) == 0 && out.commit(png);
+    // Not synced: a thumbnail is made again from its picture, and one cut
+    // short by a crash does not decode, so the picture shows instead. A
+    // sync for each would cost a run most of its time on a card.
+    return out.commit(png);
 }
 
 // "dir/thumbs/x.png" as the folder holding the thumbnail folder ("dir"),

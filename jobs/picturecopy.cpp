@@ -3,12 +3,12 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/diagnostics.h"
 #include "platform/filecopy.h"
 #include "platform/folder.h"
 #include "platform/importrecord.h"
@@ -19,8 +19,7 @@ namespace {
 
 void printUnreadable(const QString &path)
 {
-    printf("\nTesselView::ReadFile - file not found (%s)\n", qPrintable(path));
-    fflush(stdout);
+    Diagnostics::print("\nTesselView::ReadFile - file not found (" + path.toLocal8Bit() + ")\n");
 }
 
 bool sameFile(const Folder &a, const QByteArray &aName, const Folder &b, const QByteArray &bName)
@@ -136,8 +135,8 @@ PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteA
     if (status == FileCopy::SourceUnreadable) {
         printUnreadable(shownFrom);
     } else if (status == FileCopy::NotCreated) {
-        printf("\nTesselView::WriteFile - file not writeable (%s)\n", qPrintable(shownTo));
-        fflush(stdout);
+        Diagnostics::print("\nTesselView::WriteFile - file not writeable (" +
+                           shownTo.toLocal8Bit() + ")\n");
     }
     // The destination is untouched: either the old file or none at all.
     R result = systemFailure(copier.error());

@@ -1,5 +1,6 @@
 #include "platform/cardlisting.h"
 
+#include "platform/diagnostics.h"
 #include "platform/filekind.h"
 #include "platform/folderset.h"
 
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -141,8 +141,8 @@ void CardListing::Run::noteFailure(int err, const QByteArray &path)
     // A file or a link of that name is simply no camera folder, nor is a
     // folder of another file system.
     if (err != ENOTDIR && err != ELOOP && err != EXDEV && err != ENOENT) {
-        printf("\nCardListing::list - cannot read %s: %s\n", path.constData(), strerror(err));
-        fflush(stdout);
+        Diagnostics::print("\nCardListing::list - cannot read " + QByteArray(path.constData()) +
+                           ": " + strerror(err) + "\n");
     }
 }
 

@@ -22,7 +22,6 @@ public:
     // Reads `folder`; `wanted` are the names asked about later. False when
     // the folder cannot be read (the index is then empty).
     bool read(const Folder &folder, const QList<QByteArray> &wanted);
-    bool ignoresCase() const { return caseBlind; }
 
     // Whether a file of that name is there (or was taken()).
     bool taken(const QByteArray &name) const;

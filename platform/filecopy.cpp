@@ -197,13 +197,6 @@ FileCopy::Reach FileCopy::reach(Status status, int err)
     return Reach::Command;
 }
 
-bool FileCopy::isSameFile(const QString &a, const QString &b)
-{
-    struct stat sa, sb;
-    return stat(native(a).constData(), &sa) == 0 && stat(native(b).constData(), &sb) == 0 &&
-           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 bool FileCopy::isInsideTree(const Folder &folder, const Folder &tree)
 {
     struct stat top, here;

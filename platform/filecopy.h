@@ -137,7 +137,6 @@ public:
     int error() const { return lastErrno; }
     QString errorText() const;
 
-    static bool isSameFile(const QString &a, const QString &b);
     // Whether `folder` is `tree` or lies anywhere below it, told by device
     // and inode on the way up (a link or a second mount of the same file
     // system cannot hide it).

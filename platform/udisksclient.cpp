@@ -14,9 +14,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
+#include "platform/diagnostics.h"
 #include "platform/folder.h"
 
 // What the service's object manager answers: each object's interfaces
@@ -295,8 +295,8 @@ QList<UDisksClient::Candidate> UDisksClient::cardCandidates(const QDBusPendingCa
 {
     const QDBusPendingReply<ManagedObjects> reply = managedObjects;
     if (reply.isError()) {
-        printf("\nUDisksClient::findCard - %s\n", qPrintable(errorText(reply.error())));
-        fflush(stdout);
+        Diagnostics::print("\nUDisksClient::findCard - " + errorText(reply.error()).toLocal8Bit() +
+                           "\n");
         return {};
     }
     const ManagedObjects objects = reply.value();
@@ -365,10 +365,9 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
                   [this, candidate, candidates](const QDBusPendingCall &answer) {
                       const QDBusPendingReply<> unmounted = answer;
                       if (unmounted.isError()) {
-                          printf("\nUDisksClient::findCard - %s stays mounted: %s\n",
-                                 qPrintable(candidate.device),
-                                 qPrintable(errorText(unmounted.error())));
-                          fflush(stdout);
+                          Diagnostics::print("\nUDisksClient::findCard - " +
+                                             candidate.device.toLocal8Bit() + " stays mounted: " +
+                                             errorText(unmounted.error()).toLocal8Bit() + "\n");
                       }
                       lookAt(candidates);
                   });
@@ -378,8 +377,7 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
 // With several cards in, the user learns which one is shown.
 void UDisksClient::take(const QString &device, const QString &mountPoint)
 {
-    printf("\nUDisksClient::findCard - card %s at %s\n", qPrintable(device),
-           qPrintable(mountPoint));
-    fflush(stdout);
+    Diagnostics::print("\nUDisksClient::findCard - card " + device.toLocal8Bit() + " at " +
+                       mountPoint.toLocal8Bit() + "\n");
     emit cardFound(device, mountPoint);
 }

@@ -1,5 +1,7 @@
 #include "progress/progressedit.h"
 
+#include "platform/diagnostics.h"
+
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -9,7 +11,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -131,8 +132,8 @@ void progressEdit::beginMeasurement(int cnt)
     // files say little about the rest.
     divisor = total > 200 ? 20 : total > 50 ? 5 : 1;
     cc = total / divisor;
-    printf("\nprogressEdit::update : cc = %d - cnt = %d", cc, cnt);
-    fflush(stdout);
+    Diagnostics::print("\nprogressEdit::update : cc = " + QByteArray::number(cc) +
+                       " - cnt = " + QByteArray::number(cnt));
     if (cc <= 1)
         cc = -1;
 }
@@ -140,8 +141,8 @@ void progressEdit::beginMeasurement(int cnt)
 void progressEdit::takeEstimate(int seconds)
 {
     tto = seconds;
-    printf("\nprogressEdit::update : tmsec = %d - tto = %d", tmsec, tto);
-    fflush(stdout);
+    Diagnostics::print("\nprogressEdit::update : tmsec = " + QByteArray::number(tmsec) +
+                       " - tto = " + QByteArray::number(tto));
 }
 
 void progressEdit::update(const QString &fileName, int cnt)
@@ -172,8 +173,7 @@ void progressEdit::update(const QString &fileName, int cnt)
         line = [](const QString &name) { return tr("file:") + name; };
     } else {
         const int forecast = tto - (elapsedMsecs() - tmsec) / 1000;
-        printf("\nprogressEdit::update : forecast = %d", forecast);
-        fflush(stdout);
+        Diagnostics::print("\nprogressEdit::update : forecast = " + QByteArray::number(forecast));
         line = [forecast](const QString &name) {
             return tr("file:%1 timeto:%2 sec").arg(name, QString::number(forecast));
         };

@@ -26,12 +26,14 @@ public:
     using TesselView::activeSide;
     using TesselView::currentPicture;
     using TesselView::destThumbTimer;
+    using TesselView::destination;
     using TesselView::dirTimer;
     using TesselView::freeText;
     using TesselView::freeUnit;
     using TesselView::mounted;
     using TesselView::preview;
     using TesselView::progress;
+    using TesselView::source;
     using TesselView::srcThumbTimer;
 };
 

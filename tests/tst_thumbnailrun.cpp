@@ -1,111 +1,137 @@
-#include <QPixmap>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "browser/thumbnailrun.h"
+#include "imaging/memorybudget.h"
+#include "jobs/loadqueue.h"
+#include "platform/folder.h"
+#include "testutils.h"
 
-// The run on a bare list: which pictures it loads and writes, and what it
-// reports, without a browser around it.
+// The run on a bare list of real pictures, loaded through the queue: which
+// pictures it writes, in which order and with which stamp, and what it
+// reports.
 class tst_ThumbnailRun : public QObject
 {
     Q_OBJECT
 private slots:
-    void reportsEachPictureAndItsEnd();
-    void stopForgetsTheItems();
-    void stopWhileLoadingLeavesTheItemAlone();
+    void savesInListOrderWithOwnStamps();
+    void stopForgetsOpenRequests();
 
 private:
     struct Fixture
     {
+        QTemporaryDir dir;
+        std::shared_ptr<const Folder> folder;
         QTreeWidget list;
-        QPixmap picture{4, 3};
-        QStringList loaded;
+        LoadQueue queue;
+        int requested = 0;
+        int requestedBeforeFirstSave = 0;
         QStringList saved;
+        QList<ThumbnailFile::Stamp> stamps;
+        QStringList unreadable;
         ThumbnailRun run{&list, "caption",
-                         {[this](const QTreeWidgetItem *item) {
-                              const QString name = item->text(0);
-                              loaded << name;
-                              // The list is emptied while the picture loads.
-                              if (name == clearedAt) {
-                                  run.stop();
-                                  list.clear();
-                              }
-                              return name == "b" ? nullptr : &picture;
+                         {&queue,
+                          [this](const QTreeWidgetItem *item) {
+                              ++requested;
+                              return queue.request(entry(item), QSize(8, 6), LoadQueue::Preview);
                           },
-                          [this](const QTreeWidgetItem *item, const QPixmap *) {
+                          [this](const QTreeWidgetItem *item, const QImage &picture,
+                                 const ThumbnailFile::Stamp &stamp) {
+                              if (saved.isEmpty())
+                                  requestedBeforeFirstSave = requested;
                               saved << item->text(0);
-                              return item->text(0) != "c";
+                              stamps << stamp;
+                              const bool ok =
+                                  picture.size() == QSize(8, 6) && item->text(0) != "e.jpg";
+                              return [ok] { return ok; };
                           },
-                          {}}};
-        QString clearedAt;
+                          {},
+                          [this](const QTreeWidgetItem *item) { unreadable << item->text(0); }}};
 
+        // The first picture is the largest, so that the later ones tend to
+        // come in before it; each file's size (and so its stamp) differs.
         explicit Fixture(const QStringList &names)
         {
-            for (const QString &name : names)
+            int side = 1600;
+            for (const QString &name : names) {
+                const QString path = dir.path() + "/" + name;
+                if (name.startsWith("b"))
+                    QVERIFY(TestUtils::writeCorruptPicture(path));
+                else
+                    QVERIFY(TestUtils::writePicture(path, QSize(side, side * 3 / 4)));
+                side = 64 + names.indexOf(name);
                 new QTreeWidgetItem(&list, {name});
+            }
+            folder = std::make_shared<const Folder>(dir.path());
+        }
+        FolderEntry entry(const QTreeWidgetItem *item) const
+        {
+            return {folder, item->text(0).toUtf8()};
         }
     };
 };
 
-void tst_ThumbnailRun::reportsEachPictureAndItsEnd()
+void tst_ThumbnailRun::savesInListOrderWithOwnStamps()
 {
-    Fixture f({"a", "b", "c"});
+    Fixture f({"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"});
     QSignalSpy started(&f.run, &ThumbnailRun::started);
     QSignalSpy progressed(&f.run, &ThumbnailRun::progressed);
     QSignalSpy failed(&f.run, &ThumbnailRun::saveFailed);
     QSignalSpy finished(&f.run, &ThumbnailRun::finished);
 
     f.run.start();
-    QCOMPARE(started.takeFirst(), QVariantList({"caption", 3}));
-    QVERIFY(f.run.isRunning());
+    QCOMPARE(started.takeFirst(), QVariantList({"caption", 6}));
     QVERIFY(!f.list.isEnabled());
-    for (int i = 0; i < 3; ++i)
-        QVERIFY(f.run.step());
-    QCOMPARE(finished.size(), 0);
-    QVERIFY(!f.run.step());
+    QVERIFY(finished.wait(10000));
 
-    QCOMPARE(f.loaded, QStringList({"a", "b", "c"}));
-    QCOMPARE(f.saved, QStringList({"a", "c"}));
-    QCOMPARE(progressed.size(), 2);
-    QCOMPARE(progressed.at(1), QVariantList({"c", 3}));
+    QVERIFY(f.requestedBeforeFirstSave >= MemoryBudget::decodeThreads());
+    QCOMPARE(f.saved, QStringList({"a.jpg", "c.jpg", "d.jpg", "e.jpg", "f.jpg"}));
+    for (int i = 0; i < f.saved.size(); ++i) {
+        const ThumbnailFile::Stamp own =
+            ThumbnailFile::stampOf(f.folder->descriptor(), f.saved[i].toUtf8());
+        QCOMPARE(f.stamps[i].size, own.size);
+        QCOMPARE(f.stamps[i].modified, own.modified);
+    }
+    QCOMPARE(f.unreadable, QStringList({"b.jpg"}));
+    QList<int> indices;
+    for (const QVariantList &signal : progressed)
+        indices << signal.at(1).toInt();
+    QCOMPARE(indices, QList<int>({1, 3, 4, 5, 6}));
     QCOMPARE(failed.size(), 1);
-    QCOMPARE(failed.first().first().toString(), QString("c"));
+    QCOMPARE(failed.first().first().toString(), QString("e.jpg"));
     QCOMPARE(finished.size(), 1);
     QVERIFY(f.list.isEnabled());
     QCOMPARE(f.run.failures(), 2);
-    QCOMPARE(f.run.total(), 3);
+    QCOMPARE(f.run.total(), 6);
 }
 
-void tst_ThumbnailRun::stopForgetsTheItems()
+// A refill stops the run while its pictures are being decoded; none of
+// them is written afterwards.
+void tst_ThumbnailRun::stopForgetsOpenRequests()
 {
-    Fixture f({"a", "b"});
+    Fixture f({"a.jpg", "c.jpg", "d.jpg"});
     QSignalSpy finished(&f.run, &ThumbnailRun::finished);
     f.run.stop();
     QCOMPARE(finished.size(), 0);
 
     f.run.start();
-    QVERIFY(f.run.step());
+    QVERIFY(f.requested > 0);
     f.run.stop();
+    f.list.clear();
     QCOMPARE(finished.size(), 1);
     QVERIFY(!f.run.isRunning());
     QVERIFY(f.list.isEnabled());
-    f.list.clear();
-    QVERIFY(!f.run.step());
-    QCOMPARE(f.loaded, QStringList({"a"}));
-}
 
-
-// Loading lets the event loop run; a refill meanwhile stops the run and
-// deletes the item that was loading.
-void tst_ThumbnailRun::stopWhileLoadingLeavesTheItemAlone()
-{
-    Fixture f({"a", "b"});
-    f.clearedAt = "a";
-    QSignalSpy progressed(&f.run, &ThumbnailRun::progressed);
-    f.run.start();
+    // Answered after the requests given up, which are never answered.
+    QSignalSpy loaded(&f.queue, &LoadQueue::loaded);
+    const QString last = f.dir.path() + "/z.jpg";
+    QVERIFY(TestUtils::writePicture(last, QSize(8, 6)));
+    const quint64 id = f.queue.request({f.folder, "z.jpg"}, QSize(8, 6), LoadQueue::Preview);
+    QTRY_VERIFY(!loaded.isEmpty() && loaded.last().first().toULongLong() == id);
+    QCOMPARE(loaded.size(), 1);
     QVERIFY(!f.run.step());
-    QCOMPARE(progressed.size(), 0);
     QVERIFY(f.saved.isEmpty());
 }
 

@@ -11,6 +11,7 @@
 
 #include "browserfixture.h"
 #include "platform/filekind.h"
+#include "progress/progressedit.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
@@ -67,8 +68,7 @@ void tst_WholeCard::cameraFoldersListedPreviewedAndThumbnailed()
     QVERIFY(view->ShowFullToolButton->isEnabled());
 
     view->LeftThumbnailButton->click();
-    for (int i = 0; i < 6 && view->srcThumbTimer.isActive(); ++i)
-        QMetaObject::invokeMethod(view.get(), "slotSaveNextSrcEntry");
+    QTRY_VERIFY(!view->progress->isVisible());
     QVERIFY(QFile::exists(left() + "/100CANON/_thumbnail/IMG_0001.JPG.png"));
     QVERIFY(QFile::exists(left() + "/101canon/_thumbnail/img_0001.jpg.png"));
     QVERIFY(QFile::exists(left() + "/_thumbnail/top.jpg.png"));
