@@ -1,13 +1,13 @@
-#include "app/installlayout.h"
+#include "installlayout.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTranslator>
 
-#include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
-#include "platform/filekind.h"
+#include "tesseldata.h"
+#include "tesseliocfg.h"
+#include "filekind.h"
 
 InstallLayout::InstallLayout(const QString &programDir)
     : installedTranslations(

@@ -8,10 +8,10 @@
 
 #include <sys/resource.h>
 
-#include "app/installlayout.h"
-#include "app/tesselapp.h"
-#include "imaging/memorybudget.h"
-#include "app/qpeapplication.h"
+#include "installlayout.h"
+#include "tesselapp.h"
+#include "memorybudget.h"
+#include "qpeapplication.h"
 
 int main(int argc, char **argv)
 {

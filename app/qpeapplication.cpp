@@ -1,7 +1,7 @@
-#include "app/qpeapplication.h"
+#include "qpeapplication.h"
 
-#include "widgets/focuskeeper.h"
-#include "widgets/messageboxfitter.h"
+#include "focuskeeper.h"
+#include "messageboxfitter.h"
 
 QPEApplication::QPEApplication(int &argc, char **argv, Type type)
     : QApplication(argc, argv), appType(type)

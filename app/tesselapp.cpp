@@ -1,4 +1,4 @@
-#include "app/tesselapp.h"
+#include "tesselapp.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,12 +8,12 @@
 #include <QShortcut>
 
 
-#include "browser/tesselview.h"
-#include "config/settingslock.h"
-#include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
-#include "platform/diagnostics.h"
-#include "widgets/plainmessagebox.h"
+#include "tesselview.h"
+#include "settingslock.h"
+#include "tesseldata.h"
+#include "tesseliocfg.h"
+#include "diagnostics.h"
+#include "plainmessagebox.h"
 
 namespace {
 // The browser leaves a strip this high free at the bottom of the window.

@@ -12,7 +12,7 @@
 #include <dirent.h>
 
 #include "bench/benchutils.h"
-#include "platform/cardlisting.h"
+#include "cardlisting.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "browser/copiedmarks.h"
+#include "copiedmarks.h"
 
 namespace {
 

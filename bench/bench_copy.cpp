@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 
 #include "bench/benchutils.h"
-#include "platform/copypipeline.h"
-#include "platform/folder.h"
+#include "copypipeline.h"
+#include "folder.h"
 
 namespace {
 

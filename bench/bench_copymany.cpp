@@ -17,9 +17,9 @@
 #include <cstdio>
 
 #include "bench/benchutils.h"
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
-#include "progress/progressedit.h"
+#include "tesselview.h"
+#include "tesseldata.h"
+#include "progressedit.h"
 
 namespace {
 

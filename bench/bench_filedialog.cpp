@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "benchutils.h"
-#include "filedialog/kwqtfileeditdlg.h"
+#include "kwqtfileeditdlg.h"
 
 namespace {
 

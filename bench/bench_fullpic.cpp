@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "benchutils.h"
-#include "config/tesseldata.h"
-#include "fullpic/fullpic.h"
+#include "tesseldata.h"
+#include "fullpic.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <libheif/heif.h>
 
 #include "benchutils.h"
-#include "config/tesseldata.h"
-#include "fullpic/fullpic.h"
-#include "imaging/heifpicture.h"
-#include "imaging/pictureloader.h"
-#include "platform/folder.h"
+#include "tesseldata.h"
+#include "fullpic.h"
+#include "heifpicture.h"
+#include "pictureloader.h"
+#include "folder.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 #include <cstring>
 
 #include "benchutils.h"
-#include "imaging/memorybudget.h"
-#include "imaging/pictureloader.h"
-#include "platform/folder.h"
+#include "memorybudget.h"
+#include "pictureloader.h"
+#include "folder.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/folder.h"
-#include "platform/importrecord.h"
+#include "folder.h"
+#include "importrecord.h"
 
 namespace {
 

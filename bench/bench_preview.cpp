@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "bench/benchutils.h"
-#include "imaging/pictureloader.h"
+#include "pictureloader.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "benchutils.h"
-#include "imaging/rawpreview.h"
+#include "rawpreview.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <unistd.h>
 
 #include "bench/benchutils.h"
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
-#include "progress/progressedit.h"
+#include "tesselview.h"
+#include "tesseldata.h"
+#include "progressedit.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <unistd.h>
 
 #include "bench/benchutils.h"
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
+#include "tesselview.h"
+#include "tesseldata.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "bench/benchutils.h"
-#include "imaging/pictureloader.h"
-#include "imaging/thumbnailfile.h"
-#include "platform/folder.h"
+#include "pictureloader.h"
+#include "thumbnailfile.h"
+#include "folder.h"
 
 namespace {
 

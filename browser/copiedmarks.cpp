@@ -1,4 +1,4 @@
-#include "browser/copiedmarks.h"
+#include "copiedmarks.h"
 
 #include <QPainter>
 #include <QPen>
@@ -7,9 +7,9 @@
 
 #include <algorithm>
 
-#include "browser/picturepane.h"
-#include "jobs/picturecopy.h"
-#include "platform/volumeid.h"
+#include "picturepane.h"
+#include "picturecopy.h"
+#include "volumeid.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QList>
 #include <QString>
 
-#include "platform/folderentry.h"
-#include "platform/importrecord.h"
+#include "folderentry.h"
+#include "importrecord.h"
 
 class PicturePane;
 class QTreeWidget;

@@ -1,4 +1,4 @@
-#include "browser/deletecommand.h"
+#include "deletecommand.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "browser/copiedmarks.h"
-#include "browser/picturepane.h"
-#include "platform/volumeid.h"
-#include "widgets/plainmessagebox.h"
+#include "copiedmarks.h"
+#include "picturepane.h"
+#include "volumeid.h"
+#include "plainmessagebox.h"
 
 DeleteCommand::DeleteCommand(QWidget *parentWindow, PicturePane &sourcePane,
                              PicturePane &destinationPane, PictureRemoval &job)

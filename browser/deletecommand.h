@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-#include "jobs/pictureremoval.h"
+#include "pictureremoval.h"
 
 class PicturePane;
 class QWidget;

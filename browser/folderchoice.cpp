@@ -1,8 +1,8 @@
-#include "browser/folderchoice.h"
+#include "folderchoice.h"
 
-#include "config/tesseliocfg.h"
-#include "filedialog/kwqtfileedit.h"
-#include "platform/folder.h"
+#include "tesseliocfg.h"
+#include "kwqtfileedit.h"
+#include "folder.h"
 
 namespace {
 

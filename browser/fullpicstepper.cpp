@@ -1,10 +1,10 @@
-#include "browser/fullpicstepper.h"
+#include "fullpicstepper.h"
 
 #include <QTreeWidget>
 
-#include "browser/picturepane.h"
-#include "fullpic/fullpic.h"
-#include "platform/folder.h"
+#include "picturepane.h"
+#include "fullpic.h"
+#include "folder.h"
 
 FullPicStepper::FullPicStepper(FullPic &fullView) : view(fullView)
 {

@@ -1,4 +1,4 @@
-#include "browser/maindlg.h"
+#include "maindlg.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -13,15 +13,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "widgets/formtools.h"
+#include "formtools.h"
 
-#include "images/copy.xpm"
-#include "images/delete.xpm"
-#include "images/deleteall.xpm"
-#include "images/folder.xpm"
-#include "images/newfolder.xpm"
-#include "images/samplephoto.xpm"
-#include "images/thumbnail.xpm"
+#include "copy.xpm"
+#include "delete.xpm"
+#include "deleteall.xpm"
+#include "folder.xpm"
+#include "newfolder.xpm"
+#include "samplephoto.xpm"
+#include "thumbnail.xpm"
 
 namespace {
 

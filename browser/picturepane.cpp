@@ -1,8 +1,8 @@
-#include "browser/picturepane.h"
+#include "picturepane.h"
 
 #include <QTreeWidget>
 
-#include "platform/cardlisting.h"
+#include "cardlisting.h"
 
 namespace {
 

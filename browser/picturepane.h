@@ -9,10 +9,10 @@
 #include <functional>
 #include <memory>
 
-#include "browser/thumbnailrun.h"
-#include "platform/cardlisting.h"
-#include "platform/folder.h"
-#include "platform/folderentry.h"
+#include "thumbnailrun.h"
+#include "cardlisting.h"
+#include "folder.h"
+#include "folderentry.h"
 
 class LoadQueue;
 class QPixmap;

@@ -1,14 +1,14 @@
-#include "browser/preview.h"
+#include "preview.h"
 
 #include <QLabel>
 #include <QTreeWidget>
 
 
-#include "browser/picturepane.h"
-#include "config/tesseldata.h"
-#include "imaging/pictureloader.h"
-#include "jobs/loadqueue.h"
-#include "platform/diagnostics.h"
+#include "picturepane.h"
+#include "tesseldata.h"
+#include "pictureloader.h"
+#include "loadqueue.h"
+#include "diagnostics.h"
 
 Preview::Preview(QLabel *label, LoadQueue &queue, const TesselData *data, QObject *parent)
     : QObject(parent), label(label), queue(queue), data(data)

@@ -5,8 +5,8 @@
 #include <QPixmap>
 #include <QString>
 
-#include "imaging/thumbnailfile.h"
-#include "platform/folderentry.h"
+#include "thumbnailfile.h"
+#include "folderentry.h"
 
 class LoadQueue;
 class PicturePane;

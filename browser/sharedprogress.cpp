@@ -1,7 +1,7 @@
-#include "browser/sharedprogress.h"
+#include "sharedprogress.h"
 
-#include "browser/thumbnailrun.h"
-#include "progress/progressedit.h"
+#include "thumbnailrun.h"
+#include "progressedit.h"
 
 SharedProgress::SharedProgress(progressEdit *window, QObject *parent)
     : QObject(parent), window(window)

@@ -1,8 +1,8 @@
-#include "browser/sourcecommands.h"
+#include "sourcecommands.h"
 
 #include <QToolButton>
 
-#include "jobs/picturecopy.h"
+#include "picturecopy.h"
 
 SourceCommands::SourceCommands(QList<QToolButton *> buttons, QToolButton *copy)
     : cardButtons(std::move(buttons)), copyButton(copy)

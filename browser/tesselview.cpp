@@ -1,4 +1,4 @@
-#include "browser/tesselview.h"
+#include "tesselview.h"
 
 #include <QFile>
 #include <QLCDNumber>
@@ -12,23 +12,23 @@
 #include <cstring>
 #include <utility>
 
-#include "browser/copiedmarks.h"
-#include "browser/deletecommand.h"
-#include "browser/folderchoice.h"
-#include "browser/fullpicstepper.h"
-#include "browser/sharedprogress.h"
-#include "browser/sourcecommands.h"
-#include "browser/thumbnailwork.h"
-#include "cfgedit/cfgedit.h"
-#include "config/tesseldata.h"
-#include "fullpic/fullpic.h"
-#include "jobs/copyjob.h"
-#include "jobs/pictureremoval.h"
-#include "platform/folder.h"
-#include "platform/udisksclient.h"
-#include "progress/progressedit.h"
-#include "widgets/heldcontrols.h"
-#include "widgets/plainmessagebox.h"
+#include "copiedmarks.h"
+#include "deletecommand.h"
+#include "folderchoice.h"
+#include "fullpicstepper.h"
+#include "sharedprogress.h"
+#include "sourcecommands.h"
+#include "thumbnailwork.h"
+#include "cfgedit.h"
+#include "tesseldata.h"
+#include "fullpic.h"
+#include "copyjob.h"
+#include "pictureremoval.h"
+#include "folder.h"
+#include "udisksclient.h"
+#include "progressedit.h"
+#include "heldcontrols.h"
+#include "plainmessagebox.h"
 
 #include <QMessageBox>
 

@@ -8,16 +8,16 @@
 
 #include <memory>
 
-#include "browser/folderchoice.h"
-#include "browser/maindlg.h"
-#include "browser/picturepane.h"
-#include "browser/preview.h"
-#include "browser/thumbnailwork.h"
-#include "card/flashcard.h"
-#include "jobs/loadqueue.h"
-#include "jobs/picturecopy.h"
-#include "jobs/worker.h"
-#include "widgets/widgettools.h"
+#include "folderchoice.h"
+#include "maindlg.h"
+#include "picturepane.h"
+#include "preview.h"
+#include "thumbnailwork.h"
+#include "flashcard.h"
+#include "loadqueue.h"
+#include "picturecopy.h"
+#include "worker.h"
+#include "widgettools.h"
 
 class CopyJob;
 class DeleteCommand;

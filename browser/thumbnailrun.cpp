@@ -1,4 +1,4 @@
-#include "browser/thumbnailrun.h"
+#include "thumbnailrun.h"
 
 #include <QPixmap>
 #include <QTreeWidget>
@@ -8,8 +8,8 @@
 
 #include <utility>
 
-#include "imaging/memorybudget.h"
-#include "jobs/loadqueue.h"
+#include "memorybudget.h"
+#include "loadqueue.h"
 
 namespace {
 

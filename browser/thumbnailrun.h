@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "imaging/thumbnailfile.h"
+#include "thumbnailfile.h"
 
 class LoadQueue;
 class QPixmap;

@@ -1,13 +1,13 @@
-#include "browser/thumbnailwork.h"
+#include "thumbnailwork.h"
 
 #include <QCoreApplication>
 
-#include "browser/preview.h"
-#include "browser/sharedprogress.h"
-#include "config/tesseldata.h"
-#include "imaging/thumbnailfile.h"
-#include "jobs/loadqueue.h"
-#include "platform/diagnostics.h"
+#include "preview.h"
+#include "sharedprogress.h"
+#include "tesseldata.h"
+#include "thumbnailfile.h"
+#include "loadqueue.h"
+#include "diagnostics.h"
 
 ThumbnailWork::ThumbnailWork(LoadQueue &queue, const TesselData *data, QObject *parent)
     : QObject(parent), queue(queue), data(data)

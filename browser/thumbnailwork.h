@@ -4,8 +4,8 @@
 #include <QObject>
 #include <QString>
 
-#include "browser/picturepane.h"
-#include "imaging/thumbnailfile.h"
+#include "picturepane.h"
+#include "thumbnailfile.h"
 
 class LoadQueue;
 class SharedProgress;

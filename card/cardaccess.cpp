@@ -1,7 +1,7 @@
-#include "card/cardaccess.h"
+#include "cardaccess.h"
 
-#include "card/kernelcardaccess.h"
-#include "card/udiskscardaccess.h"
+#include "kernelcardaccess.h"
+#include "udiskscardaccess.h"
 
 std::unique_ptr<CardAccess> CardAccess::choose()
 {

@@ -1,4 +1,4 @@
-#include "card/flashcard.h"
+#include "flashcard.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,13 +7,13 @@
 #include <cstring>
 #include <sys/vfs.h>
 
-#include "config/tesselsettings.h"
-#include "platform/cardlisting.h"
-#include "platform/diagnostics.h"
-#include "platform/folder.h"
-#include "platform/folderentry.h"
-#include "platform/systemcalls.h"
-#include "platform/udisksclient.h"
+#include "tesselsettings.h"
+#include "cardlisting.h"
+#include "diagnostics.h"
+#include "folder.h"
+#include "folderentry.h"
+#include "systemcalls.h"
+#include "udisksclient.h"
 
 namespace {
 

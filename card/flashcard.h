@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "card/cardaccess.h"
-#include "card/kernelcardaccess.h"
+#include "cardaccess.h"
+#include "kernelcardaccess.h"
 
 class Folder;
 struct FolderEntry;

@@ -1,4 +1,4 @@
-#include "card/kernelcardaccess.h"
+#include "kernelcardaccess.h"
 
 #include <QFile>
 
@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/diagnostics.h"
-#include "platform/systemcalls.h"
+#include "diagnostics.h"
+#include "systemcalls.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #ifndef KERNELCARDACCESS_H
 #define KERNELCARDACCESS_H
 
-#include "card/cardaccess.h"
+#include "cardaccess.h"
 
 // Mounts through the kernel's calls (root only), by the system-call seam.
 // The call is made at once; its answer is posted to the event loop, so that

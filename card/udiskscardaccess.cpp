@@ -1,4 +1,4 @@
-#include "card/udiskscardaccess.h"
+#include "udiskscardaccess.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #ifndef UDISKSCARDACCESS_H
 #define UDISKSCARDACCESS_H
 
-#include "card/cardaccess.h"
-#include "platform/udisksclient.h"
+#include "cardaccess.h"
+#include "udisksclient.h"
 
 // Mounts through the udisks2 service, as desktops do for users who are not
 // root; the service chooses the mount point.

@@ -1,4 +1,4 @@
-#include "cfgedit/cfgdlg.h"
+#include "cfgdlg.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,11 +10,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "widgets/formtools.h"
+#include "formtools.h"
 
-#include "images/clearleft.xpm"
-#include "images/cross.xpm"
-#include "images/returnarrow.xpm"
+#include "clearleft.xpm"
+#include "cross.xpm"
+#include "returnarrow.xpm"
 
 
 CfgDlg::CfgDlg(QWidget *parent, const char *name, bool modal, Qt::WindowFlags fl)

@@ -1,4 +1,4 @@
-#include "cfgedit/cfgedit.h"
+#include "cfgedit.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -9,10 +9,10 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
-#include "filedialog/kwqtfileedit.h"
-#include "widgets/plainmessagebox.h"
+#include "tesseldata.h"
+#include "tesseliocfg.h"
+#include "kwqtfileedit.h"
+#include "plainmessagebox.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <QString>
 
-#include "widgets/widgettools.h"
-#include "cfgedit/cfgdlg.h"
-#include "config/settingfield.h"
-#include "config/tesselsettings.h"
+#include "widgettools.h"
+#include "cfgdlg.h"
+#include "settingfield.h"
+#include "tesselsettings.h"
 
 class QCloseEvent;
 class QResizeEvent;

@@ -1,4 +1,4 @@
-#include "config/settingfield.h"
+#include "settingfield.h"
 
 #include <QtGlobal>
 

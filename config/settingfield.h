@@ -6,7 +6,7 @@
 
 #include <climits>
 
-#include "config/tesselsettings.h"
+#include "tesselsettings.h"
 
 // One setting that the settings file holds: its key there, the field it
 // fills, and the row the settings editor shows it in. all() is the one list

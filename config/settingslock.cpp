@@ -1,4 +1,4 @@
-#include "config/settingslock.h"
+#include "settingslock.h"
 
 #include <QFile>
 
@@ -7,7 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "platform/diagnostics.h"
+#include "diagnostics.h"
 
 SettingsLock::SettingsLock(const QString &folder)
 {

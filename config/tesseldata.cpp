@@ -1,4 +1,4 @@
-#include "config/tesseldata.h"
+#include "tesseldata.h"
 
 TesselData::TesselData()
     : QObject(nullptr), TesselSettings(), modified(false)

@@ -3,7 +3,7 @@
 
 #include <QObject>
 
-#include "config/tesselsettings.h"
+#include "tesselsettings.h"
 
 // The one shared settings object. Created by the main window, never deleted;
 // every other holder keeps a plain pointer to it.

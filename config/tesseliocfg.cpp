@@ -1,4 +1,4 @@
-#include "config/tesseliocfg.h"
+#include "tesseliocfg.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,10 +12,10 @@
 
 #include <cstdio>
 
-#include "config/settingfield.h"
-#include "config/tesseldata.h"
-#include "platform/diagnostics.h"
-#include "platform/regularfile.h"
+#include "settingfield.h"
+#include "tesseldata.h"
+#include "diagnostics.h"
+#include "regularfile.h"
 
 namespace {
 

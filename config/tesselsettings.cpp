@@ -1,8 +1,8 @@
-#include "config/tesselsettings.h"
+#include "tesselsettings.h"
 
 #include <cstdlib>
 
-#include "platform/diagnostics.h"
+#include "diagnostics.h"
 
 TesselSettings::TesselSettings()
     : screenWidth(240),

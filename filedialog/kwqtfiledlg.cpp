@@ -12,11 +12,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "widgets/formtools.h"
+#include "formtools.h"
 
-#include "images/cross.xpm"
-#include "images/fdnewfolder.xpm"
-#include "images/returnarrow.xpm"
+#include "cross.xpm"
+#include "fdnewfolder.xpm"
+#include "returnarrow.xpm"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "filedialog/kwqtfileeditdlg.h"
+#include "kwqtfileeditdlg.h"
 
 namespace {
 

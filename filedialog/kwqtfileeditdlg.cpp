@@ -15,14 +15,14 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "platform/diagnostics.h"
-#include "platform/systemcalls.h"
-#include "widgets/plainmessagebox.h"
+#include "diagnostics.h"
+#include "systemcalls.h"
+#include "plainmessagebox.h"
 
-#include "images/diricon.xpm"
-#include "images/fileicon.xpm"
-#include "images/linkicon.xpm"
-#include "images/parenticon.xpm"
+#include "diricon.xpm"
+#include "fileicon.xpm"
+#include "linkicon.xpm"
+#include "parenticon.xpm"
 
 namespace {
 

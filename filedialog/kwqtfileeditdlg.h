@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "filedialog/kwqtfiledlg.h"
+#include "kwqtfiledlg.h"
 
 class QComboBox;
 

@@ -1,4 +1,4 @@
-#include "fullpic/fullpic.h"
+#include "fullpic.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -13,9 +13,9 @@
 #include <utility>
 #include <fcntl.h>
 
-#include "imaging/pictureloader.h"
-#include "config/tesseldata.h"
-#include "platform/folder.h"
+#include "pictureloader.h"
+#include "tesseldata.h"
+#include "folder.h"
 
 namespace {
 

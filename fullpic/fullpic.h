@@ -1,7 +1,7 @@
 #ifndef FULLPIC_H
 #define FULLPIC_H
 
-#include "fullpic/fullpicdlg.h"
+#include "fullpicdlg.h"
 
 #include <QByteArray>
 #include <QPoint>

@@ -1,10 +1,10 @@
-#include "fullpic/fullpicdlg.h"
+#include "fullpicdlg.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "images/samplephoto.xpm"
+#include "samplephoto.xpm"
 
 FullPicDlg::FullPicDlg(QWidget *parent, const char *name, bool modal, Qt::WindowFlags fl)
     : QDialog(parent, fl)

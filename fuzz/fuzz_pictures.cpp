@@ -7,9 +7,9 @@
 
 #include <QCoreApplication>
 
-#include "fuzz/fuzzutils.h"
-#include "imaging/pictureloader.h"
-#include "platform/folder.h"
+#include "fuzzutils.h"
+#include "pictureloader.h"
+#include "folder.h"
 
 namespace {
 

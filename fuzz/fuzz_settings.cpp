@@ -2,10 +2,10 @@
 // back unchanged after a write and a second read, and a write the writer
 // refuses must leave the file exactly as it was.
 
-#include "config/settingfield.h"
-#include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
-#include "fuzz/fuzzutils.h"
+#include "settingfield.h"
+#include "tesseldata.h"
+#include "tesseliocfg.h"
+#include "fuzzutils.h"
 
 using FuzzUtils::fail;
 

@@ -1,4 +1,4 @@
-#include "imaging/embeddedthumbnail.h"
+#include "embeddedthumbnail.h"
 
 #include <QBuffer>
 #include <QIODevice>
@@ -8,7 +8,7 @@
 #include <libexif/exif-data.h>
 #include <libexif/exif-loader.h>
 
-#include "imaging/jpegdecoder.h"
+#include "jpegdecoder.h"
 
 #include <cstdlib>
 

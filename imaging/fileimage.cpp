@@ -1,4 +1,4 @@
-#include "imaging/fileimage.h"
+#include "fileimage.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -1,6 +1,6 @@
-#include "imaging/heifheader.h"
+#include "heifheader.h"
 
-#include "imaging/memorybudget.h"
+#include "memorybudget.h"
 
 #include <QByteArray>
 #include <QTransform>

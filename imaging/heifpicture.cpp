@@ -1,7 +1,7 @@
-#include "imaging/heifpicture.h"
+#include "heifpicture.h"
 
-#include "imaging/heifheader.h"
-#include "imaging/memorybudget.h"
+#include "heifheader.h"
+#include "memorybudget.h"
 
 #include <libheif/heif.h>
 

@@ -1,4 +1,4 @@
-#include "imaging/jpegdecoder.h"
+#include "jpegdecoder.h"
 
 #include <QIODevice>
 
@@ -10,7 +10,7 @@
 #include <jpeglib.h>
 #include <libexif/exif-data.h>
 
-#include "imaging/memorybudget.h"
+#include "memorybudget.h"
 
 // libjpeg leaves a function by longjmp on any error. Every function below
 // that calls into it sets its jump target first and keeps no object with a

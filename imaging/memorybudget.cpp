@@ -1,4 +1,4 @@
-#include "imaging/memorybudget.h"
+#include "memorybudget.h"
 
 #include <QByteArray>
 #include <QSemaphore>

@@ -1,18 +1,18 @@
-#include "imaging/pictureloader.h"
+#include "pictureloader.h"
 
 #include <QImageReader>
 #include <QPainter>
 
 #include <memory>
 
-#include "imaging/embeddedthumbnail.h"
-#include "imaging/heifpicture.h"
-#include "imaging/rawpreview.h"
-#include "imaging/videopreview.h"
-#include "imaging/jpegdecoder.h"
-#include "imaging/memorybudget.h"
-#include "platform/filekind.h"
-#include "platform/regularfile.h"
+#include "embeddedthumbnail.h"
+#include "heifpicture.h"
+#include "rawpreview.h"
+#include "videopreview.h"
+#include "jpegdecoder.h"
+#include "memorybudget.h"
+#include "filekind.h"
+#include "regularfile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "imaging/rawlayout.h"
+#include "rawlayout.h"
 
-#include "imaging/fileimage.h"
-#include "imaging/memorybudget.h"
+#include "fileimage.h"
+#include "memorybudget.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,12 +1,12 @@
-#include "imaging/rawpreview.h"
+#include "rawpreview.h"
 
 #include <QBuffer>
 
-#include "imaging/embeddedthumbnail.h"
-#include "imaging/fileimage.h"
-#include "imaging/jpegdecoder.h"
-#include "imaging/memorybudget.h"
-#include "imaging/rawlayout.h"
+#include "embeddedthumbnail.h"
+#include "fileimage.h"
+#include "jpegdecoder.h"
+#include "memorybudget.h"
+#include "rawlayout.h"
 
 #include <exiv2/exiv2.hpp>
 

@@ -1,4 +1,4 @@
-#include "imaging/thumbnailfile.h"
+#include "thumbnailfile.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -10,10 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "imaging/pictureloader.h"
-#include "platform/regularfile.h"
-#include "platform/folder.h"
-#include "platform/replacementfile.h"
+#include "pictureloader.h"
+#include "regularfile.h"
+#include "folder.h"
+#include "replacementfile.h"
 
 namespace {
 

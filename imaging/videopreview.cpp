@@ -1,12 +1,12 @@
-#include "imaging/videopreview.h"
+#include "videopreview.h"
 
 #include <QBuffer>
 #include <QPainter>
 #include <QPolygonF>
 
-#include "imaging/embeddedthumbnail.h"
-#include "imaging/jpegdecoder.h"
-#include "imaging/memorybudget.h"
+#include "embeddedthumbnail.h"
+#include "jpegdecoder.h"
+#include "memorybudget.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

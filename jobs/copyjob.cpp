@@ -1,4 +1,4 @@
-#include "jobs/copyjob.h"
+#include "copyjob.h"
 
 #include <QPointer>
 
@@ -6,8 +6,8 @@
 
 #include <sys/stat.h>
 
-#include "jobs/copyplan.h"
-#include "platform/folder.h"
+#include "copyplan.h"
+#include "folder.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <atomic>
 #include <memory>
 
-#include "jobs/picturecopy.h"
+#include "picturecopy.h"
 
 class CopyPlan;
 

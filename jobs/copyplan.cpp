@@ -1,10 +1,10 @@
-#include "jobs/copyplan.h"
+#include "copyplan.h"
 
 #include <sys/stat.h>
 
-#include "platform/filecopy.h"
-#include "platform/folder.h"
-#include "platform/importrecord.h"
+#include "filecopy.h"
+#include "folder.h"
+#include "importrecord.h"
 
 bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination,
                     const QByteArray &volume)

@@ -3,8 +3,8 @@
 
 #include <QList>
 
-#include "jobs/picturecopy.h"
-#include "platform/destinationindex.h"
+#include "picturecopy.h"
+#include "destinationindex.h"
 
 // What a copy of many pictures does with each, decided before a byte moves
 // from one read of the destination folder. A picture whose every file is

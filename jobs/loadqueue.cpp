@@ -1,7 +1,7 @@
-#include "jobs/loadqueue.h"
+#include "loadqueue.h"
 
-#include "imaging/memorybudget.h"
-#include "imaging/pictureloader.h"
+#include "memorybudget.h"
+#include "pictureloader.h"
 
 LoadQueue::LoadQueue(QObject *parent) : QObject(parent)
 {

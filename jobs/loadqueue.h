@@ -10,8 +10,8 @@
 #include <atomic>
 #include <memory>
 
-#include "imaging/thumbnailfile.h"
-#include "platform/folderentry.h"
+#include "thumbnailfile.h"
+#include "folderentry.h"
 
 // The one queue every picture is loaded through: the preview, the full
 // screen and the thumbnail runs. request() returns at once with an id;

@@ -1,4 +1,4 @@
-#include "jobs/picturecopy.h"
+#include "picturecopy.h"
 
 #include <QFile>
 
@@ -8,12 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/diagnostics.h"
-#include "platform/filecopy.h"
-#include "platform/folder.h"
-#include "platform/importrecord.h"
-#include "platform/replacementfile.h"
-#include "platform/volumeid.h"
+#include "diagnostics.h"
+#include "filecopy.h"
+#include "folder.h"
+#include "importrecord.h"
+#include "replacementfile.h"
+#include "volumeid.h"
 
 namespace {
 

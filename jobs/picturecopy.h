@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "jobs/worker.h"
-#include "platform/filecopy.h"
-#include "platform/folderentry.h"
+#include "worker.h"
+#include "filecopy.h"
+#include "folderentry.h"
 
 // Copies pictures, one command at a time: begin() opens the destination
 // once, check() looks at a picture before any byte moves, and start() moves

@@ -1,11 +1,11 @@
-#include "jobs/pictureremoval.h"
+#include "pictureremoval.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/importrecord.h"
-#include "platform/systemcalls.h"
+#include "importrecord.h"
+#include "systemcalls.h"
 
 PictureRemoval::PictureRemoval(Worker &worker, QObject *parent) : QObject(parent), worker(worker)
 {

@@ -9,8 +9,8 @@
 
 #include <atomic>
 
-#include "jobs/worker.h"
-#include "platform/folderentry.h"
+#include "worker.h"
+#include "folderentry.h"
 
 // Removes pictures with what belongs to them: the camera's side files
 // first, then a RAW partner, then the picture itself, so that a picture

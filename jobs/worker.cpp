@@ -1,4 +1,4 @@
-#include "jobs/worker.h"
+#include "worker.h"
 
 #include <algorithm>
 

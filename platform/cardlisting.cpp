@@ -1,8 +1,8 @@
-#include "platform/cardlisting.h"
+#include "cardlisting.h"
 
-#include "platform/diagnostics.h"
-#include "platform/filekind.h"
-#include "platform/folderset.h"
+#include "diagnostics.h"
+#include "filekind.h"
+#include "folderset.h"
 
 #include <QHash>
 #include <QSet>

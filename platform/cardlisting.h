@@ -9,8 +9,8 @@
 
 #include <memory>
 
-#include "platform/folder.h"
-#include "platform/folderentry.h"
+#include "folder.h"
+#include "folderentry.h"
 
 // What a source folder lists as pictures: its own matching files, then
 // those of each camera folder it holds, with a RAW file and the JPEG of the

@@ -1,4 +1,4 @@
-#include "platform/contenthash.h"
+#include "contenthash.h"
 
 #include <xxhash.h>
 

@@ -1,4 +1,4 @@
-#include "platform/copypipeline.h"
+#include "copypipeline.h"
 
 #include <future>
 #include <memory>

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <functional>
 
-#include "platform/filecopy.h"
+#include "filecopy.h"
 
 class Folder;
 

@@ -1,9 +1,9 @@
-#include "platform/destinationindex.h"
+#include "destinationindex.h"
 
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
-#include "platform/folder.h"
+#include "folder.h"
 
 namespace {
 

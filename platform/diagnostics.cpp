@@ -1,4 +1,4 @@
-#include "platform/diagnostics.h"
+#include "diagnostics.h"
 
 #include <cstdio>
 

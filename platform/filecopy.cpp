@@ -1,4 +1,4 @@
-#include "platform/filecopy.h"
+#include "filecopy.h"
 
 #include <QFile>
 #include <QFileInfo>

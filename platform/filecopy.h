@@ -11,9 +11,9 @@
 #include <cstddef>
 #include <sys/types.h>
 
-#include "platform/contenthash.h"
-#include "platform/folder.h"
-#include "platform/replacementfile.h"
+#include "contenthash.h"
+#include "folder.h"
+#include "replacementfile.h"
 
 // Copies one file so that the destination is either a proven copy or
 // exactly what it was before. The source is read once; its bytes are

@@ -1,4 +1,4 @@
-#include "platform/filekind.h"
+#include "filekind.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "platform/folder.h"
+#include "folder.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "platform/folder.h"
-#include "platform/folderset.h"
+#include "folder.h"
+#include "folderset.h"
 
 // One picture as every command reaches it: the folder it was listed from
 // and the name's bytes. Nothing looks it up again by the text a list shows.

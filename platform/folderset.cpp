@@ -1,4 +1,4 @@
-#include "platform/folderset.h"
+#include "folderset.h"
 
 #include <QMutexLocker>
 

@@ -10,7 +10,7 @@
 
 #include <sys/types.h>
 
-#include "platform/folder.h"
+#include "folder.h"
 
 // The folders of one listing: an open top folder and folders found below or
 // beside it, which are opened only while something uses them (and the last

@@ -1,12 +1,12 @@
-#include "platform/importrecord.h"
+#include "importrecord.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/folder.h"
-#include "platform/replacementfile.h"
+#include "folder.h"
+#include "replacementfile.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <sys/types.h>
 
-#include "platform/contenthash.h"
+#include "contenthash.h"
 
 class Folder;
 

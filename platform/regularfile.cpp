@@ -1,6 +1,6 @@
-#include "platform/regularfile.h"
+#include "regularfile.h"
 
-#include "platform/folder.h"
+#include "folder.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/replacementfile.h"
+#include "replacementfile.h"
 
 #include <QFile>
 #include <QList>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/folder.h"
+#include "folder.h"
 
 namespace {
 

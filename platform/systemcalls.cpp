@@ -1,4 +1,4 @@
-#include "platform/systemcalls.h"
+#include "systemcalls.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "platform/udisksclient.h"
+#include "udisksclient.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -16,8 +16,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/diagnostics.h"
-#include "platform/folder.h"
+#include "diagnostics.h"
+#include "folder.h"
 
 // What the service's object manager answers: each object's interfaces
 // with their properties.

@@ -1,11 +1,11 @@
-#include "platform/volumeid.h"
+#include "volumeid.h"
 
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 
 #include <cstdio>
 
-#include "platform/folder.h"
+#include "folder.h"
 
 QByteArray VolumeId::ofMountedFolder(const Folder &folder)
 {

@@ -1,4 +1,4 @@
-#include "progress/progressdlg.h"
+#include "progressdlg.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -1,6 +1,6 @@
-#include "progress/progressedit.h"
+#include "progressedit.h"
 
-#include "platform/diagnostics.h"
+#include "diagnostics.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>

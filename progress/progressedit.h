@@ -1,7 +1,7 @@
 #ifndef PROGRESSEDIT_H
 #define PROGRESSEDIT_H
 
-#include "progress/progressdlg.h"
+#include "progressdlg.h"
 
 #include <QtGlobal>
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/tesselapp.h"
+#include "tesselapp.h"
 
 // Counts the requests to end the program instead of ending the test.
 class QuitCounter : public TesselApp

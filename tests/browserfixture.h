@@ -12,10 +12,10 @@
 #include <cstring>
 #include <memory>
 
-#include "browser/tesselview.h"
-#include "jobs/copyjob.h"
-#include "jobs/pictureremoval.h"
-#include "config/tesseldata.h"
+#include "tesselview.h"
+#include "copyjob.h"
+#include "pictureremoval.h"
+#include "tesseldata.h"
 #include "fakesystemcalls.h"
 
 // The browser with the protected state the tests look at opened up.

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <sys/vfs.h>
 
-#include "platform/systemcalls.h"
+#include "systemcalls.h"
 
 class FakeSystemCalls : public SystemCalls
 {

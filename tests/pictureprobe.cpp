@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "imaging/pictureloader.h"
-#include "platform/folder.h"
+#include "pictureloader.h"
+#include "folder.h"
 
 namespace {
 

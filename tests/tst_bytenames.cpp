@@ -10,9 +10,9 @@
 #include <sys/stat.h>
 
 #include "browserfixture.h"
-#include "platform/folder.h"
-#include "progress/progressedit.h"
-#include "platform/importrecord.h"
+#include "folder.h"
+#include "progressedit.h"
+#include "importrecord.h"
 #include "testutils.h"
 
 using TestUtils::FifoWatchdog;

@@ -11,8 +11,8 @@
 
 #include <vector>
 
-#include "platform/cardlisting.h"
-#include "platform/filekind.h"
+#include "cardlisting.h"
+#include "filekind.h"
 #include "testutils.h"
 
 using Listed = CardListing::Listed;

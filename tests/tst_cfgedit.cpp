@@ -10,9 +10,9 @@
 
 #include <memory>
 
-#include "cfgedit/cfgdlg.h"
-#include "cfgedit/cfgedit.h"
-#include "config/tesseldata.h"
+#include "cfgdlg.h"
+#include "cfgedit.h"
+#include "tesseldata.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;

@@ -10,11 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "browser/copiedmarks.h"
-#include "jobs/copyjob.h"
-#include "platform/filecopy.h"
+#include "copiedmarks.h"
+#include "copyjob.h"
+#include "filecopy.h"
 #include "browserfixture.h"
-#include "progress/progressedit.h"
+#include "progressedit.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <future>
 
-#include "platform/copypipeline.h"
-#include "platform/folder.h"
+#include "copypipeline.h"
+#include "folder.h"
 #include "testutils.h"
 
 using TestUtils::readFile;

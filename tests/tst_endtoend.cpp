@@ -21,13 +21,13 @@
 #include <memory>
 
 #include "appfixture.h"
-#include "browser/tesselview.h"
-#include "cfgedit/cfgedit.h"
-#include "config/tesseldata.h"
+#include "tesselview.h"
+#include "cfgedit.h"
+#include "tesseldata.h"
 #include "fakesystemcalls.h"
-#include "filedialog/kwqtfileeditdlg.h"
-#include "fullpic/fullpic.h"
-#include "progress/progressedit.h"
+#include "kwqtfileeditdlg.h"
+#include "fullpic.h"
+#include "progressedit.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;

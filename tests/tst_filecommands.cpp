@@ -14,14 +14,14 @@
 #include <cstring>
 #include <functional>
 
-#include "app/tesselapp.h"
+#include "tesselapp.h"
 #include "browserfixture.h"
-#include "platform/filecopy.h"
-#include "platform/importrecord.h"
-#include "cfgedit/cfgedit.h"
-#include "filedialog/kwqtfileeditdlg.h"
-#include "fullpic/fullpic.h"
-#include "progress/progressedit.h"
+#include "filecopy.h"
+#include "importrecord.h"
+#include "cfgedit.h"
+#include "kwqtfileeditdlg.h"
+#include "fullpic.h"
+#include "progressedit.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;

@@ -11,9 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/filecopy.h"
-#include "platform/folder.h"
-#include "platform/replacementfile.h"
+#include "filecopy.h"
+#include "folder.h"
+#include "replacementfile.h"
 #include "testutils.h"
 
 using TestUtils::writeFile;

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "platform/filekind.h"
+#include "filekind.h"
 
 // What a file is by its name, as the listing, the loader and the copy see it.
 class tst_FileKind : public QObject

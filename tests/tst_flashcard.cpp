@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
-#include "card/flashcard.h"
-#include "config/tesselsettings.h"
+#include "flashcard.h"
+#include "tesselsettings.h"
 #include "fakesystemcalls.h"
 #include "testutils.h"
 

@@ -11,10 +11,10 @@
 #include <libheif/heif.h>
 
 #include "camerapicture.h"
-#include "imaging/fileimage.h"
-#include "imaging/heifpicture.h"
-#include "imaging/rawpreview.h"
-#include "imaging/videopreview.h"
+#include "fileimage.h"
+#include "heifpicture.h"
+#include "rawpreview.h"
+#include "videopreview.h"
 #include "testutils.h"
 
 using namespace TestUtils;

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTransform>
 
-#include "config/tesseldata.h"
-#include "fullpic/fullpic.h"
-#include "fullpic/fullpicdlg.h"
+#include "tesseldata.h"
+#include "fullpic.h"
+#include "fullpicdlg.h"
 #include "camerapicture.h"
 #include "testutils.h"
 

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/folder.h"
-#include "platform/importrecord.h"
+#include "folder.h"
+#include "importrecord.h"
 #include "testutils.h"
 
 using TestUtils::readFile;

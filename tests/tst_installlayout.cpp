@@ -3,11 +3,11 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "app/installlayout.h"
-#include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
-#include "platform/filekind.h"
-#include "platform/folder.h"
+#include "installlayout.h"
+#include "tesseldata.h"
+#include "tesseliocfg.h"
+#include "filekind.h"
+#include "folder.h"
 #include "testutils.h"
 
 namespace {

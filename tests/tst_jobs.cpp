@@ -5,10 +5,10 @@
 
 #include <cerrno>
 
-#include "jobs/copyjob.h"
-#include "jobs/loadqueue.h"
-#include "jobs/pictureremoval.h"
-#include "platform/folder.h"
+#include "copyjob.h"
+#include "loadqueue.h"
+#include "pictureremoval.h"
+#include "folder.h"
 #include "testutils.h"
 
 // The jobs on their own, through their signals: what they did, and that at

@@ -6,7 +6,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "filedialog/kwqtfiledlg.h"
+#include "kwqtfiledlg.h"
 #include "testutils.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "filedialog/kwqtfileedit.h"
-#include "filedialog/kwqtfileeditdlg.h"
+#include "kwqtfileedit.h"
+#include "kwqtfileeditdlg.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;

@@ -7,7 +7,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "browser/maindlg.h"
+#include "maindlg.h"
 #include "testutils.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QScreen>
 #include <QTest>
 
-#include "app/qpeapplication.h"
+#include "qpeapplication.h"
 #include "testutils.h"
 
 // Runs under the program's own application object on a screen as narrow as

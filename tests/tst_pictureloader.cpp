@@ -18,9 +18,9 @@
 #include <jpeglib.h>
 
 #include "camerapicture.h"
-#include "imaging/pictureloader.h"
-#include "imaging/videopreview.h"
-#include "platform/folder.h"
+#include "pictureloader.h"
+#include "videopreview.h"
+#include "folder.h"
 #include "testutils.h"
 
 using namespace TestUtils;

@@ -8,7 +8,7 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 
-#include "progress/progressedit.h"
+#include "progressedit.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;

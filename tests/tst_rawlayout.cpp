@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "imaging/fileimage.h"
-#include "imaging/rawlayout.h"
+#include "fileimage.h"
+#include "rawlayout.h"
 #include "testutils.h"
 
 using namespace TestUtils;

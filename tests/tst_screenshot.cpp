@@ -14,8 +14,8 @@
 
 #include <memory>
 
-#include "app/tesselapp.h"
-#include "browser/tesselview.h"
+#include "tesselapp.h"
+#include "tesselview.h"
 #include "fakesystemcalls.h"
 #include "testutils.h"
 

@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 #include "appfixture.h"
-#include "browser/tesselview.h"
-#include "config/tesseldata.h"
+#include "tesselview.h"
+#include "tesseldata.h"
 #include "fakesystemcalls.h"
 #include "testutils.h"
 

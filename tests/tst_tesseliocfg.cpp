@@ -5,8 +5,8 @@
 
 #include <sys/stat.h>
 
-#include "config/tesseldata.h"
-#include "config/tesseliocfg.h"
+#include "tesseldata.h"
+#include "tesseliocfg.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;

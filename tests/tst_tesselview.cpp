@@ -9,7 +9,7 @@
 #include <QTreeWidget>
 
 #include "browserfixture.h"
-#include "fullpic/fullpic.h"
+#include "fullpic.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;

@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 
 #include "appfixture.h"
-#include "fullpic/fullpic.h"
+#include "fullpic.h"
 #include "browserfixture.h"
 #include "testutils.h"
 #include "udiskstestbed.h"

@@ -3,10 +3,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "browser/thumbnailrun.h"
-#include "imaging/memorybudget.h"
-#include "jobs/loadqueue.h"
-#include "platform/folder.h"
+#include "thumbnailrun.h"
+#include "memorybudget.h"
+#include "loadqueue.h"
+#include "folder.h"
 #include "testutils.h"
 
 // The run on a bare list of real pictures, loaded through the queue: which

@@ -15,9 +15,9 @@
 
 #include "browserfixture.h"
 #include "camerapicture.h"
-#include "imaging/thumbnailfile.h"
-#include "platform/folder.h"
-#include "progress/progressedit.h"
+#include "thumbnailfile.h"
+#include "folder.h"
+#include "progressedit.h"
 #include "testutils.h"
 
 using TestUtils::StdoutCapture;

@@ -7,10 +7,10 @@
 
 #include <QProcess>
 
-#include "browser/tesselview.h"
-#include "card/flashcard.h"
-#include "config/tesselsettings.h"
-#include "config/tesseldata.h"
+#include "tesselview.h"
+#include "flashcard.h"
+#include "tesselsettings.h"
+#include "tesseldata.h"
 
 #include "testutils.h"
 #include "udiskstestbed.h"

@@ -10,8 +10,8 @@
 #include <sys/resource.h>
 
 #include "browserfixture.h"
-#include "platform/filekind.h"
-#include "progress/progressedit.h"
+#include "filekind.h"
+#include "progressedit.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;

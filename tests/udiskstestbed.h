@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "platform/udisksclient.h"
+#include "udisksclient.h"
 #include "testutils.h"
 
 // A udisks2 service on a private system bus with card images on loop

@@ -1,4 +1,4 @@
-#include "widgets/focuskeeper.h"
+#include "focuskeeper.h"
 
 #include <QApplication>
 #include <QEvent>

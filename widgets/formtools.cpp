@@ -1,4 +1,4 @@
-#include "widgets/formtools.h"
+#include "formtools.h"
 
 #include <QBoxLayout>
 #include <QIcon>

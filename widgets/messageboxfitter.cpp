@@ -1,4 +1,4 @@
-#include "widgets/messageboxfitter.h"
+#include "messageboxfitter.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "widgets/plainmessagebox.h"
+#include "plainmessagebox.h"
 
 QMessageBox::StandardButton PlainMessageBox::information(QWidget *parent, const QString &caption,
                                                          const QString &text,

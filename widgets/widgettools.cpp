@@ -1,4 +1,4 @@
-#include "widgets/widgettools.h"
+#include "widgettools.h"
 
 #include <QApplication>
 #include <QFont>
