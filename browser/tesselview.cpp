@@ -387,6 +387,7 @@ void TesselView::slotShowDir()
 void TesselView::releaseCard()
 {
     worker.stopAndWait();
+    loads.stopAndWait();
     clearLeft();
     if (preview.side() == source.side)
         preview.clear();

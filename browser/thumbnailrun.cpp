@@ -164,6 +164,9 @@ void ThumbnailRun::giveUpWrites()
 void ThumbnailRun::stop()
 {
     forgetRequests();
+    // The writes given up still hold their pictures' folders until they
+    // have run; the items (and maybe the card) go next.
+    writer.waitForDone();
     next = list->topLevelItemCount();
     if (!running)
         return;

@@ -55,6 +55,12 @@ void LoadQueue::cancel(quint64 id)
         flag->store(true);
 }
 
+void LoadQueue::stopAndWait()
+{
+    cancelAll();
+    pool.waitForDone();
+}
+
 void LoadQueue::cancelAll()
 {
     for (const auto &flag : std::as_const(open))

@@ -36,6 +36,9 @@ public:
     // The request is never answered.
     void cancel(quint64 id);
     void cancelAll();
+    // Cancels every request and returns once no thread holds a picture,
+    // so that nothing of its folder stays open.
+    void stopAndWait();
 
 signals:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);

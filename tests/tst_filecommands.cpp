@@ -120,9 +120,9 @@ void tst_FileCommands::cleanup()
 void tst_FileCommands::copySelected(Browser *view, const QString &name, ModalAnswerer &answerer,
                                     const std::function<void()> &beforeClick)
 {
-    const QList<QTreeWidgetItem *> item = view->LeftListView->findItems(name, Qt::MatchExactly);
-    QCOMPARE(item.size(), 1);
-    view->LeftListView->setCurrentItem(item.first());
+    QTreeWidgetItem *item = TestUtils::item(view->LeftListView, name);
+    QVERIFY(item);
+    view->LeftListView->setCurrentItem(item);
     QTRY_VERIFY(previewSettled(view));
     QVERIFY(view->LeftCopyToolButton->isEnabled());
     if (beforeClick)
