@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <dirent.h>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "cardlisting.h"
 
 namespace {

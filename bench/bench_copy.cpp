@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "copypipeline.h"
 #include "folder.h"
 

@@ -10,7 +10,7 @@
 
 #include <cstdio>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "pictureloader.h"
 
 namespace {

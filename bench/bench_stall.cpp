@@ -21,7 +21,7 @@
 #include <functional>
 #include <unistd.h>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "tesselview.h"
 #include "tesseldata.h"
 #include "progressedit.h"

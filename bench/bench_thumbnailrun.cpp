@@ -15,7 +15,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "tesselview.h"
 #include "tesseldata.h"
 

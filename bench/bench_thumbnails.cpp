@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "pictureloader.h"
 #include "thumbnailfile.h"
 #include "folder.h"
