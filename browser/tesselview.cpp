@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "copiedmarks.h"
+#include "copycommand.h"
 #include "deletecommand.h"
 #include "folderchoice.h"
 #include "fullpicstepper.h"
@@ -72,15 +73,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
           LeftCopyToolButton))
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(copyJob, &CopyJob::planned, this, &TesselView::keepBothAsked);
-    connect(copyJob, &CopyJob::failed, this, &TesselView::copyFailed);
-    connect(copyJob, &CopyJob::finished, this, [this] {
-        progress->hide();
-        jobEnded();
-        listRight();
-    });
-    connect(deleting, &DeleteCommand::started, this,
-            [this] { held = std::make_unique<HeldControls>(workControls()); });
+    connect(deleting, &DeleteCommand::started, this, &TesselView::holdControls);
     connect(deleting, &DeleteCommand::finished, this, [this](bool sourcePane) {
         jobEnded();
         if (!sourcePane)
@@ -133,31 +126,29 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     progress = new progressEdit(nullptr, tr("Progress").toUtf8().constData());
     progress->resize(data->screenWidth - 20, progress->height());
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
-    connect(copyJob, &CopyJob::started, this, [this] {
-        progress->startCopy(tr("copy files"));
-        progress->show();
-    });
-    connect(copyJob, &CopyJob::bytesCopied, progress, &progressEdit::showCopy);
-    connect(copyJob, &CopyJob::leftOut, this, [this](const QStringList &names) {
-        copyBox(tr("%n picture(s) could not be copied and were left out:", nullptr,
-                   int(names.size())) +
-                "\n" + names.join('\n'));
-    });
     thumbWork.follow(progress, source, destination);
     runWindow = thumbWork.shared();
+    copying = new CopyCommand(this, source, destination, *copyJob, progress, runWindow);
+    connect(copying, &CopyCommand::started, this, &TesselView::holdControls);
+    connect(copying, &CopyCommand::refused, this, [this] { held.reset(); });
+    connect(copying, &CopyCommand::dropped, this, &TesselView::listRight);
+    connect(copying, &CopyCommand::finished, this, [this] {
+        jobEnded();
+        listRight();
+    });
     connect(&thumbWork, &ThumbnailWork::runFailed, this, &TesselView::tell);
     progress->hide();
 
     activeSide = 0;
 }
 
-QList<QWidget *> TesselView::workControls() const
+void TesselView::holdControls()
 {
-    return {source.list,           destination.list,     LeftCopyToolButton,
-            LeftDeleteToolButton,  LeftChdirToolButton,  LeftThumbnailButton,
-            RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
-            RightThumbnailButton,  MountPushButton,      SetupToolButton,
-            ShowFullToolButton};
+    held = std::make_unique<HeldControls>(QList<QWidget *>{
+        source.list, destination.list, LeftCopyToolButton, LeftDeleteToolButton,
+        LeftChdirToolButton, LeftThumbnailButton, RightDeleteToolButton, RightChdirToolButton,
+        RightMkdirToolButton, RightThumbnailButton, MountPushButton, SetupToolButton,
+        ShowFullToolButton});
 }
 
 TesselView::~TesselView()
@@ -462,7 +453,6 @@ void TesselView::slotShowFullPic()
     FullPicStepper(*fullPic).show(*pane, pane->shownItem());
 }
 
-// While a job runs nothing may change the panes or start more work.
 void TesselView::jobEnded()
 {
     held.reset();
@@ -480,130 +470,9 @@ void TesselView::jobEnded()
         previewShown(currentPicture);
 }
 
-void TesselView::slotCopyToRight()
-{
-    const QList<QTreeWidgetItem *> selected = source.selectedInOrder();
-    if (selected.isEmpty())
-        return;
-    if (!PictureCopy::destinationUsable(destination.folder()))
-        return destinationUnusable();
-    if (PictureCopy::insideSource(source.folder(), destination.folder()))
-        return copyBox(tr("The destination is inside the source folder."));
-    if (selected.size() == 1) {
-        copyFile();
-        return;
-    }
-    QList<FolderEntry> entries;
-    for (const QTreeWidgetItem *item : selected)
-        entries.append(source.entryOf(item));
-    copyMany(entries);
-}
+void TesselView::slotCopyToRight() { copying->copySelected(); }
 
-// The bytes go through the worker; the destination is listed again when
-// they are in place.
-void TesselView::copyFile()
-{
-    const QTreeWidgetItem *selected = source.selectedItem();
-    if (!selected || selected->text(0).isEmpty())
-        return;
-    const FolderEntry entry = source.entryOf(selected);
-    const bool begun = copyJob->begin(source.folder(), destination.folder());
-    const PictureCopy::Result result = begun ? copyJob->check(entry) : PictureCopy::Result();
-    copyAlone = true;
-    if (!begun)
-        destinationUnusable();
-    else if (result.outcome == PictureCopy::Failed)
-        copyFailed(result, Folder::displayName(entry.name));
-    // Return alone never overwrites.
-    const bool exists = result.outcome == PictureCopy::Exists;
-    if (!begun || result.outcome == PictureCopy::Failed ||
-        (exists && !confirmed(tr("copy file"), tr("destination file exists!\noverwrite ?")))) {
-        copyJob->drop();
-        listRight();
-        return;
-    }
-    held = std::make_unique<HeldControls>(workControls());
-    copyJob->copyOne(entry, exists ? PictureCopy::Replace : PictureCopy::NoReplace);
-}
-
-// One question for all, and only for names the destination gives other
-// pictures: two buttons keep the box within a small screen, and Return
-// alone, like Escape, keeps nothing twice. Nothing is ever overwritten.
-// The progress window is the job's alone: runs going on stop first.
-void TesselView::copyMany(const QList<FolderEntry> &entries)
-{
-    copyAlone = false;
-    runWindow->cancelAll();
-    held = std::make_unique<HeldControls>(workControls());
-    if (!copyJob->plan(source.folder(), destination.folder(), entries)) {
-        held.reset();
-        destinationUnusable();
-    }
-}
-
-void TesselView::keepBothAsked(int collisions, int total)
-{
-    const bool keepBoth =
-        collisions > 0 &&
-        confirmed(tr("copy file"), tr("%1 of the %2 pictures have the same name as a different "
-                                      "picture in the destination.\nkeep both ?")
-                                       .arg(collisions)
-                                       .arg(total));
-    copyJob->copyPlanned(keepBoth);
-}
-
-void TesselView::copyFailed(const PictureCopy::Result &result, const QString &name)
-{
-    // A picture copied alone that vanished shows by its absence.
-    if (copyAlone && result.quietAlone)
-        return;
-    QString text;
-    switch (result.reason) {
-    case PictureCopy::SameFile:
-        text = tr("source and destination are the same file,\nnothing copied");
-        break;
-    case PictureCopy::DestinationGone:
-        text = noSuccess(destination.folder());
-        break;
-    case PictureCopy::SourceChanged:
-        text = noSuccess(tr("the picture changed while it was copied"));
-        break;
-    case PictureCopy::Differs:
-        return copyBox(tr("%1: the copy in the destination differs from the card.").arg(name));
-    case PictureCopy::InsideSource:
-        return copyBox(tr("The destination is inside the source folder."));
-    default:
-        text = systemFailure(result.err);
-    }
-    copyBox(copyAlone || !result.nameIt ? text : text + "\n" + name);
-}
-
-QString TesselView::noSuccess(const QString &detail) const
-{
-    return tr("no success") + "\n" + detail;
-}
-
-QString TesselView::systemFailure(int err) const
-{
-    return DeleteCommand::failureText(err);
-}
-
-void TesselView::destinationUnusable()
-{
-    copyBox(tr("The destination directory\n%1\nis missing or cannot be read.\n"
-               "Nothing was copied.")
-                .arg(destination.folder()));
-}
-
-void TesselView::copyBox(const QString &text)
-{
-    tell(tr("copy file"), text);
-}
-
-bool TesselView::confirmed(const QString &caption, const QString &text)
-{
-    return DeleteCommand::confirmed(this, caption, text);
-}
+void TesselView::copyFile() { copying->copyFile(); }
 
 void TesselView::slotDeleteLeft() { deleting->deleteAll(markCopied()); }
 

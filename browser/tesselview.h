@@ -15,10 +15,10 @@
 #include "thumbnailwork.h"
 #include "flashcard.h"
 #include "loadqueue.h"
-#include "picturecopy.h"
 #include "worker.h"
 #include "widgettools.h"
 
+class CopyCommand;
 class CopyJob;
 class DeleteCommand;
 class PictureRemoval;
@@ -149,28 +149,20 @@ private:
     void setSourceButtons(bool picturesListed);
 
     bool stepThumbs(PicturePane &pane, bool start);
-    QList<QWidget *> workControls() const;
+    // While a job runs nothing may change the panes or start more work.
+    void holdControls();
     bool takeFolder(const FolderChoice::Choice &choice, PicturePane &pane);
 
-    bool confirmed(const QString &caption, const QString &text);
-    void copyMany(const QList<FolderEntry> &entries);
-    void keepBothAsked(int collisions, int total);
-    void copyFailed(const PictureCopy::Result &result, const QString &name);
     void jobEnded();
-    QString noSuccess(const QString &detail) const;
-    QString systemFailure(int err) const;
-    void destinationUnusable();
-    void copyBox(const QString &text);
 
     CopyJob *copyJob;
     // The source folder was last found leading off the card.
     bool sourceOffCard = false;
     PictureRemoval *removal;
     DeleteCommand *deleting;
+    CopyCommand *copying = nullptr;
     // The controls a running job holds.
     std::unique_ptr<HeldControls> held;
-    // A picture copied alone: a box only for what the user can act on.
-    bool copyAlone = false;
     std::unique_ptr<SourceCommands> sourceCommands;
     // The card went away while a job held the controls.
     bool cardLostInJob = false;

@@ -635,6 +635,45 @@ Ausbinden?</translation>
         <translation>Aufruf statfs</translation>
     </message>
     <message>
+        <source>change directory</source>
+        <translation>Ordner wechseln</translation>
+    </message>
+    <message>
+        <source>The path
+%1
+contains a line break, &quot;;&quot; or a character the settings file cannot hold.
+The directory stays as it was.</source>
+        <translation>Der Pfad
+%1
+enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.
+Das Verzeichnis bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>The path
+%1
+holds a name that is not valid UTF-8.
+The directory stays as it was.</source>
+        <translation>Der Pfad
+%1
+enthält einen Namen, der kein gültiges UTF-8 ist.
+Das Verzeichnis bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>save source thumbnails</source>
+        <translation>Vorschaubilder der Quelle speichern</translation>
+    </message>
+    <message>
+        <source>save dest thumbnails</source>
+        <translation>Vorschaubilder des Ziels speichern</translation>
+    </message>
+</context>
+<context>
+    <name>CopyCommand</name>
+    <message>
+        <source>no success</source>
+        <translation>kein Erfolg</translation>
+    </message>
+    <message>
         <source>copy file</source>
         <translation>Datei kopieren</translation>
     </message>
@@ -649,20 +688,6 @@ nichts kopiert</translation>
 overwrite ?</source>
         <translation>Die Zieldatei existiert schon!
 Überschreiben?</translation>
-    </message>
-    <message>
-        <source>change directory</source>
-        <translation>Ordner wechseln</translation>
-    </message>
-    <message>
-        <source>The path
-%1
-contains a line break, &quot;;&quot; or a character the settings file cannot hold.
-The directory stays as it was.</source>
-        <translation>Der Pfad
-%1
-enthält einen Zeilenumbruch, &quot;;&quot; oder ein Zeichen, das die Einstellungsdatei nicht aufnehmen kann.
-Das Verzeichnis bleibt unverändert.</translation>
     </message>
     <message>
         <source>The destination directory
@@ -702,24 +727,6 @@ Beide behalten?</translation>
     <message>
         <source>copy files</source>
         <translation>Dateien kopieren</translation>
-    </message>
-    <message>
-        <source>The path
-%1
-holds a name that is not valid UTF-8.
-The directory stays as it was.</source>
-        <translation>Der Pfad
-%1
-enthält einen Namen, der kein gültiges UTF-8 ist.
-Das Verzeichnis bleibt unverändert.</translation>
-    </message>
-    <message>
-        <source>save source thumbnails</source>
-        <translation>Vorschaubilder der Quelle speichern</translation>
-    </message>
-    <message>
-        <source>save dest thumbnails</source>
-        <translation>Vorschaubilder des Ziels speichern</translation>
     </message>
 </context>
 <context>

@@ -42,7 +42,7 @@
     </message>
 </context>
 <context>
-    <name>TesselView</name>
+    <name>CopyCommand</name>
     <message numerus="yes">
         <source>%n picture(s) could not be copied and were left out:</source>
         <translation>
