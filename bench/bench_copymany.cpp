@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "bench/benchutils.h"
+#include "benchutils.h"
 #include "tesselview.h"
 #include "tesseldata.h"
 #include "progressedit.h"
