@@ -48,8 +48,6 @@ private slots:
     void cancelStopsBigFilesAndLeavesNothing();
     void vanishedDestinationStopsTheJob();
     void powerCutOrder();
-    void takenNameLeftOut_data();
-    void takenNameLeftOut();
 
 private:
     // Selects the named pictures as Ctrl-clicks do and clicks copy.
@@ -391,37 +389,6 @@ void tst_CopyMany::powerCutOrder()
         QVERIFY(at(FileCopy::Step::Renamed, n) < at(FileCopy::Step::FolderSynced, n));
     }
     QCOMPARE(names(view->RightListView), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
-}
-
-// As a name the destination refuses: the name is taken by a folder once
-// the copy runs, and only that picture stays behind.
-void tst_CopyMany::takenNameLeftOut_data()
-{
-    QTest::addColumn<QString>("taken");
-    QTest::newRow("first") << "a.jpg";
-    QTest::newRow("in the middle") << "b.jpg";
-    QTest::newRow("last") << "c.jpg";
-}
-
-void tst_CopyMany::takenNameLeftOut()
-{
-    QFETCH(QString, taken);
-    FileCopy::Hooks hooks;
-    hooks.stepDone = [&, made = false](FileCopy::Step) mutable {
-        made = made || QDir(right()).mkdir(taken);
-    };
-    CopyJob *job = view->findChild<CopyJob *>();
-    job->setHooks(hooks);
-    QStringList leftOut;
-    connect(job, &CopyJob::leftOut, this, [&](const QStringList &names) { leftOut = names; });
-    ModalAnswerer answerer;
-    answerer.answerMessageBox(QMessageBox::Ok);
-    copy(view.get(), {"a.jpg", "b.jpg", "c.jpg"});
-    QTRY_VERIFY(jobsEnded(view.get()));
-    QCOMPARE(leftOut, QStringList{taken});
-    QStringList copied{"a.jpg", "b.jpg", "c.jpg"};
-    copied.removeOne(taken);
-    QCOMPARE(QDir(right()).entryList(QDir::Files), copied);
 }
 
 QTEST_MAIN(tst_CopyMany)
