@@ -157,8 +157,8 @@ PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteA
                             const Folder &destination, const QByteArray &to,
                             const QString &shownFrom, const QString &shownTo)
 {
-    return resultOf(copier.copy(source, from, destination, to), copier.error(), shownFrom,
-                    shownTo);
+    const FileCopy::Status status = copier.copy(source, from, destination, to);
+    return resultOf(status, copier.error(), shownFrom, shownTo);
 }
 
 } // namespace
