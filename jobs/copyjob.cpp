@@ -127,6 +127,10 @@ void CopyJob::step()
         finish();
         return;
     }
+    if (transfers.size() > 1) {
+        copyMany();
+        return;
+    }
     const PictureCopy::Transfer &transfer = transfers.at(next++);
     emit progressed(currentName(), next);
     if (bytesTotal > 0)
@@ -162,12 +166,76 @@ void CopyJob::step()
     watcher.setFuture(task.future);
 }
 
+void CopyJob::copyMany()
+{
+    next = 1;
+    emit progressed(currentName(), next);
+    if (bytesTotal > 0)
+        emit bytesCopied(currentName(), next, transfers.size(), 0, bytesTotal);
+    QPointer<CopyJob> self(this);
+    auto shown = std::make_shared<qint64>(0);
+    const Worker::Task<PictureCopy::Result> task = copier.startMany(
+        transfers,
+        [self](int index, const PictureCopy::Result &result) {
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, index, result] {
+                    if (self)
+                        self->pictureDone(index, result);
+                },
+                Qt::QueuedConnection);
+            return true;
+        },
+        [self, shown](qint64 copied) {
+            if (copied - *shown < bytesShownEvery)
+                return;
+            *shown = copied;
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, copied] {
+                    if (self && self->running && self->bytesTotal > 0)
+                        emit self->bytesCopied(self->currentName(), self->next,
+                                               self->transfers.size(), copied,
+                                               self->bytesTotal);
+                },
+                Qt::QueuedConnection);
+        });
+    fileCancelled = task.cancelled;
+    if (stopRequested)
+        task.cancel();
+    watcher.setFuture(task.future);
+}
+
+// A picture of many is done (proven and recorded, or left out); the next
+// one is announced.
+void CopyJob::pictureDone(int index, const PictureCopy::Result &result)
+{
+    if (!running || index + 1 != next)
+        return;
+    if (result.outcome == PictureCopy::Failed)
+        leftOutNames.append(currentName());
+    bytesBefore += sizes.value(index);
+    if (bytesTotal > 0)
+        emit bytesCopied(currentName(), next, transfers.size(), bytesBefore, bytesTotal);
+    if (next < transfers.size()) {
+        ++next;
+        emit progressed(currentName(), next);
+    }
+}
+
 void CopyJob::fileDone()
 {
     fileCancelled.reset();
     if (!running)
         return;
     const PictureCopy::Result result = watcher.result();
+    if (transfers.size() > 1) {
+        if (result.outcome == PictureCopy::Failed)
+            fail(result);
+        else
+            finish();
+        return;
+    }
     if (result.outcome == PictureCopy::Failed) {
         if (!leaveOut(result))
             fail(result);

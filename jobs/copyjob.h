@@ -24,7 +24,10 @@ class CopyPlan;
 // names, never overwriting), and after planned() the browser asks and
 // copyPlanned() goes on. A picture that fails alone (unreadable, a name the
 // destination refuses, too large for it) is left out and the copy goes
-// on; any other failure ends the job (failed()), and what was copied stays. At its end the job holds nothing of either folder.
+// on; any other failure ends the job (failed()), and what was copied stays.
+// Many pictures go through one pipeline on the worker, so that the
+// read-back of one file overlaps the card read of the next. At its end the
+// job holds nothing of either folder.
 // It asks and shows nothing itself.
 class CopyJob : public QObject
 {
@@ -78,6 +81,8 @@ private:
     void run(const QList<PictureCopy::Transfer> &files, PictureCopy::Existing existing,
              bool worthWindow);
     void step();
+    void copyMany();
+    void pictureDone(int index, const PictureCopy::Result &result);
     void fileDone();
     void showBytes(int index, qint64 copied);
     bool leaveOut(const PictureCopy::Result &result);

@@ -8,6 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <utility>
+#include <vector>
+
+#include "copypipeline.h"
 #include "diagnostics.h"
 #include "filecopy.h"
 #include "folder.h"
@@ -121,13 +126,11 @@ PictureCopy::Result PictureCopy::check(const Transfer &files) const
 
 namespace {
 
-// Copies one file of a transfer; a result with Copied when it is proven.
-PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteArray &from,
-                            const Folder &destination, const QByteArray &to,
-                            const QString &shownFrom, const QString &shownTo)
+// What a file's status means for its picture.
+PictureCopy::Result resultOf(FileCopy::Status status, int err, const QString &shownFrom,
+                             const QString &shownTo)
 {
     using R = PictureCopy::Result;
-    const FileCopy::Status status = copier.copy(source, from, destination, to);
     if (status == FileCopy::Copied)
         return R{PictureCopy::Copied};
     if (status == FileCopy::Cancelled)
@@ -139,13 +142,23 @@ PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteA
                            shownTo.toLocal8Bit() + ")\n");
     }
     // The destination is untouched: either the old file or none at all.
-    R result = systemFailure(copier.error());
+    R result = systemFailure(err);
     if (status == FileCopy::SourceChanged)
         result = R{PictureCopy::Failed, PictureCopy::SourceChanged};
     else if (status == FileCopy::Differs)
         result = R{PictureCopy::Failed, PictureCopy::Differs};
-    result.onlyThis = FileCopy::reach(status, copier.error()) == FileCopy::Reach::File;
+    result.onlyThis = FileCopy::reach(status, err) == FileCopy::Reach::File;
     return result;
+}
+
+
+// Copies one file of a transfer; a result with Copied when it is proven.
+PictureCopy::Result copyOne(FileCopy &copier, const Folder &source, const QByteArray &from,
+                            const Folder &destination, const QByteArray &to,
+                            const QString &shownFrom, const QString &shownTo)
+{
+    const FileCopy::Status status = copier.copy(source, from, destination, to);
+    return resultOf(status, copier.error(), shownFrom, shownTo);
 }
 
 } // namespace
@@ -198,6 +211,120 @@ PictureCopy::start(const Transfer &files, Existing existing,
                     if (!record.append(line))
                         return systemFailure(errno);
             return result;
+        };
+    return worker.run<Result>(std::move(job));
+}
+
+Worker::Task<PictureCopy::Result>
+PictureCopy::startMany(const QList<Transfer> &transfers, Done done,
+                       std::function<void(qint64)> progress)
+{
+    std::function<Result(const std::atomic<bool> &)> job =
+        [transfers, done, progress, from = fromDir, to = toDir, destination = destination,
+         volume = volume, hooks = hooks, device = destinationDevice,
+         inode = destinationInode](const std::atomic<bool> &cancelled) {
+            // Each picture's folder is held until the last file is read.
+            std::vector<std::shared_ptr<const Folder>> folders;
+            QList<CopyPipeline::File> files;
+            QList<int> pictureOf, firstFile;
+            for (int t = 0; t < transfers.size(); ++t) {
+                const Transfer &transfer = transfers.at(t);
+                folders.push_back(transfer.entry.folder());
+                firstFile.append(files.size());
+                if (!folders.back())
+                    continue;
+                for (int i = 0; i < transfer.from.size() && i < transfer.to.size(); ++i) {
+                    files.append({folders.back().get(), transfer.from.at(i), destination.get(),
+                                  transfer.to.at(i)});
+                    pictureOf.append(t);
+                }
+            }
+            // A picture whose folder is gone is left out in its turn.
+            int reported = 0;
+            auto conclude = [&](int picture, const Result &result) {
+                for (; reported < picture; ++reported)
+                    if (!folders[reported] && !done(reported, systemFailure(ENOENT, true)))
+                        return false;
+                reported = picture + 1;
+                return done(picture, result);
+            };
+            const auto stillThere = [&] {
+                struct stat st;
+                return ::stat(QFile::encodeName(to).constData(), &st) == 0 &&
+                       st.st_dev == device && st.st_ino == inode;
+            };
+            ImportRecord record(*destination);
+            Result picture{Copied}, ended{Copied};
+            QList<ImportRecord::Line> lines;
+            QList<QByteArray> made;
+            // Both files or neither: what a failed picture made goes again.
+            const auto removeMade = [&] {
+                for (const QByteArray &name : std::exchange(made, {}))
+                    destination->remove(name);
+                lines.clear();
+            };
+            // A cancel ends the copy between pictures, or within a big file
+            // once its first chunk is in: a small file is copied whole.
+            std::atomic<bool> halt{false};
+            CopyPipeline pipeline;
+            pipeline.setCancelFlag(&halt);
+            pipeline.setHooks(hooks);
+            pipeline.onProgress = [&](qint64 copied) {
+                if (cancelled.load())
+                    halt.store(true);
+                if (progress)
+                    progress(copied);
+            };
+            pipeline.run(files, [&](const CopyPipeline::Outcome &outcome) {
+                const int t = pictureOf.at(outcome.index);
+                const Transfer &transfer = transfers.at(t);
+                const int k = outcome.index - firstFile.at(t);
+                const QByteArray &name = transfer.from.at(k), &target = transfer.to.at(k);
+                if (picture.outcome == Copied) {
+                    picture = resultOf(outcome.status, outcome.error,
+                                       from + "/" + Folder::displayName(name),
+                                       to + "/" + Folder::displayName(target));
+                    if (picture.outcome == Copied)
+                        lines.append({outcome.proof.hash, outcome.proof.size,
+                                      outcome.proof.time, volume, transfer.entry.folderPath(),
+                                      name, target});
+                }
+                if (outcome.status == FileCopy::Copied)
+                    made.append(target);
+                if (picture.outcome != Copied && !picture.onlyThis) {
+                    removeMade();
+                    ended = picture;
+                    return false;
+                }
+                if (k + 1 < transfer.from.size() && k + 1 < transfer.to.size())
+                    return true;
+                const Result result = std::exchange(picture, Result{Copied});
+                if (result.outcome != Copied)
+                    removeMade();
+                // A picture counts as copied only once the record says so.
+                for (const ImportRecord::Line &line : std::exchange(lines, {}))
+                    if (!record.append(line)) {
+                        ended = systemFailure(errno);
+                        return false;
+                    }
+                made.clear();
+                if (!conclude(t, result))
+                    return false;
+                if (cancelled.load()) {
+                    ended = Result{Cancelled};
+                    return false;
+                }
+                // Should the path lead elsewhere now (a card unmounted leaves
+                // the empty mount point), the rest stays where it is.
+                if (stillThere())
+                    return true;
+                ended = {Failed, DestinationGone, 0, false, false};
+                return false;
+            });
+            for (; ended.outcome == Copied && reported < transfers.size(); ++reported)
+                if (!folders[reported] && !done(reported, systemFailure(ENOENT, true)))
+                    break;
+            return ended;
         };
     return worker.run<Result>(std::move(job));
 }

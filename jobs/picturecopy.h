@@ -90,6 +90,14 @@ public:
     // earlier ones go again (a replaced file cannot come back).
     Worker::Task<Result> start(const Transfer &files, Existing existing,
                                std::function<void(qint64 copied, qint64 size)> progress = {});
+    // Many pictures, never replacing, through one CopyPipeline: the
+    // read-back of one file overlaps the card read of the next. `done`
+    // gets each picture's result on the worker, in order, a Copied one
+    // only once its record line is written; false from it stops the copy.
+    // A failure that ends the command ends the task with it.
+    using Done = std::function<bool(int index, const Result &result)>;
+    Worker::Task<Result> startMany(const QList<Transfer> &transfers, Done done,
+                                   std::function<void(qint64 copied)> progress = {});
     // Lets go of the destination, once the command has ended.
     void end() { destination.reset(); }
     const QString &destinationPath() const { return toDir; }

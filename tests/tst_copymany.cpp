@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include <cerrno>
+#include <mutex>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,6 +47,7 @@ private slots:
     void cancelStopsBigFilesAndLeavesNothing_data();
     void cancelStopsBigFilesAndLeavesNothing();
     void vanishedDestinationStopsTheJob();
+    void powerCutOrder();
 
 private:
     // Selects the named pictures as Ctrl-clicks do and clicks copy.
@@ -329,10 +331,13 @@ void tst_CopyMany::cancelStopsBigFilesAndLeavesNothing()
 void tst_CopyMany::vanishedDestinationStopsTheJob()
 {
     const QString away = dirs->path() + "/away";
-    connect(view->findChild<CopyJob *>(), &CopyJob::progressed, this, [&](const QString &name) {
-        if (name == "b.jpg")
-            QVERIFY(QDir().rename(right(), away) && QDir().mkdir(right()));
-    });
+    FileCopy::Hooks hooks;
+    bool moved = false;
+    hooks.stepDone = [&](FileCopy::Step step) {
+        if (step == FileCopy::Step::FolderSynced && !moved)
+            moved = QDir().rename(right(), away) && QDir().mkdir(right());
+    };
+    view->findChild<CopyJob *>()->setHooks(hooks);
     ModalAnswerer answerer;
     answerer.answerMessageBox(QMessageBox::Ok);
     copy(view.get(), {"a.jpg", "b.jpg", "c.jpg"});
@@ -340,6 +345,50 @@ void tst_CopyMany::vanishedDestinationStopsTheJob()
     QCOMPARE(answerer.texts, QStringList{"no success\n" + right()});
     QCOMPARE(QDir(away).entryList(QDir::Files), QStringList{"a.jpg"});
     QCOMPARE(QDir(right()).entryList(QDir::Files), QStringList());
+}
+
+// Each file flushed, then named, then its folder flushed; and a picture
+// counts as copied (its record line, the progress past it) only after that.
+void tst_CopyMany::powerCutOrder()
+{
+    std::mutex lock;
+    QList<FileCopy::Step> steps;
+    int folderSyncs = 0;
+    bool recordEarly = false;
+    FileCopy::Hooks hooks;
+    hooks.stepDone = [&](FileCopy::Step step) {
+        const QByteArray record = readFile(right() + "/.tessel-imports");
+        const std::lock_guard<std::mutex> held(lock);
+        steps << step;
+        if (step == FileCopy::Step::Renamed && record.count('\n') - 1 > folderSyncs)
+            recordEarly = true;
+        folderSyncs += step == FileCopy::Step::FolderSynced;
+    };
+    CopyJob *job = view->findChild<CopyJob *>();
+    job->setHooks(hooks);
+    bool shownEarly = false;
+    connect(job, &CopyJob::progressed, this, [&](const QString &, int index) {
+        const std::lock_guard<std::mutex> held(lock);
+        shownEarly |= index - 1 > folderSyncs;
+    });
+    copy(view.get(), {"a.jpg", "b.jpg", "c.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QVERIFY(!recordEarly);
+    QVERIFY(!shownEarly);
+    // The reader flushes file N+1 while file N is named: compare each kind
+    // of step by its count.
+    auto at = [&](FileCopy::Step step, int n) {
+        for (int i = 0; i < steps.size(); ++i)
+            if (steps.at(i) == step && n-- == 0)
+                return i;
+        return int(steps.size());
+    };
+    QCOMPARE(steps.size(), 9);
+    for (int n = 0; n < 3; ++n) {
+        QVERIFY(at(FileCopy::Step::FileSynced, n) < at(FileCopy::Step::Renamed, n));
+        QVERIFY(at(FileCopy::Step::Renamed, n) < at(FileCopy::Step::FolderSynced, n));
+    }
+    QCOMPARE(names(view->RightListView), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
 }
 
 QTEST_MAIN(tst_CopyMany)
