@@ -1,6 +1,7 @@
 #include "memorybudget.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QSemaphore>
 #include <QThread>
 
@@ -25,6 +26,11 @@ void MemoryBudget::applyToDecoders()
     }
     setenv("JPEGMEM", QByteArray::number(ours).constData(), 1);
 }
+
+// Setting the environment races every thread that reads it (fontconfig,
+// libjpeg): done once, as the application starts, before any other thread.
+static void applyAtStart() { MemoryBudget::applyToDecoders(); }
+Q_COREAPP_STARTUP_FUNCTION(applyAtStart)
 
 namespace {
 

@@ -38,7 +38,6 @@ void setUpLibraries()
         // A broken file is a null preview, not a page of warnings.
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         Exiv2::enableBMFF(); // CR3 is an ISO media file
-        MemoryBudget::applyToDecoders();
     });
 }
 
