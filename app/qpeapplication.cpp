@@ -17,8 +17,3 @@ void QPEApplication::setMainWidget(QWidget *widget)
 {
     main = widget;
 }
-
-QWidget *QPEApplication::mainWidget() const
-{
-    return main;
-}

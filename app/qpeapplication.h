@@ -18,7 +18,6 @@ public:
 
     Type type() const { return appType; }
     void setMainWidget(QWidget *widget);
-    QWidget *mainWidget() const;
 
 private:
     Type appType;

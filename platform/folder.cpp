@@ -157,13 +157,6 @@ bool Folder::isGone() const
            ::faccessat(fd, ".", F_OK, 0) != 0;
 }
 
-bool Folder::isSameFolder(const Folder &other) const
-{
-    struct stat a, b;
-    return fd >= 0 && other.fd >= 0 && ::fstat(fd, &a) == 0 && ::fstat(other.fd, &b) == 0 &&
-           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 bool Folder::openFile(QFile *file, const QByteArray &name, QIODevice::OpenMode mode) const
 {
     int flags = O_RDONLY;

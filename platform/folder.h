@@ -76,8 +76,6 @@ public:
     static int openRegular(int dirFd, const QByteArray &name, bool followLinks);
     // The folder was removed, or its file system went, since it was opened.
     bool isGone() const;
-    // The same folder (device and inode) as `other`.
-    bool isSameFolder(const Folder &other) const;
     // Opens the entry into `file`, which then owns the descriptor.
     bool openFile(QFile *file, const QByteArray &name, QIODevice::OpenMode mode) const;
     bool remove(const QByteArray &name) const;
