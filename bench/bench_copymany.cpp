@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -61,28 +60,13 @@ Figures copyAll(const QString &from, const QString &to)
     return f;
 }
 
-bool writeRandom(const QString &path, qint64 size, int seed)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray block(1 << 20, '\0');
-    QRandomGenerator rng(seed);
-    for (qint64 written = 0; written < size; written += block.size()) {
-        rng.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
-        if (f.write(block.constData(), qMin<qint64>(block.size(), size - written)) < 0)
-            return false;
-    }
-    return true;
-}
-
 bool stallWhileCopyingBigFiles(const QString &base)
 {
     const QString from = base + "/big", to = base + "/bigcopy";
     QDir().mkpath(from);
     QDir().mkpath(to);
     for (int i = 1; i <= 2; ++i)
-        if (!writeRandom(QString("%1/video%2.jpg").arg(from).arg(i), 1000LL * 1000 * 1000, i))
+        if (!BenchUtils::writeRandom(QString("%1/video%2.jpg").arg(from).arg(i), 1000LL * 1000 * 1000, quint32(i)))
             return false;
     const Figures f = copyAll(from, to);
     const bool copied = QFileInfo(to + "/video2.jpg").size() == 1000LL * 1000 * 1000;
@@ -99,7 +83,7 @@ bool crowdedFolder(const QString &base)
     const QString from = base + "/pictures";
     QDir().mkpath(from);
     for (int i = 0; i < 300; ++i)
-        if (!writeRandom(QString("%1/p%2.jpg").arg(from).arg(i, 3, 10, QChar('0')), 60000, i))
+        if (!BenchUtils::writeRandom(QString("%1/p%2.jpg").arg(from).arg(i, 3, 10, QChar('0')), 60000, quint32(i)))
             return false;
     double ms[2] = {1e300, 1e300};
     for (int crowded = 0; crowded < 2; ++crowded) {

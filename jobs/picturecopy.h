@@ -100,7 +100,6 @@ public:
                                    std::function<void(qint64 copied)> progress = {});
     // Lets go of the destination, once the command has ended.
     void end() { destination.reset(); }
-    const QString &destinationPath() const { return toDir; }
     const QByteArray &cardVolume() const { return volume; }
 
 private:
