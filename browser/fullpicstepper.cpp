@@ -4,9 +4,10 @@
 
 #include "picturepane.h"
 #include "fullpic.h"
-#include "folder.h"
+#include "folderentry.h"
 
-FullPicStepper::FullPicStepper(FullPic &fullView) : view(fullView)
+FullPicStepper::FullPicStepper(FullPic &fullView, LoadQueue &loads)
+    : view(fullView), queue(loads)
 {
     connect(&view, &FullPic::stepRequested, this, &FullPicStepper::step);
 }
@@ -41,7 +42,5 @@ void FullPicStepper::step(int delta)
 
 void FullPicStepper::load()
 {
-    const FolderEntry entry = pane->entryOf(shown);
-    const std::shared_ptr<const Folder> folder = entry.folder();
-    view.loadPicture(folder ? folder->descriptor() : -1, entry.name);
+    view.loadPicture(queue, pane->entryOf(shown));
 }

@@ -450,7 +450,7 @@ void TesselView::slotShowFullPic()
                                                          : nullptr;
     if (currentPicture.isEmpty() || !preview.isShown() || !pane || !pane->shownItem())
         return;
-    FullPicStepper(*fullPic).show(*pane, pane->shownItem());
+    FullPicStepper(*fullPic, loads).show(*pane, pane->shownItem());
 }
 
 void TesselView::jobEnded()

@@ -7,29 +7,20 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QTransform>
 
 #include <cstdlib>
 #include <utility>
 #include <fcntl.h>
 
-#include "pictureloader.h"
+#include "loadqueue.h"
 #include "tesseldata.h"
 #include "folder.h"
 
 namespace {
 
-const QByteArray pictureFormat("JPEG");
-
 // Less movement than this between press and release is a tap, not a
 // swipe: a finger on a touch screen never lifts where it landed.
 constexpr int tapTravel = 10;
-
-// Degrees folded into 0..359, so that -90 and 270 take the same path.
-int normalisedDegrees(int degrees)
-{
-    return ((degrees % 360) + 360) % 360;
-}
 
 } // namespace
 
@@ -58,7 +49,41 @@ void FullPic::loadPicture(const QString &fileName)
 
 void FullPic::loadPicture(int dirFd, const QByteArray &name)
 {
-    const QImage image = dirFd < 0 ? QImage() : fullScreenImage(dirFd, name);
+    cancelWaiting();
+    showImage(dirFd < 0 ? QImage()
+                   : LoadQueue::fullScreenImage(dirFd, name, fullScreenSize(),
+                                                data->fullScreenRotation));
+}
+
+void FullPic::loadPicture(LoadQueue &loads, const FolderEntry &entry)
+{
+    cancelWaiting();
+    if (queue != &loads) {
+        if (queue)
+            disconnect(queue, nullptr, this, nullptr);
+        queue = &loads;
+        connect(queue, &LoadQueue::loaded, this,
+                [this](quint64 id, const QImage &image) {
+                    if (waiting && id == waiting) {
+                        waiting = 0;
+                        showImage(image);
+                    }
+                });
+    }
+    // Until the new picture arrives the label shows none: the old one would
+    // pass for the picture asked for.
+    PixmapLabel->clear();
+    waiting = queue->request(entry, fullScreenSize(), LoadQueue::FullScreen,
+                             data->fullScreenRotation);
+}
+
+QSize FullPic::fullScreenSize() const
+{
+    return QSize(data->fullScreenWidth, data->fullScreenHeight);
+}
+
+void FullPic::showImage(const QImage &image)
+{
     // An empty label tells the user this picture failed; keeping the old
     // pixmap would pass off the previous photo as the one asked for.
     if (image.isNull())
@@ -67,48 +92,18 @@ void FullPic::loadPicture(int dirFd, const QByteArray &name)
         PixmapLabel->setPixmap(QPixmap::fromImage(image));
 }
 
-QImage FullPic::fullScreenImage(int dirFd, const QByteArray &name) const
+void FullPic::cancelWaiting()
 {
-    const QSize target =
-        PictureLoader::boundedSize(QSize(data->fullScreenWidth, data->fullScreenHeight));
-    if (!target.isValid())
-        return QImage();
-    const QSize upright = PictureLoader::pictureSize(dirFd, name, pictureFormat);
-    if (!upright.isValid())
-        return QImage();
+    if (queue && waiting)
+        queue->cancel(waiting);
+    waiting = 0;
+}
 
-    // The rotation turns landscape pictures to fit the screen; a portrait
-    // picture stands upright already and fills the screen as it is.
-    const int degrees =
-        PictureLoader::isPortrait(upright) ? 0 : normalisedDegrees(data->fullScreenRotation);
-    const QTransform rotation = QTransform().rotate(double(degrees));
-
-    if (degrees % 90 == 0) {
-        // A quarter turn swaps the sides: decode straight to the size that
-        // becomes the target once turned, so the decoder does the scaling.
-        const QSize decoded = (degrees % 180 == 0) ? target : target.transposed();
-        QImage image = PictureLoader::loadScaled(dirFd, name, decoded, pictureFormat);
-        if (image.isNull() || degrees == 0)
-            return image;
-        return image.transformed(rotation);
-    }
-
-    // Any other angle: the turned picture's bounding box is what gets
-    // stretched, and its size is only known after turning. Decoded no
-    // larger than that box can show (a turn widens a picture by up to 1.41),
-    // so the box stays within the memory budget too.
-    const int side = qMax(1, qMax(target.width(), target.height()) * 7 / 10);
-    const QSize largest(side, side);
-    const QSize ownSize = largest.boundedTo(upright) == upright
-                              ? upright
-                              : upright.scaled(largest, Qt::KeepAspectRatio);
-    const QImage source = PictureLoader::loadScaled(dirFd, name, ownSize, pictureFormat);
-    if (source.isNull())
-        return QImage();
-    const QImage turned = source.transformed(rotation, Qt::SmoothTransformation);
-    if (turned.isNull())
-        return QImage();
-    return turned.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+void FullPic::done(int result)
+{
+    // A picture still decoding for a closed view would only cost time.
+    cancelWaiting();
+    FullPicDlg::done(result);
 }
 
 void FullPic::slotOk()

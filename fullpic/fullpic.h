@@ -5,7 +5,10 @@
 
 #include <QByteArray>
 #include <QPoint>
+#include <QPointer>
 
+class FolderEntry;
+class LoadQueue;
 class QCloseEvent;
 class QImage;
 class QKeyEvent;
@@ -18,6 +21,8 @@ class TesselData;
 // Created once by the browser and re-used. A swipe or the Left / Right
 // keys ask for the neighbouring picture through stepRequested(); the owner
 // answers with loadPicture(), or not at all at either end of its list.
+// Asked through a LoadQueue, the view stays live while the picture decodes
+// and shows only the picture asked for last.
 class FullPic : public FullPicDlg
 {
     Q_OBJECT
@@ -31,10 +36,17 @@ public:
     void loadPicture(int dirFd, const QByteArray &name);
     // The same for the file a path leads to (links in it followed).
     void loadPicture(const QString &fileName);
+    // The same, decoded on the queue's threads: the label is empty until
+    // the picture arrives. A request still open is cancelled, by this and
+    // by the view's closing.
+    void loadPicture(LoadQueue &queue, const FolderEntry &entry);
 
 signals:
     // -1 for the previous picture, +1 for the next.
     void stepRequested(int delta);
+
+public slots:
+    void done(int result) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -48,9 +60,14 @@ private slots:
     void slotCancel();
 
 private:
-    QImage fullScreenImage(int dirFd, const QByteArray &name) const;
+    QSize fullScreenSize() const;
+    void showImage(const QImage &image);
+    void cancelWaiting();
 
     TesselData *data;
+    QPointer<LoadQueue> queue;
+    // The id of the request whose picture is to be shown; 0 for none.
+    quint64 waiting = 0;
     bool pressed = false;
     QPoint pressedAt;
     // The farthest the finger went from where it pressed: a tap that

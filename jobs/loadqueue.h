@@ -25,20 +25,29 @@ class LoadQueue : public QObject
 {
     Q_OBJECT
 public:
-    // The camera's embedded picture when it is big enough, else a decode.
-    enum Kind { Preview };
+    // Preview: the camera's embedded picture when it is big enough, else a
+    // decode. FullScreen: a decode stretched to exactly `size`, a landscape
+    // picture first turned by `degrees` (see fullScreenImage()).
+    enum Kind { Preview, FullScreen };
 
     explicit LoadQueue(QObject *parent = nullptr);
     // Cancels every request and waits for the threads.
     ~LoadQueue() override;
 
-    quint64 request(const FolderEntry &entry, const QSize &size, Kind kind);
+    quint64 request(const FolderEntry &entry, const QSize &size, Kind kind, int degrees = 0);
     // The request is never answered.
     void cancel(quint64 id);
     void cancelAll();
     // Cancels every request and returns once no thread holds a picture,
     // so that nothing of its folder stays open.
     void stopAndWait();
+
+    // The picture `name` of the open folder `dirFd` upright, a landscape
+    // one turned by `degrees`, stretched to exactly `target`; null when it
+    // cannot be shown or `cancelled` is raised. Decoded no larger than the
+    // target needs, within the memory budget.
+    static QImage fullScreenImage(int dirFd, const QByteArray &name, const QSize &target,
+                                  int degrees, const std::atomic<bool> *cancelled = nullptr);
 
 signals:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);

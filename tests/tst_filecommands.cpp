@@ -214,7 +214,7 @@ void tst_FileCommands::fullScreenShowsPreviewedPicture()
     answerer.answerModal([&](QWidget *w) {
         caption = w->windowTitle();
         if (auto *full = qobject_cast<FullPic *>(w))
-            pictureShown = !full->PixmapLabel->pixmap().isNull();
+            pictureShown = QTest::qWaitFor([full] { return !full->PixmapLabel->pixmap().isNull(); });
         w->close();
     });
     QVERIFY(QMetaObject::invokeMethod(view.get(), "slotShowFullPic"));

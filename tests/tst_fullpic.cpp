@@ -9,9 +9,13 @@
 #include <QTest>
 #include <QTransform>
 
+#include <fcntl.h>
+
 #include "tesseldata.h"
 #include "fullpic.h"
 #include "fullpicdlg.h"
+#include "folderentry.h"
+#include "loadqueue.h"
 #include "camerapicture.h"
 #include "testutils.h"
 
@@ -59,6 +63,8 @@ private slots:
 
     void unshowablePictureEmptiesTheLabel_data();
     void unshowablePictureEmptiesTheLabel();
+
+    void queueShowsOnlyTheNewestPicture();
 
     void dialogEnds_data();
     void dialogEnds();
@@ -250,6 +256,41 @@ void tst_FullPic::unshowablePictureEmptiesTheLabel()
         QCOMPARE(view.exec(), 0);
         QCOMPARE(answerer.pending(), 0);
     }
+}
+
+void tst_FullPic::queueShowsOnlyTheNewestPicture()
+{
+    QVERIFY(TestUtils::writePicture(picturePath("first.jpg"), QSize(4000, 3000)));
+    const auto folder = std::make_shared<const Folder>(AT_FDCWD, dir.path().toLocal8Bit(), 0);
+    LoadQueue queue;
+    QSignalSpy loaded(&queue, &LoadQueue::loaded);
+    data->fullScreenRotation = 90;
+    FullPic view(nullptr, "FullPicture", true, data);
+    view.hide();
+
+    // A step while the first picture still decodes, and a preview of
+    // another asked meanwhile: only the step's picture is shown.
+    view.loadPicture(queue, FolderEntry(folder, "first.jpg"));
+    QVERIFY(view.PixmapLabel->pixmap().isNull());
+    const quint64 other = queue.request(FolderEntry(folder, "first.jpg"), QSize(8, 6),
+                                        LoadQueue::Preview);
+    view.loadPicture(queue, FolderEntry(folder, "landscape.jpg"));
+    QTRY_COMPARE(loaded.size(), 2);
+    QCOMPARE(loaded.at(0).at(0).value<quint64>() == other ||
+                 loaded.at(1).at(0).value<quint64>() == other,
+             true);
+    const QImage shown = shownImage(view);
+    QCOMPARE(shown.size(), QSize(225, 300));
+    QVERIFY(TestUtils::near(TestUtils::quadrantsOf(shown),
+                            TestUtils::quadrantsOf(expectedQuadrants(90))));
+
+    // A closed view is answered no more.
+    view.loadPicture(queue, FolderEntry(folder, "first.jpg"));
+    view.reject();
+    queue.stopAndWait();
+    QCoreApplication::processEvents();
+    QCOMPARE(loaded.size(), 2);
+    QVERIFY(view.PixmapLabel->pixmap().isNull());
 }
 
 void tst_FullPic::dialogEnds_data()
