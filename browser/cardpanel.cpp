@@ -42,10 +42,32 @@ void CardPanel::mount()
         card.mount();
 }
 
+void CardPanel::unmount()
+{
+    emit releaseWanted();
+    card.unmount();
+}
+
+bool CardPanel::toggle()
+{
+    if (card.isBusy())
+        return false;
+    if (!card.isMounted())
+        return mount(), false;
+    unmount();
+    return true;
+}
+
 void CardPanel::paint(bool mounted) const
 {
     mountButton->setText(mounted ? tr("unmount disk") : tr("mount disk"));
     mountButton->setPalette(QPalette(mounted ? mountedColour : unmountedColour));
+}
+
+void CardPanel::measureFree(const QString &path) const
+{
+    if (card.isMounted())
+        card.measureFree(path);
 }
 
 void CardPanel::showFree() const
@@ -56,6 +78,9 @@ void CardPanel::showFree() const
 
 bool CardPanel::holds(const PicturePane &source)
 {
+    if (source.ranOutOfDescriptors())
+        tell(tr("list pictures"), tr("The card holds more folders than this program may open "
+                                     "at once: nothing is listed."));
     offCard = !card.holdsAll(source.opened().get(), source.entries(), source.folder());
     return !offCard;
 }

@@ -28,17 +28,26 @@ public:
     // Mounts the card named by the settings, or looks for one when they
     // name no device and the service can look.
     void mount();
+    // Nothing of the card may stay open, or the kernel refuses (busy):
+    // releaseWanted() comes first.
+    void unmount();
+    // What the mount button asks for, unless the card is still answering
+    // the last request: true when it was an unmount.
+    bool toggle();
     // Paints the card as mounted or not.
     void paint(bool mounted) const;
+    void measureFree(const QString &path) const;
     void showFree() const;
 
     // Whether the listed source lies wholly on the card: a link on a card
     // made elsewhere could lead to the user's own pictures, which "delete
-    // all" would then delete. Remembered for tellIfOffCard().
+    // all" would then delete. Remembered for tellIfOffCard(). Says so
+    // when the card held more folders than could be opened.
     bool holds(const PicturePane &source);
     void tellIfOffCard() const;
 
 signals:
+    void releaseWanted();
     void stayed();
 
 private:

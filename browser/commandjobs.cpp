@@ -11,15 +11,17 @@
 #include "flashcard.h"
 #include "copyjob.h"
 #include "pictureremoval.h"
+#include "sharedprogress.h"
+#include "worker.h"
 #include "heldcontrols.h"
 #include "plainmessagebox.h"
 
 CommandJobs::CommandJobs(QWidget *parentWindow, PicturePane &sourcePane,
-                         PicturePane &destinationPane, Worker &worker, const FlashCard &card,
-                         progressEdit *progress, SharedProgress *runs,
+                         PicturePane &destinationPane, Worker &jobWorker, const FlashCard &card,
+                         progressEdit *progress, SharedProgress *sharedRuns,
                          const QList<QWidget *> &heldControls)
     : QObject(parentWindow), window(parentWindow), source(sourcePane),
-      destination(destinationPane), controls(heldControls),
+      destination(destinationPane), controls(heldControls), worker(jobWorker), runs(sharedRuns),
       copyJob(new CopyJob(worker, this)), removal(new PictureRemoval(worker, this)),
       copying(new CopyCommand(parentWindow, source, destination, *copyJob, progress, runs)),
       deleting(new DeleteCommand(parentWindow, source, destination, *removal))
@@ -43,15 +45,18 @@ bool CommandJobs::isRunning() const
     return copyJob->isRunning() || removal->isRunning();
 }
 
-bool CommandJobs::cancel()
+// A command's job has the progress window to itself; it hides the window
+// when it has stopped after the current file.
+void CommandJobs::cancel()
 {
-    if (copyJob->isRunning())
+    if (copyJob->isRunning()) {
         copyJob->cancel();
-    else if (removal->isRunning())
+    } else if (removal->isRunning()) {
         removal->cancel();
-    else
-        return false;
-    return true;
+    } else {
+        runs->cancelAll();
+        worker.cancelAll();
+    }
 }
 
 void CommandJobs::hold()

@@ -34,8 +34,9 @@ public:
     CopyCommand &copy() const { return *copying; }
     DeleteCommand &remove() const { return *deleting; }
     bool isRunning() const;
-    // Stops the running job after its current file; false when none runs.
-    bool cancel();
+    // Stops the running job after its current file; without one, what
+    // else runs in the progress window.
+    void cancel();
 
 signals:
     void holdChanged(bool held);
@@ -53,6 +54,8 @@ private:
     PicturePane &source;
     PicturePane &destination;
     QList<QWidget *> controls;
+    Worker &worker;
+    SharedProgress *runs;
     CopyJob *copyJob;
     PictureRemoval *removal;
     CopyCommand *copying;

@@ -13,6 +13,9 @@ PictureSelection::PictureSelection(PicturePane &sourcePane, PicturePane &destina
     : QObject(parent), source(sourcePane), destination(destinationPane), preview(shownPreview),
       buttons(commandButtons)
 {
+    for (QToolButton *button : {buttons.deleteAll, buttons.changeFolder, buttons.copy,
+                                buttons.showFull, destination.deleteButton})
+        button->setEnabled(false);
     for (PicturePane *pane : {&source, &destination})
         connect(pane, &PicturePane::entrySelected, this,
                 [this, pane](const FolderEntry &entry) { show(*pane, entry); });

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -11,9 +10,9 @@
 #include "copiedmarks.h"
 #include "copycommand.h"
 #include "deletecommand.h"
+#include "folderchoice.h"
 #include "fullpicstepper.h"
 #include "pictureselection.h"
-#include "sharedprogress.h"
 #include "cfgedit.h"
 #include "tesseldata.h"
 #include "fullpic.h"
@@ -51,28 +50,18 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
 {
     source.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     setAllWidgetsFont("helvetica", 8);
-
-    for (QToolButton *button : {LeftDeleteToolButton, LeftChdirToolButton, LeftCopyToolButton,
-                                ShowFullToolButton, RightDeleteToolButton})
-        button->setEnabled(false);
-
-    dirTimer.stop();
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
 
     connect(&card, &FlashCard::stateChanged, this, &TesselView::followCard);
     connect(&card, &FlashCard::freeSpaceChanged, this,
-            [this](const QString &text, const QString &unit) {
-                freeText = text;
-                freeUnit = unit;
-            });
+            [this](const QString &text, const QString &unit) { freeText = text, freeUnit = unit; });
     // The card stayed: its pictures are shown again.
     connect(cardPanel, &CardPanel::stayed, this, [this] { setSourceButtons(listLeft()); });
-    connect(&card, &FlashCard::mountFinished, this, [this](const QString &folder) {
-        showCardAt(folder);
-        emit cfgChanged();
-    });
-    connect(&card, &FlashCard::mountPointFound, this, &TesselView::showCardAt);
+    connect(cardPanel, &CardPanel::releaseWanted, this, &TesselView::releaseCard);
+    for (auto found : {&FlashCard::mountFinished, &FlashCard::mountPointFound})
+        connect(&card, found, this, &TesselView::showCardAt);
+    connect(&card, &FlashCard::mountFinished, this, &TesselView::cfgChanged);
     initMountState();
     card.look();
     listRight();
@@ -88,11 +77,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     thumbWork.follow(progress, source, destination);
     runWindow = thumbWork.shared();
     jobs = new CommandJobs(this, source, destination, worker, card, progress, runWindow,
-                           {source.list, destination.list, LeftCopyToolButton,
-                            LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton,
-                            RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
-                            RightThumbnailButton, MountPushButton, SetupToolButton,
-                            ShowFullToolButton});
+                           commandControls());
     connect(jobs, &CommandJobs::holdChanged, selection, &PictureSelection::setHeld);
     connect(jobs, &CommandJobs::ended, this, &TesselView::jobEnded);
     connect(jobs, &CommandJobs::dropped, this, &TesselView::listRight);
@@ -108,10 +93,7 @@ TesselView::~TesselView()
     delete progress;
 }
 
-QString TesselView::thumbDir(const QString &dir) const
-{
-    return dir + "/" + data->thumbnailSuffix;
-}
+QString TesselView::thumbDir(const QString &dir) const { return dir + "/" + data->thumbnailSuffix; }
 
 QString TesselView::thumbName(const QString &dir, const QString &name) const
 {
@@ -121,9 +103,6 @@ QString TesselView::thumbName(const QString &dir, const QString &name) const
 bool TesselView::listLeft()
 {
     bool listed = source.refill(Folder::extensionPatterns(data->fileExt));
-    if (source.ranOutOfDescriptors())
-        tell(tr("list pictures"), tr("The card holds more folders than this program may open "
-                                     "at once: nothing is listed."));
     if (!cardPanel->holds(source)) {
         source.empty();
         listed = false;
@@ -144,10 +123,7 @@ bool TesselView::listRight()
     return listed;
 }
 
-int TesselView::markCopied()
-{
-    return CopiedMarks::show(source, destination.folder());
-}
+int TesselView::markCopied() { return CopiedMarks::show(source, destination.folder()); }
 
 void TesselView::clearPane(PicturePane &pane)
 {
@@ -199,24 +175,15 @@ bool TesselView::initMountState()
 // what was asked: a failed unmount leaves the card in place.
 void TesselView::slotToggleMount()
 {
-    if (card.isBusy())
-        return;
-    if (mounted) {
-        unmountDevice();
-        if (!listRight())
-            clearRight();
-        return;
-    }
-    mountDevice();
+    if (cardPanel->toggle() && !listRight())
+        clearRight();
 }
 
 void TesselView::followCard(bool isMounted)
 {
     mounted = isMounted;
-    if (mounted)
-        return;
-    releaseCard();
-    setSourceButtons(false);
+    if (!mounted)
+        releaseCard();
 }
 
 // The panes are listed once the card has settled.
@@ -247,33 +214,18 @@ void TesselView::releaseCard()
     worker.stopAndWait();
     loads.stopAndWait();
     clearLeft();
+    setSourceButtons(false);
     if (preview.side() == source.side)
         preview.clear();
 }
 
-void TesselView::mountDevice()
-{
-    cardPanel->mount();
-}
+void TesselView::mountDevice() { cardPanel->mount(); }
 
-// Nothing of the card may stay open, or the kernel refuses: busy.
-void TesselView::unmountDevice()
-{
-    releaseCard();
-    setSourceButtons(false);
-    card.unmount();
-}
+void TesselView::unmountDevice() { cardPanel->unmount(); }
 
-void TesselView::slotGetFreeStorage()
-{
-    if (mounted)
-        card.measureFree(source.folder());
-}
+void TesselView::slotGetFreeStorage() { cardPanel->measureFree(source.folder()); }
 
-void TesselView::showFreeStorage()
-{
-    cardPanel->showFree();
-}
+void TesselView::showFreeStorage() { cardPanel->showFree(); }
 
 bool TesselView::stepThumbs(PicturePane &pane, bool start)
 {
@@ -285,15 +237,7 @@ bool TesselView::stepThumbs(PicturePane &pane, bool start)
     return true;
 }
 
-void TesselView::slotCloseRequest()
-{
-    // A command's job has the window to itself; it hides the window when
-    // it has stopped after the current file.
-    if (jobs->cancel())
-        return;
-    runWindow->cancelAll();
-    worker.cancelAll();
-}
+void TesselView::slotCloseRequest() { jobs->cancel(); }
 
 void TesselView::slotSetup()
 {
@@ -327,25 +271,18 @@ void TesselView::slotDeleteLeft() { jobs->remove().deleteAll(markCopied()); }
 
 void TesselView::slotDeleteRight() { jobs->remove().deleteSelected(); }
 
-void TesselView::slotChdirLeft()
-{
-    changeFolder(source, FolderChoice::choose(this, source.folder()));
-}
+void TesselView::slotChdirLeft() { changeFolder(source, false); }
 
-void TesselView::slotChdirRight()
-{
-    changeFolder(destination, FolderChoice::choose(this, destination.folder()));
-}
+void TesselView::slotChdirRight() { changeFolder(destination, false); }
 
-void TesselView::slotMkdirRight()
-{
-    changeFolder(destination, FolderChoice::chooseOrMake(this, destination.folder()));
-}
+void TesselView::slotMkdirRight() { changeFolder(destination, true); }
 
 // The new folder is listed at once: a pane still listing the old one would
 // offer its names for copies and deletes that now act on the new one.
-void TesselView::changeFolder(PicturePane &pane, const FolderChoice::Choice &choice)
+void TesselView::changeFolder(PicturePane &pane, bool make)
 {
+    const FolderChoice::Choice choice = make ? FolderChoice::chooseOrMake(this, pane.folder())
+                                             : FolderChoice::choose(this, pane.folder());
     if (!choice.refusal.isEmpty())
         tell(tr("change directory"), choice.refusal);
     if (choice.dir.isEmpty())

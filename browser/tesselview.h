@@ -6,9 +6,7 @@
 #include <QString>
 #include <QTimer>
 
-#include <memory>
 
-#include "folderchoice.h"
 #include "maindlg.h"
 #include "picturepane.h"
 #include "preview.h"
@@ -143,7 +141,8 @@ private:
     void jobEnded(bool sourcePane);
 
     bool stepThumbs(PicturePane &pane, bool start);
-    void changeFolder(PicturePane &pane, const FolderChoice::Choice &choice);
+    // Asks for a folder for `pane`, or for one to make in it.
+    void changeFolder(PicturePane &pane, bool make);
 
     CardPanel *cardPanel;
     CommandJobs *jobs = nullptr;

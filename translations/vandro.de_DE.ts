@@ -39,6 +39,14 @@
         <source>device or mount point is longer than %1 characters</source>
         <translation>Gerät oder Einhängepunkt ist länger als %1 Zeichen</translation>
     </message>
+    <message>
+        <source>list pictures</source>
+        <translation>Bilder auflisten</translation>
+    </message>
+    <message>
+        <source>The card holds more folders than this program may open at once: nothing is listed.</source>
+        <translation>Die Karte enthält mehr Ordner, als dieses Programm auf einmal öffnen kann: nichts wird aufgelistet.</translation>
+    </message>
 </context>
 <context>
     <name>CfgDlg</name>
@@ -672,14 +680,6 @@ Ausbinden?</translation>
 </context>
 <context>
     <name>TesselView</name>
-    <message>
-        <source>list pictures</source>
-        <translation>Bilder auflisten</translation>
-    </message>
-    <message>
-        <source>The card holds more folders than this program may open at once: nothing is listed.</source>
-        <translation>Die Karte enthält mehr Ordner, als dieses Programm auf einmal öffnen kann: nichts wird aufgelistet.</translation>
-    </message>
     <message>
         <source>the picture cannot be read</source>
         <translation>das Bild kann nicht gelesen werden</translation>
