@@ -212,6 +212,15 @@ void MainDlg::setHiddenCameraFiles(const QMap<QString, int> &byExtension)
     HiddenFilesLabel->setVisible(count > 0);
 }
 
+QList<QWidget *> MainDlg::commandControls() const
+{
+    return {LeftListView,         RightListView,         LeftCopyToolButton,
+            LeftDeleteToolButton, LeftChdirToolButton,   LeftThumbnailButton,
+            RightDeleteToolButton, RightChdirToolButton, RightMkdirToolButton,
+            RightThumbnailButton, MountPushButton,       SetupToolButton,
+            ShowFullToolButton};
+}
+
 QString MainDlg::hiddenCameraFilesLine() const
 {
     return HiddenFilesLabel->text();

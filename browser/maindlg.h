@@ -32,6 +32,9 @@ public:
     // That line as the label shows it, for the first "delete all" question;
     // empty while no camera file is hidden.
     QString hiddenCameraFilesLine() const;
+    // Every control that starts work or changes a pane: a running job holds
+    // them all.
+    QList<QWidget *> commandControls() const;
 
     QPushButton *MountPushButton;
     QLCDNumber *AvailMemLCDNumber;

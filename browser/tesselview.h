@@ -6,9 +6,7 @@
 #include <QString>
 #include <QTimer>
 
-#include <memory>
 
-#include "folderchoice.h"
 #include "maindlg.h"
 #include "picturepane.h"
 #include "preview.h"
@@ -18,16 +16,13 @@
 #include "worker.h"
 #include "widgettools.h"
 
-class CopyCommand;
-class CopyJob;
-class DeleteCommand;
-class PictureRemoval;
+class CardPanel;
+class CommandJobs;
 class FullPic;
-class HeldControls;
 class TesselData;
 class cfgEdit;
+class PictureSelection;
 class SharedProgress;
-class SourceCommands;
 class progressEdit;
 
 // The picture browser: the source pane (a directory on the flash card it
@@ -112,10 +107,6 @@ protected:
     FlashCard card;
     Worker worker;
     LoadQueue loads;
-    int activeSide;
-    // The shown text of the previewed picture with its folder; the picture
-    // itself is the preview's entry.
-    QString currentPicture;
     // What the card said last; painted here.
     QString freeText;
     QString freeUnit;
@@ -125,47 +116,36 @@ protected:
     QTimer dirTimer;
     PicturePane source;
     PicturePane destination;
+    PictureSelection *selection;
+    // The selection's: the side last clicked, and the shown text of the
+    // previewed picture with its folder (the picture itself is the
+    // preview's entry).
+    int &activeSide;
+    QString &currentPicture;
     // Each pane's run owns its timer; the names stay for the callers.
     QTimer &srcThumbTimer;
     QTimer &destThumbTimer;
-    FullPic *fullPic;
-    cfgEdit *cfgDialog;
-    progressEdit *progress;
+    FullPic *fullPic = nullptr;
+    cfgEdit *cfgDialog = nullptr;
+    progressEdit *progress = nullptr;
     // Shows both panes' runs in `progress`.
-    SharedProgress *runWindow;
-    bool mounted;
+    SharedProgress *runWindow = nullptr;
+    bool mounted = false;
 
 private:
     void clearPane(PicturePane &pane);
-    void previewCleared();
-    void previewShown(const QString &path);
-    void takeSelection(PicturePane &pane, PicturePane &other);
-    void setMountLook(bool isMounted);
     void followCard(bool isMounted);
-    void cardFailed(FlashCard::Error error, const QVariant &data);
     void showCardAt(const QString &folder);
-    void tellIfOffCard();
     void tell(const QString &caption, const QString &text);
     void setSourceButtons(bool picturesListed);
+    void jobEnded(bool sourcePane);
 
     bool stepThumbs(PicturePane &pane, bool start);
-    // While a job runs nothing may change the panes or start more work.
-    void holdControls();
-    bool takeFolder(const FolderChoice::Choice &choice, PicturePane &pane);
+    // Asks for a folder for `pane`, or for one to make in it.
+    void changeFolder(PicturePane &pane, bool make);
 
-    void jobEnded();
-
-    CopyJob *copyJob;
-    // The source folder was last found leading off the card.
-    bool sourceOffCard = false;
-    PictureRemoval *removal;
-    DeleteCommand *deleting;
-    CopyCommand *copying = nullptr;
-    // The controls a running job holds.
-    std::unique_ptr<HeldControls> held;
-    std::unique_ptr<SourceCommands> sourceCommands;
-    // The card went away while a job held the controls.
-    bool cardLostInJob = false;
+    CardPanel *cardPanel;
+    CommandJobs *jobs = nullptr;
 };
 
 #endif

@@ -1,6 +1,5 @@
 #include "flashcard.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -38,12 +37,6 @@ FlashCard::FlashCard(const TesselSettings *settings, std::unique_ptr<CardAccess>
     connect(access.get(), &CardAccess::mountPointFound, this, &FlashCard::mountPointAnswered);
     connect(access.get(), &CardAccess::cardFound, this, &FlashCard::cardAnswered);
     connect(access.get(), &CardAccess::gone, this, &FlashCard::lost);
-}
-
-QString FlashCard::failureText(const QString &systemText, int err)
-{
-    return QCoreApplication::translate("TesselView", "no success") + "\n" +
-           QString("%1\nerrno = %2").arg(systemText).arg(err);
 }
 
 QString FlashCard::device() const

@@ -82,9 +82,6 @@ public:
     bool holdsAll(const Folder *opened, const QList<FolderEntry> &entries,
                   const QString &path) const;
 
-    // The browser's one wording of a failed call.
-    static QString failureText(const QString &systemText, int err);
-
 signals:
     void stateChanged(bool mounted);
     void freeSpaceChanged(const QString &text, const QString &unit);

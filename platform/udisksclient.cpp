@@ -8,7 +8,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
-#include <QCoreApplication>
 #include <QDBusMetaType>
 #include <QFile>
 
@@ -273,11 +272,6 @@ QString UDisksClient::dcimName(const QString &mountPoint)
             return Folder::displayName(name);
     }
     return {};
-}
-
-QString UDisksClient::noCardText()
-{
-    return QCoreApplication::translate("TesselView", "no card found");
 }
 
 void UDisksClient::findCard()

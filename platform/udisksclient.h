@@ -49,8 +49,6 @@ public:
     // The name of the DCIM folder at the root, in its case on the card;
     // empty when there is none.
     static QString dcimName(const QString &mountPoint);
-    // What the mount box says when findCard() found none.
-    static QString noCardText();
 
 signals:
     // `error` is empty on success.

@@ -2,66 +2,50 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
-    <name>DeleteCommand</name>
+    <name>CardPanel</name>
+    <message>
+        <source>unmount disk</source>
+        <translation>Karte ausbinden</translation>
+    </message>
+    <message>
+        <source>mount disk</source>
+        <translation>Karte einbinden</translation>
+    </message>
+    <message>
+        <source>mount flashdisk</source>
+        <translation>Karte einbinden</translation>
+    </message>
+    <message>
+        <source>the picture folder is not on the card</source>
+        <translation>der Bilderordner liegt nicht auf der Karte</translation>
+    </message>
+    <message>
+        <source>unmount flashdisk</source>
+        <translation>Karte ausbinden</translation>
+    </message>
+    <message>
+        <source>statfs call</source>
+        <translation>Aufruf statfs</translation>
+    </message>
+    <message>
+        <source>no card found</source>
+        <translation>keine Karte gefunden</translation>
+    </message>
     <message>
         <source>no success</source>
         <translation>kein Erfolg</translation>
     </message>
     <message>
-        <source>You try to delete all files in the left dir
-Are you sure ?</source>
-        <translation>Sie wollen alle Bilder im linken Ordner löschen.
-Sind Sie sicher?</translation>
+        <source>device or mount point is longer than %1 characters</source>
+        <translation>Gerät oder Einhängepunkt ist länger als %1 Zeichen</translation>
     </message>
     <message>
-        <source>delete all files</source>
-        <translation>alle Bilder löschen</translation>
+        <source>list pictures</source>
+        <translation>Bilder auflisten</translation>
     </message>
     <message>
-        <source>really ?</source>
-        <translation>wirklich?</translation>
-    </message>
-    <message>
-        <source>delete file</source>
-        <translation>Datei löschen</translation>
-    </message>
-    <message>
-        <source>Proven only</source>
-        <translation>Nur belegte</translation>
-    </message>
-    <message>
-        <source>All</source>
-        <translation>Alle</translation>
-    </message>
-    <message>
-        <source>No</source>
-        <translation>Nein</translation>
-    </message>
-    <message>
-        <source>The card reported an error: some pictures may not have been deleted.</source>
-        <translation>Die Karte meldete einen Fehler: manche Bilder wurden vielleicht nicht gelöscht.</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n of them have no proven copy in the destination !</source>
-        <translation>
-            <numerusform>%n davon hat keine belegte Kopie im Ziel !</numerusform>
-            <numerusform>%n davon haben keine belegte Kopie im Ziel !</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n picture(s) changed since their copy and were kept.</source>
-        <translation>
-            <numerusform>%n Bild hat sich seit seiner Kopie geändert und wurde behalten.</numerusform>
-            <numerusform>%n Bilder haben sich seit ihrer Kopie geändert und wurden behalten.</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>
- path is 
-</source>
-        <translation>
- Verzeichnis ist 
-</translation>
+        <source>The card holds more folders than this program may open at once: nothing is listed.</source>
+        <translation>Die Karte enthält mehr Ordner, als dieses Programm auf einmal öffnen kann: nichts wird aufgelistet.</translation>
     </message>
 </context>
 <context>
@@ -125,6 +109,142 @@ Sind Sie sicher?</translation>
     <message>
         <source>ListView with TipData</source>
         <translation>Liste der Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>CommandJobs</name>
+    <message>
+        <source>mount flashdisk</source>
+        <translation>Karte einbinden</translation>
+    </message>
+    <message>
+        <source>The card is gone: the command may not have finished.</source>
+        <translation>Die Karte ist fort: der Befehl ist vielleicht nicht zu Ende gekommen.</translation>
+    </message>
+</context>
+<context>
+    <name>CopyCommand</name>
+    <message>
+        <source>no success</source>
+        <translation>kein Erfolg</translation>
+    </message>
+    <message>
+        <source>copy file</source>
+        <translation>Datei kopieren</translation>
+    </message>
+    <message>
+        <source>source and destination are the same file,
+nothing copied</source>
+        <translation>Quelle und Ziel sind dieselbe Datei,
+nichts kopiert</translation>
+    </message>
+    <message>
+        <source>destination file exists!
+overwrite ?</source>
+        <translation>Die Zieldatei existiert schon!
+Überschreiben?</translation>
+    </message>
+    <message>
+        <source>The destination directory
+%1
+is missing or cannot be read.
+Nothing was copied.</source>
+        <translation>Das Zielverzeichnis
+%1
+fehlt oder ist nicht lesbar.
+Nichts wurde kopiert.</translation>
+    </message>
+    <message>
+        <source>the picture changed while it was copied</source>
+        <translation>das Bild hat sich beim Kopieren geändert</translation>
+    </message>
+    <message>
+        <source>%1 of the %2 pictures have the same name as a different picture in the destination.
+keep both ?</source>
+        <translation>%1 der %2 Bilder heißen wie ein anderes Bild im Ziel.
+Beide behalten?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture(s) could not be copied and were left out:</source>
+        <translation>
+            <numerusform>%n Bild konnte nicht kopiert werden und wurde ausgelassen:</numerusform>
+            <numerusform>%n Bilder konnten nicht kopiert werden und wurden ausgelassen:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: the copy in the destination differs from the card.</source>
+        <translation>%1: die Kopie im Ziel weicht von der Karte ab.</translation>
+    </message>
+    <message>
+        <source>The destination is inside the source folder.</source>
+        <translation>Das Ziel liegt im Quellordner.</translation>
+    </message>
+    <message>
+        <source>copy files</source>
+        <translation>Dateien kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>DeleteCommand</name>
+    <message>
+        <source>no success</source>
+        <translation>kein Erfolg</translation>
+    </message>
+    <message>
+        <source>You try to delete all files in the left dir
+Are you sure ?</source>
+        <translation>Sie wollen alle Bilder im linken Ordner löschen.
+Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>delete all files</source>
+        <translation>alle Bilder löschen</translation>
+    </message>
+    <message>
+        <source>really ?</source>
+        <translation>wirklich?</translation>
+    </message>
+    <message>
+        <source>delete file</source>
+        <translation>Datei löschen</translation>
+    </message>
+    <message>
+        <source>Proven only</source>
+        <translation>Nur belegte</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>The card reported an error: some pictures may not have been deleted.</source>
+        <translation>Die Karte meldete einen Fehler: manche Bilder wurden vielleicht nicht gelöscht.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of them have no proven copy in the destination !</source>
+        <translation>
+            <numerusform>%n davon hat keine belegte Kopie im Ziel !</numerusform>
+            <numerusform>%n davon haben keine belegte Kopie im Ziel !</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n picture(s) changed since their copy and were kept.</source>
+        <translation>
+            <numerusform>%n Bild hat sich seit seiner Kopie geändert und wurde behalten.</numerusform>
+            <numerusform>%n Bilder haben sich seit ihrer Kopie geändert und wurden behalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>
+ path is 
+</source>
+        <translation>
+ Verzeichnis ist 
+</translation>
     </message>
 </context>
 <context>
@@ -561,24 +681,8 @@ Ausbinden?</translation>
 <context>
     <name>TesselView</name>
     <message>
-        <source>list pictures</source>
-        <translation>Bilder auflisten</translation>
-    </message>
-    <message>
-        <source>The card holds more folders than this program may open at once: nothing is listed.</source>
-        <translation>Die Karte enthält mehr Ordner, als dieses Programm auf einmal öffnen kann: nichts wird aufgelistet.</translation>
-    </message>
-    <message>
-        <source>the picture folder is not on the card</source>
-        <translation>der Bilderordner liegt nicht auf der Karte</translation>
-    </message>
-    <message>
         <source>the picture cannot be read</source>
         <translation>das Bild kann nicht gelesen werden</translation>
-    </message>
-    <message>
-        <source>The card is gone: the command may not have finished.</source>
-        <translation>Die Karte ist fort: der Befehl ist vielleicht nicht zu Ende gekommen.</translation>
     </message>
     <message numerus="yes">
         <source>%n of the %1 pictures could not be read or saved.
@@ -591,14 +695,6 @@ Ausbinden?</translation>
         </translation>
     </message>
     <message>
-        <source>no success</source>
-        <translation>kein Erfolg</translation>
-    </message>
-    <message>
-        <source>no card found</source>
-        <translation>keine Karte gefunden</translation>
-    </message>
-    <message>
         <source>FullPicture</source>
         <translation>Vollbild</translation>
     </message>
@@ -609,30 +705,6 @@ Ausbinden?</translation>
     <message>
         <source>Progress</source>
         <translation>Fortschritt</translation>
-    </message>
-    <message>
-        <source>unmount disk</source>
-        <translation>Karte ausbinden</translation>
-    </message>
-    <message>
-        <source>mount disk</source>
-        <translation>Karte einbinden</translation>
-    </message>
-    <message>
-        <source>mount flashdisk</source>
-        <translation>Karte einbinden</translation>
-    </message>
-    <message>
-        <source>device or mount point is longer than %1 characters</source>
-        <translation>Gerät oder Einhängepunkt ist länger als %1 Zeichen</translation>
-    </message>
-    <message>
-        <source>unmount flashdisk</source>
-        <translation>Karte ausbinden</translation>
-    </message>
-    <message>
-        <source>statfs call</source>
-        <translation>Aufruf statfs</translation>
     </message>
     <message>
         <source>change directory</source>
@@ -665,68 +737,6 @@ Das Verzeichnis bleibt unverändert.</translation>
     <message>
         <source>save dest thumbnails</source>
         <translation>Vorschaubilder des Ziels speichern</translation>
-    </message>
-</context>
-<context>
-    <name>CopyCommand</name>
-    <message>
-        <source>no success</source>
-        <translation>kein Erfolg</translation>
-    </message>
-    <message>
-        <source>copy file</source>
-        <translation>Datei kopieren</translation>
-    </message>
-    <message>
-        <source>source and destination are the same file,
-nothing copied</source>
-        <translation>Quelle und Ziel sind dieselbe Datei,
-nichts kopiert</translation>
-    </message>
-    <message>
-        <source>destination file exists!
-overwrite ?</source>
-        <translation>Die Zieldatei existiert schon!
-Überschreiben?</translation>
-    </message>
-    <message>
-        <source>The destination directory
-%1
-is missing or cannot be read.
-Nothing was copied.</source>
-        <translation>Das Zielverzeichnis
-%1
-fehlt oder ist nicht lesbar.
-Nichts wurde kopiert.</translation>
-    </message>
-    <message>
-        <source>the picture changed while it was copied</source>
-        <translation>das Bild hat sich beim Kopieren geändert</translation>
-    </message>
-    <message>
-        <source>%1 of the %2 pictures have the same name as a different picture in the destination.
-keep both ?</source>
-        <translation>%1 der %2 Bilder heißen wie ein anderes Bild im Ziel.
-Beide behalten?</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n picture(s) could not be copied and were left out:</source>
-        <translation>
-            <numerusform>%n Bild konnte nicht kopiert werden und wurde ausgelassen:</numerusform>
-            <numerusform>%n Bilder konnten nicht kopiert werden und wurden ausgelassen:</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>%1: the copy in the destination differs from the card.</source>
-        <translation>%1: die Kopie im Ziel weicht von der Karte ab.</translation>
-    </message>
-    <message>
-        <source>The destination is inside the source folder.</source>
-        <translation>Das Ziel liegt im Quellordner.</translation>
-    </message>
-    <message>
-        <source>copy files</source>
-        <translation>Dateien kopieren</translation>
     </message>
 </context>
 <context>
