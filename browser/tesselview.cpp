@@ -67,7 +67,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
       mounted(false),
       copyJob(new CopyJob(worker, this)),
       removal(new PictureRemoval(worker, this)),
-      deleting(new DeleteCommand(this, source, destination, *removal)),
+      deleting(new DeleteCommand(this, source, destination, *removal, card)),
       sourceCommands(std::make_unique<SourceCommands>(
           QList<QToolButton *>{LeftDeleteToolButton, LeftChdirToolButton, LeftThumbnailButton},
           LeftCopyToolButton))
@@ -128,7 +128,7 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     connect(progress, &progressEdit::closeRequest, this, &TesselView::slotCloseRequest);
     thumbWork.follow(progress, source, destination);
     runWindow = thumbWork.shared();
-    copying = new CopyCommand(this, source, destination, *copyJob, progress, runWindow);
+    copying = new CopyCommand(this, source, destination, *copyJob, progress, runWindow, card);
     connect(copying, &CopyCommand::started, this, &TesselView::holdControls);
     connect(copying, &CopyCommand::refused, this, [this] { held.reset(); });
     connect(copying, &CopyCommand::dropped, this, &TesselView::listRight);
@@ -203,7 +203,7 @@ bool TesselView::listRight()
 
 int TesselView::markCopied()
 {
-    return CopiedMarks::show(source, destination.folder());
+    return CopiedMarks::show(source, destination.folder(), card.volume());
 }
 
 void TesselView::clearPane(PicturePane &pane)
