@@ -23,8 +23,8 @@ CommandJobs::CommandJobs(QWidget *parentWindow, PicturePane &sourcePane,
     : QObject(parentWindow), window(parentWindow), source(sourcePane),
       destination(destinationPane), controls(heldControls), worker(jobWorker), runs(sharedRuns),
       copyJob(new CopyJob(worker, this)), removal(new PictureRemoval(worker, this)),
-      copying(new CopyCommand(parentWindow, source, destination, *copyJob, progress, runs)),
-      deleting(new DeleteCommand(parentWindow, source, destination, *removal))
+      copying(new CopyCommand(parentWindow, source, destination, *copyJob, progress, runs, card)),
+      deleting(new DeleteCommand(parentWindow, source, destination, *removal, card))
 {
     connect(copying, &CopyCommand::started, this, &CommandJobs::hold);
     connect(copying, &CopyCommand::refused, this, [this] {

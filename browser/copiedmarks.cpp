@@ -9,7 +9,6 @@
 
 #include "picturepane.h"
 #include "picturecopy.h"
-#include "volumeid.h"
 
 namespace {
 
@@ -44,7 +43,8 @@ QList<ImportRecord::Mark> CopiedMarks::find(const QList<FolderEntry> &entries,
     return marks;
 }
 
-int CopiedMarks::show(const PicturePane &pane, const QString &destination)
+int CopiedMarks::show(const PicturePane &pane, const QString &destination,
+                      const QByteArray &volume)
 {
     QList<FolderEntry> entries;
     for (int i = 0; i < pane.list->topLevelItemCount(); ++i)
@@ -52,8 +52,7 @@ int CopiedMarks::show(const PicturePane &pane, const QString &destination)
     const bool none = destination.isEmpty() || PictureCopy::insideSource(pane.folder(), destination);
     return set(*pane.list,
                none ? QList<ImportRecord::Mark>(entries.size(), ImportRecord::NotThere)
-                    : find(entries, Folder(destination),
-                           VolumeId::ofMountedFolder(Folder(pane.folder()))));
+                    : find(entries, Folder(destination), volume));
 }
 
 int CopiedMarks::set(QTreeWidget &list, const QList<ImportRecord::Mark> &marks)

@@ -26,8 +26,9 @@ public:
                                           const Folder &destination, const QByteArray &volume);
     // Marks the pane's items in one pass; returns how many listed pictures
     // are not proven in the destination. A destination inside the source's
-    // folders holds no copies: nothing is marked.
-    static int show(const PicturePane &pane, const QString &destination);
+    // folders holds no copies: nothing is marked. `volume` as for find().
+    static int show(const PicturePane &pane, const QString &destination,
+                    const QByteArray &volume);
     // The marks on the list's items, in the order of its top-level items;
     // returns how many are not Proven.
     static int set(QTreeWidget &list, const QList<ImportRecord::Mark> &marks);

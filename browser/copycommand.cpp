@@ -7,15 +7,17 @@
 #include "picturepane.h"
 #include "sharedprogress.h"
 #include "copyjob.h"
+#include "flashcard.h"
 #include "folder.h"
 #include "progressedit.h"
 #include "plainmessagebox.h"
 
 CopyCommand::CopyCommand(QWidget *parentWindow, PicturePane &sourcePane,
                          PicturePane &destinationPane, CopyJob &job, progressEdit *progressWindow,
-                         SharedProgress *sharedRuns)
+                         SharedProgress *sharedRuns, const FlashCard &flashCard)
     : QObject(parentWindow), window(parentWindow), source(sourcePane),
-      destination(destinationPane), copyJob(job), progress(progressWindow), runs(sharedRuns)
+      destination(destinationPane), copyJob(job), progress(progressWindow), runs(sharedRuns),
+      card(flashCard)
 {
     connect(&copyJob, &CopyJob::planned, this, &CopyCommand::keepBothAsked);
     connect(&copyJob, &CopyJob::failed, this, &CopyCommand::copyFailed);
@@ -62,7 +64,7 @@ void CopyCommand::copyFile()
     if (!selected || selected->text(0).isEmpty())
         return;
     const FolderEntry entry = source.entryOf(selected);
-    const bool begun = copyJob.begin(source.folder(), destination.folder());
+    const bool begun = copyJob.begin(source.folder(), destination.folder(), card.volume());
     const PictureCopy::Result result = begun ? copyJob.check(entry) : PictureCopy::Result();
     copyAlone = true;
     if (!begun)
@@ -91,7 +93,7 @@ void CopyCommand::copyMany(const QList<FolderEntry> &entries)
     copyAlone = false;
     runs->cancelAll();
     emit started();
-    if (!copyJob.plan(source.folder(), destination.folder(), entries)) {
+    if (!copyJob.plan(source.folder(), destination.folder(), card.volume(), entries)) {
         emit refused();
         destinationUnusable();
     }

@@ -8,6 +8,7 @@
 #include "picturecopy.h"
 
 class CopyJob;
+class FlashCard;
 class PicturePane;
 class SharedProgress;
 class progressEdit;
@@ -24,7 +25,7 @@ class CopyCommand : public QObject
     Q_OBJECT
 public:
     CopyCommand(QWidget *window, PicturePane &source, PicturePane &destination, CopyJob &job,
-                progressEdit *progress, SharedProgress *runs);
+                progressEdit *progress, SharedProgress *runs, const FlashCard &card);
 
     void copySelected();
     // Copies the selected source picture into the destination folder.
@@ -50,6 +51,8 @@ private:
     CopyJob &copyJob;
     progressEdit *progress;
     SharedProgress *runs;
+    // Names the card in the destination's record.
+    const FlashCard &card;
     // A picture copied alone: a box only for what the user can act on.
     bool copyAlone = false;
 };

@@ -8,13 +8,14 @@
 
 #include "copiedmarks.h"
 #include "picturepane.h"
-#include "volumeid.h"
+#include "flashcard.h"
 #include "plainmessagebox.h"
 
 DeleteCommand::DeleteCommand(QWidget *parentWindow, PicturePane &sourcePane,
-                             PicturePane &destinationPane, PictureRemoval &job)
+                             PicturePane &destinationPane, PictureRemoval &job,
+                             const FlashCard &flashCard)
     : QObject(parentWindow), window(parentWindow), source(sourcePane),
-      destination(destinationPane), removal(job)
+      destination(destinationPane), removal(job), card(flashCard)
 {
     connect(&removal, &PictureRemoval::finished, this, &DeleteCommand::done);
 }
@@ -46,9 +47,7 @@ void DeleteCommand::deleteAll(int unproven)
                 tr("%n of them have no proven copy in the destination !", nullptr, unproven);
     if (!confirmed(window, caption, text))
         return;
-    PictureRemoval::Checks checks{destination.folder(),
-                                  VolumeId::ofMountedFolder(Folder(source.folder())),
-                                  source.folder()};
+    PictureRemoval::Checks checks{destination.folder(), card.volume(), source.folder()};
     QList<FolderEntry> entries = source.entries();
     bool go = true;
     if (unproven == 0) {

@@ -7,6 +7,7 @@
 
 #include "pictureremoval.h"
 
+class FlashCard;
 class PicturePane;
 class QWidget;
 
@@ -22,7 +23,7 @@ class DeleteCommand : public QObject
     Q_OBJECT
 public:
     DeleteCommand(QWidget *window, PicturePane &source, PicturePane &destination,
-                  PictureRemoval &removal);
+                  PictureRemoval &removal, const FlashCard &card);
 
     // `unproven` of the listed pictures have no proven copy (their marks
     // are fresh).
@@ -50,6 +51,8 @@ private:
     PicturePane &source;
     PicturePane &destination;
     PictureRemoval &removal;
+    // Its identity must still be the recorded one when proven pictures go.
+    const FlashCard &card;
     QString caption;
     PicturePane *pane = nullptr;
 };

@@ -123,7 +123,10 @@ bool TesselView::listRight()
     return listed;
 }
 
-int TesselView::markCopied() { return CopiedMarks::show(source, destination.folder()); }
+int TesselView::markCopied()
+{
+    return CopiedMarks::show(source, destination.folder(), card.volume());
+}
 
 void TesselView::clearPane(PicturePane &pane)
 {

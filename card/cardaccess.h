@@ -11,7 +11,8 @@
 // udisks2 service. Every request answers later with a signal, never from
 // inside the call, whichever way is taken. A failure is the call's errno
 // (an int) or the service's message and error name (a string, one per
-// line); an invalid QVariant is success.
+// line); an invalid QVariant is success. A mounted card comes with its
+// file system's identity, as its way knows it (empty when it does not).
 class CardAccess : public QObject
 {
     Q_OBJECT
@@ -37,11 +38,12 @@ public:
     virtual void forget() {}
 
 signals:
-    void mountFinished(const QString &mountPoint, const QVariant &failure);
+    void mountFinished(const QString &mountPoint, const QVariant &failure,
+                       const QByteArray &volume);
     void unmountFinished(const QVariant &failure);
-    void mountPointFound(const QString &mountPoint);
+    void mountPointFound(const QString &mountPoint, const QByteArray &volume);
     // `device` is empty when no card was found.
-    void cardFound(const QString &device, const QString &mountPoint);
+    void cardFound(const QString &device, const QString &mountPoint, const QByteArray &volume);
     void gone();
 };
 

@@ -13,6 +13,7 @@
 #include "folderentry.h"
 #include "systemcalls.h"
 #include "udisksclient.h"
+#include "volumeid.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ void FlashCard::setMounted(bool isMounted)
     if (!isMounted) {
         place.clear();
         foundPictures.clear();
+        identity.clear();
     }
     if (mounted == isMounted)
         return;
@@ -74,9 +76,10 @@ void FlashCard::finish()
 
 // The service may put the card elsewhere than the setting says; from then
 // on the card is watched, so that its going is told.
-void FlashCard::mountedAt(const QString &where)
+void FlashCard::mountedAt(const QString &where, const QByteArray &volume)
 {
     place = where == settings->mountPoint ? QString() : where;
+    identity = VolumeId::normal(volume);
     setMounted(true);
     access->watch(device());
 }
@@ -130,6 +133,10 @@ void FlashCard::look()
 void FlashCard::judgeListing(bool picturesListed)
 {
     setMounted(picturesListed || isMountPoint(mountPoint()));
+    // Without the service no answer names the card mounted before the
+    // start: the file system is asked itself.
+    if (mounted && identity.isEmpty() && !access->canFindCard())
+        identity = VolumeId::normal(KernelCardAccess::volumeAt(mountPoint()));
 }
 
 // A failed call may have left the card mounted all the same (unmounting
@@ -140,7 +147,8 @@ void FlashCard::lookAfterFailure(Asked failedRequest)
     access->findMountPoint(device(), mountPoint());
 }
 
-void FlashCard::mountAnswered(const QString &where, const QVariant &failure)
+void FlashCard::mountAnswered(const QString &where, const QVariant &failure,
+                              const QByteArray &volume)
 {
     if (failure.isValid()) {
         emit failed(MountFailed, failure);
@@ -148,7 +156,7 @@ void FlashCard::mountAnswered(const QString &where, const QVariant &failure)
         return;
     }
     foundPictures.clear();
-    mountedAt(where.isEmpty() ? settings->mountPoint : where);
+    mountedAt(where.isEmpty() ? settings->mountPoint : where, volume);
     emit mountFinished(pictureFolder());
     finish();
 }
@@ -164,7 +172,7 @@ void FlashCard::unmountAnswered(const QVariant &failure)
     finish();
 }
 
-void FlashCard::mountPointAnswered(const QString &where)
+void FlashCard::mountPointAnswered(const QString &where, const QByteArray &volume)
 {
     const Asked request = asked;
     if (request != Asked::LookAfterMount && request != Asked::LookAfterUnmount) {
@@ -178,7 +186,7 @@ void FlashCard::mountPointAnswered(const QString &where)
     if (where.isEmpty()) {
         setMounted(false);
     } else {
-        mountedAt(where);
+        mountedAt(where, volume);
         // After a failed unmount the pictures stay where the user went.
         if (request != Asked::LookAfterUnmount)
             emit mountPointFound(pictureFolder());
@@ -187,7 +195,8 @@ void FlashCard::mountPointAnswered(const QString &where)
         finish();
 }
 
-void FlashCard::cardAnswered(const QString &cardDevice, const QString &where)
+void FlashCard::cardAnswered(const QString &cardDevice, const QString &where,
+                             const QByteArray &volume)
 {
     if (cardDevice.isEmpty()) {
         emit failed(NoCardFound, QVariant());
@@ -195,7 +204,7 @@ void FlashCard::cardAnswered(const QString &cardDevice, const QString &where)
         return;
     }
     found = cardDevice;
-    mountedAt(where);
+    mountedAt(where, volume);
     foundPictures = UDisksClient::dcimName(where);
     emit mountFinished(pictureFolder());
     finish();

@@ -51,6 +51,10 @@ public:
     QString pictureFolder() const;
     // The device a DEVICE setting left empty stands for, once found.
     const QString &foundDevice() const { return found; }
+    // The identity of the card's file system while it is mounted, in
+    // VolumeId's normal form: udisks2's IdUUID, the FAT serial where the
+    // kernel mounts it, else empty.
+    const QByteArray &volume() const { return identity; }
     const QString &freeText() const { return text; }
     const QString &freeUnit() const { return unit; }
 
@@ -100,14 +104,15 @@ private:
     enum class Asked { Nothing, Mount, Unmount, LookAfterMount, LookAfterUnmount };
 
     QString device() const;
-    void mountAnswered(const QString &mountPoint, const QVariant &failure);
+    void mountAnswered(const QString &mountPoint, const QVariant &failure,
+                       const QByteArray &volume);
     void unmountAnswered(const QVariant &failure);
-    void mountPointAnswered(const QString &mountPoint);
-    void cardAnswered(const QString &device, const QString &mountPoint);
+    void mountPointAnswered(const QString &mountPoint, const QByteArray &volume);
+    void cardAnswered(const QString &device, const QString &mountPoint, const QByteArray &volume);
     void lost();
     void setMounted(bool isMounted);
     void lookAfterFailure(Asked failedRequest);
-    void mountedAt(const QString &mountPoint);
+    void mountedAt(const QString &mountPoint, const QByteArray &volume);
     void finish();
 
     const TesselSettings *settings;
@@ -119,6 +124,7 @@ private:
     QString place;
     // The card's own picture folder when found by looking (its DCIM).
     QString foundPictures;
+    QByteArray identity;
     QString found;
     QString text;
     QString unit;

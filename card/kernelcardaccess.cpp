@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "diagnostics.h"
+#include "folder.h"
 #include "systemcalls.h"
+#include "volumeid.h"
 
 namespace {
 
@@ -38,12 +40,14 @@ void KernelCardAccess::mount(const QString &device, const QString &mountPoint)
     const int result = SystemCalls::instance()->mount(deviceBuffer, mountPointBuffer, "vfat",
                                                       mountMagic, nullptr);
     const QVariant failure = failureOf(result);
+    const QByteArray volume = result == 0 ? volumeAt(mountPoint) : QByteArray();
     if (result != 0) {
         Diagnostics::print("\nTesselView::mountDevice - dev is " + QByteArray(deviceBuffer));
         Diagnostics::print("\nTesselView::mountDevice - mnt is " + QByteArray(mountPointBuffer));
     }
     QMetaObject::invokeMethod(
-        this, [this, mountPoint, failure] { emit mountFinished(mountPoint, failure); },
+        this,
+        [this, mountPoint, failure, volume] { emit mountFinished(mountPoint, failure, volume); },
         Qt::QueuedConnection);
 }
 
@@ -60,7 +64,16 @@ void KernelCardAccess::findMountPoint(const QString &, const QString &mountPoint
 {
     const bool mounted =
         SystemCalls::instance()->isMountPoint(QFile::encodeName(mountPoint).constData());
+    const QByteArray volume = mounted ? volumeAt(mountPoint) : QByteArray();
     QMetaObject::invokeMethod(
-        this, [this, mounted, mountPoint] { emit mountPointFound(mounted ? mountPoint : QString()); },
+        this,
+        [this, mounted, mountPoint, volume] {
+            emit mountPointFound(mounted ? mountPoint : QString(), volume);
+        },
         Qt::QueuedConnection);
+}
+
+QByteArray KernelCardAccess::volumeAt(const QString &mountPoint)
+{
+    return VolumeId::ofMountedFolder(Folder(mountPoint));
 }

@@ -19,6 +19,8 @@ public:
     void mount(const QString &device, const QString &mountPoint) override;
     void unmount(const QString &device, const QString &mountPoint) override;
     void findMountPoint(const QString &device, const QString &mountPoint) override;
+    // The serial of the FAT file system mounted there; empty for any other.
+    static QByteArray volumeAt(const QString &mountPoint);
 
 private:
     char deviceBuffer[maxArgLength + 1] = {};

@@ -12,8 +12,8 @@ QVariant failureOf(const QString &error)
 UDisksCardAccess::UDisksCardAccess(QObject *parent) : CardAccess(parent)
 {
     connect(&udisks, &UDisksClient::mountFinished, this,
-            [this](const QString &mountPoint, const QString &error) {
-                emit mountFinished(mountPoint, failureOf(error));
+            [this](const QString &mountPoint, const QString &error, const QByteArray &volume) {
+                emit mountFinished(mountPoint, failureOf(error), volume);
             });
     connect(&udisks, &UDisksClient::unmountFinished, this,
             [this](const QString &error) { emit unmountFinished(failureOf(error)); });

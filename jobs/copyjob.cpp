@@ -50,9 +50,9 @@ CopyJob::CopyJob(Worker &worker, QObject *parent)
 
 CopyJob::~CopyJob() = default;
 
-bool CopyJob::begin(const QString &fromDir, const QString &toDir)
+bool CopyJob::begin(const QString &fromDir, const QString &toDir, const QByteArray &volume)
 {
-    return !running && copier.begin(fromDir, toDir);
+    return !running && copier.begin(fromDir, toDir, volume);
 }
 
 void CopyJob::copyOne(const FolderEntry &entry, PictureCopy::Existing replace)
@@ -60,9 +60,10 @@ void CopyJob::copyOne(const FolderEntry &entry, PictureCopy::Existing replace)
     run({whole(entry)}, replace, bytesOf(entry, entry.files()) >= bytesShownEvery);
 }
 
-bool CopyJob::plan(const QString &fromDir, const QString &toDir, const QList<FolderEntry> &entries)
+bool CopyJob::plan(const QString &fromDir, const QString &toDir, const QByteArray &volume,
+                   const QList<FolderEntry> &entries)
 {
-    if (!begin(fromDir, toDir))
+    if (!begin(fromDir, toDir, volume))
         return false;
     running = true;
     stopRequested = false;

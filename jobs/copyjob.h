@@ -37,7 +37,8 @@ public:
     ~CopyJob() override;
 
     // Opens the destination of a command; false when it cannot take copies.
-    bool begin(const QString &fromDir, const QString &toDir);
+    // `volume` is the card's identity, for the record.
+    bool begin(const QString &fromDir, const QString &toDir, const QByteArray &volume);
     // After begin(): what stands in the way of copying the picture alone.
     PictureCopy::Result check(const FolderEntry &entry) const { return copier.check(whole(entry)); }
     // After begin(): the picture alone; or, not copied after all, drop().
@@ -45,7 +46,8 @@ public:
     void drop() { copier.end(); }
     // Looks at the pictures and the destination on the worker; planned()
     // follows. False when the destination cannot take copies.
-    bool plan(const QString &fromDir, const QString &toDir, const QList<FolderEntry> &entries);
+    bool plan(const QString &fromDir, const QString &toDir, const QByteArray &volume,
+              const QList<FolderEntry> &entries);
     // After planned(): the copies, the colliding ones under numbered names
     // when `keepBoth`.
     void copyPlanned(bool keepBoth);

@@ -18,7 +18,6 @@
 #include "folder.h"
 #include "importrecord.h"
 #include "replacementfile.h"
-#include "volumeid.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ PictureCopy::PictureCopy(Worker &copier) : worker(copier) {}
 
 PictureCopy::~PictureCopy() = default;
 
-bool PictureCopy::begin(const QString &from, const QString &to)
+bool PictureCopy::begin(const QString &from, const QString &to, const QByteArray &cardVolume)
 {
     fromDir = from;
     toDir = to;
@@ -58,7 +57,7 @@ bool PictureCopy::begin(const QString &from, const QString &to)
         return false;
     destinationDevice = st.st_dev;
     destinationInode = st.st_ino;
-    volume = VolumeId::ofMountedFolder(Folder(from));
+    volume = cardVolume;
     // Queued first, so done before any copy of the command.
     worker.run<bool>([folder = destination](const std::atomic<bool> &) {
         ReplacementFile::removeLeftovers(*folder);

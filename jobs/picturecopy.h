@@ -73,8 +73,8 @@ public:
 
     // Opens the destination of a command and has its leftovers removed,
     // once. False when it cannot take copies. `fromDir` names the source in
-    // diagnostics.
-    bool begin(const QString &fromDir, const QString &toDir);
+    // diagnostics; `volume` is the card's identity, for the record.
+    bool begin(const QString &fromDir, const QString &toDir, const QByteArray &volume);
     // Whether `folder` can take copies.
     static bool destinationUsable(const QString &folder);
     // Whether `toDir` is `fromDir` or one of the folders below it: a copy

@@ -7,6 +7,7 @@
 
 #include "folder.h"
 #include "replacementfile.h"
+#include "volumeid.h"
 
 namespace {
 
@@ -104,8 +105,8 @@ bool ImportRecord::CardFile::look(const Folder &where, const QByteArray &folderN
     struct stat st;
     if (!where.status(name, &st, false) || !S_ISREG(st.st_mode))
         return false;
-    *file = {volume, folderName, name, qint64(st.st_size), qint64(st.st_mtim.tv_sec),
-             st.st_dev, st.st_ino};
+    *file = {VolumeId::normal(volume), folderName, name, qint64(st.st_size),
+             qint64(st.st_mtim.tv_sec), st.st_dev, st.st_ino};
     return true;
 }
 
@@ -138,6 +139,9 @@ bool ImportRecord::read()
 
 void ImportRecord::add(Line line)
 {
+    // Lines written by the kernel's number and the service's text of the
+    // same card compare equal.
+    line.volume = VolumeId::normal(line.volume);
     // Keyed by the name alone, which the line already holds: no key of its
     // own to build for each of thousands of lines.
     byCardName.insert(line.cardName, int(lines.size()));
@@ -176,7 +180,7 @@ bool ImportRecord::append(const Line &line)
 QByteArray ImportRecord::encode(const Line &line)
 {
     return line.hash.toHex() + '\t' + QByteArray::number(line.size) + '\t' +
-           QByteArray::number(line.time) + '\t' + encoded(line.volume) + '\t' +
+           QByteArray::number(line.time) + '\t' + encoded(VolumeId::normal(line.volume)) + '\t' +
            encoded(line.cardFolder) + '\t' + encoded(line.cardName) + '\t' +
            encoded(line.destinationName);
 }

@@ -158,20 +158,36 @@ void UDisksClient::resolve(const QString &device, const Found &found)
     });
 }
 
+void UDisksClient::readVolume(const QString &objectPath,
+                              const std::function<void(const QByteArray &)> &read)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        service, objectPath, "org.freedesktop.DBus.Properties", "Get");
+    message << QString(blockInterface) << QString("IdUUID");
+    call(message, lookupTimeoutMs, [read](const QDBusPendingCall &answer) {
+        const QDBusPendingReply<QDBusVariant> reply = answer;
+        read(reply.isError() ? QByteArray() : reply.value().variant().toString().toUtf8());
+    });
+}
+
 void UDisksClient::mount(const QString &device)
 {
     resolve(device, [this](const QString &objectPath, const QString &error) {
         if (!error.isEmpty()) {
-            emit mountFinished({}, error);
+            emit mountFinished({}, error, {});
             return;
         }
         call(filesystemCall(objectPath, "Mount"), mountTimeoutMs,
-             [this](const QDBusPendingCall &answer) {
+             [this, objectPath](const QDBusPendingCall &answer) {
                  const QDBusPendingReply<QString> reply = answer;
-                 if (reply.isError())
-                     emit mountFinished({}, errorText(reply.error()));
-                 else
-                     emit mountFinished(reply.value(), {});
+                 if (reply.isError()) {
+                     emit mountFinished({}, errorText(reply.error()), {});
+                     return;
+                 }
+                 const QString mountPoint = reply.value();
+                 readVolume(objectPath, [this, mountPoint](const QByteArray &volume) {
+                     emit mountFinished(mountPoint, {}, volume);
+                 });
              });
     });
 }
@@ -195,17 +211,24 @@ void UDisksClient::findMountPoint(const QString &device)
 {
     resolve(device, [this](const QString &objectPath, const QString &error) {
         if (!error.isEmpty()) {
-            emit mountPointFound({});
+            emit mountPointFound({}, {});
             return;
         }
         QDBusMessage message = QDBusMessage::createMethodCall(
             service, objectPath, "org.freedesktop.DBus.Properties", "Get");
         message << QString(filesystemInterface) << QString("MountPoints");
-        call(message, lookupTimeoutMs, [this](const QDBusPendingCall &answer) {
+        call(message, lookupTimeoutMs, [this, objectPath](const QDBusPendingCall &answer) {
             // No file system on the device: nothing to show as mounted.
             const QDBusPendingReply<QDBusVariant> reply = answer;
-            emit mountPointFound(reply.isError() ? QString()
-                                                  : firstMountPoint(reply.value().variant()));
+            const QString mountPoint =
+                reply.isError() ? QString() : firstMountPoint(reply.value().variant());
+            if (mountPoint.isEmpty()) {
+                emit mountPointFound({}, {});
+                return;
+            }
+            readVolume(objectPath, [this, mountPoint](const QByteArray &volume) {
+                emit mountPointFound(mountPoint, volume);
+            });
         });
     });
 }
@@ -317,7 +340,7 @@ QList<UDisksClient::Candidate> UDisksClient::cardCandidates(const QDBusPendingCa
         const QVariant mountPoints = interfaces.value(filesystemInterface).value("MountPoints");
         ranked.append({removable ? 0 : 1,
                        {object.key().path(), QFile::decodeName(device.constData()),
-                        firstMountPoint(mountPoints)}});
+                        firstMountPoint(mountPoints), block.value("IdUUID").toString().toUtf8()}});
     }
     std::sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
         return a.first != b.first ? a.first < b.first
@@ -332,14 +355,14 @@ QList<UDisksClient::Candidate> UDisksClient::cardCandidates(const QDBusPendingCa
 void UDisksClient::lookAt(QList<Candidate> candidates)
 {
     if (candidates.isEmpty()) {
-        emit cardFound({}, {});
+        emit cardFound({}, {}, {});
         return;
     }
     const Candidate candidate = candidates.takeFirst();
     if (!candidate.mountPoint.isEmpty()) {
         // Mounted by someone else: looked at, and left as it is.
         if (!dcimName(candidate.mountPoint).isEmpty())
-            take(candidate.device, candidate.mountPoint);
+            take(candidate, candidate.mountPoint);
         else
             lookAt(candidates);
         return;
@@ -352,7 +375,7 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
                  return;
              }
              if (!dcimName(mounted.value()).isEmpty()) {
-                 take(candidate.device, mounted.value());
+                 take(candidate, mounted.value());
                  return;
              }
              call(filesystemCall(candidate.objectPath, "Unmount"), mountTimeoutMs,
@@ -369,9 +392,9 @@ void UDisksClient::lookAt(QList<Candidate> candidates)
 }
 
 // With several cards in, the user learns which one is shown.
-void UDisksClient::take(const QString &device, const QString &mountPoint)
+void UDisksClient::take(const Candidate &card, const QString &mountPoint)
 {
-    Diagnostics::print("\nUDisksClient::findCard - card " + device.toLocal8Bit() + " at " +
+    Diagnostics::print("\nUDisksClient::findCard - card " + card.device.toLocal8Bit() + " at " +
                        mountPoint.toLocal8Bit() + "\n");
-    emit cardFound(device, mountPoint);
+    emit cardFound(card.device, mountPoint, card.volume);
 }

@@ -51,14 +51,15 @@ public:
     static QString dcimName(const QString &mountPoint);
 
 signals:
-    // `error` is empty on success.
-    void mountFinished(const QString &mountPoint, const QString &error);
+    // `error` is empty on success. `volume` is the file system's IdUUID,
+    // empty when the service does not tell it.
+    void mountFinished(const QString &mountPoint, const QString &error, const QByteArray &volume);
     void unmountFinished(const QString &error);
     // Empty when the device is not mounted or the service does not know it.
-    void mountPointFound(const QString &mountPoint);
+    void mountPointFound(const QString &mountPoint, const QByteArray &volume);
     // `device` is empty when no card was found (or the service did not
     // answer); otherwise the card is mounted at `mountPoint`.
-    void cardFound(const QString &device, const QString &mountPoint);
+    void cardFound(const QString &device, const QString &mountPoint, const QByteArray &volume);
     void gone();
 
 private slots:
@@ -71,6 +72,8 @@ private:
     using Found = std::function<void(const QString &objectPath, const QString &error)>;
     void call(const QDBusMessage &message, int timeoutMs, const Answer &answer);
     void resolve(const QString &device, const Found &found);
+    // The IdUUID of the block device's object, to `read`.
+    void readVolume(const QString &objectPath, const std::function<void(const QByteArray &)> &read);
     // Runs the answers of calls that had finished when they were made.
     void answerFinished();
 
@@ -88,11 +91,12 @@ private:
         QString device;
         // Empty when not mounted.
         QString mountPoint;
+        QByteArray volume;
     };
     // The file systems findCard() looks at, from the service's objects.
     static QList<Candidate> cardCandidates(const QDBusPendingCall &managedObjects);
     void lookAt(QList<Candidate> candidates);
-    void take(const QString &device, const QString &mountPoint);
+    void take(const Candidate &card, const QString &mountPoint);
 };
 
 #endif

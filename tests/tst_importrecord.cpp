@@ -9,6 +9,7 @@
 #include "folder.h"
 #include "importrecord.h"
 #include "testutils.h"
+#include "volumeid.h"
 
 using TestUtils::readFile;
 using TestUtils::writeFile;
@@ -34,6 +35,8 @@ private slots:
     void init();
     void marksComeBackAfterReopening_data();
     void marksComeBackAfterReopening();
+    void oneFormOfEachIdentity_data();
+    void oneFormOfEachIdentity();
     void theCardFileItselfIsNoCopy();
     void changedSinceTheCopyIsNotProven();
     void damagedLinesAreSkipped();
@@ -100,6 +103,11 @@ void tst_ImportRecord::marksComeBackAfterReopening_data()
     QTest::newRow("7 min later") << cardId << cardId << qint64(420) << notProven;
     QTest::newRow("25 h later") << cardId << cardId << qint64(90000) << notProven;
     QTest::newRow("another card") << cardId << QByteArray("5E6F-7081") << qint64(0) << notProven;
+    QTest::newRow("kernel's number recorded, service's text read")
+        << QByteArray("0x1A2B3C4D") << QByteArray("1a2b-3c4d") << qint64(0) << proven;
+    QTest::newRow("ext4 identity in another case")
+        << QByteArray("3e6b1c2d-0a1b-4c5d-9e8f-00112233aabb")
+        << QByteArray("3E6B1C2D-0A1B-4C5D-9E8F-00112233AABB") << qint64(0) << proven;
 }
 
 void tst_ImportRecord::marksComeBackAfterReopening()
@@ -112,12 +120,35 @@ void tst_ImportRecord::marksComeBackAfterReopening()
         ImportRecord record(*destinationFolder);
         QVERIFY(record.append(copied(recorded)));
     }
+    QVERIFY(readFile(destination.filePath(".tessel-imports"))
+                .contains('\t' + VolumeId::normal(recorded) + "\tDCIM"));
     setTime(this->card.filePath("IMG_1.JPG"), taken + shift);
     ImportRecord reopened(*destinationFolder);
     QVERIFY(reopened.read());
     QCOMPARE(int(reopened.mark(cardFile(card))), mark);
     QCOMPARE(reopened.stillProven(*cardFolder, "DCIM/100CANON", "IMG_1.JPG", card),
              mark == ImportRecord::Proven);
+}
+
+void tst_ImportRecord::oneFormOfEachIdentity_data()
+{
+    QTest::addColumn<QByteArray>("given");
+    QTest::addColumn<QByteArray>("normal");
+    QTest::newRow("service, lower case") << QByteArray("1a2b-3c4d") << cardId;
+    QTest::newRow("no dash") << QByteArray("1A2B3C4D") << cardId;
+    QTest::newRow("kernel's number") << QByteArray("0x1A2B3C4D") << cardId;
+    QTest::newRow("kernel's number, short") << QByteArray("0xabcd") << QByteArray("0000-ABCD");
+    QTest::newRow("ext4") << QByteArray("3e6b1c2d-0a1b-4c5d-9e8f-00112233aabb")
+                          << QByteArray("3E6B1C2D-0A1B-4C5D-9E8F-00112233AABB");
+    QTest::newRow("not hex") << QByteArray("1a2b-3c4g") << QByteArray("1A2B-3C4G");
+    QTest::newRow("none") << QByteArray() << QByteArray();
+}
+
+void tst_ImportRecord::oneFormOfEachIdentity()
+{
+    QFETCH(QByteArray, given);
+    QFETCH(QByteArray, normal);
+    QCOMPARE(VolumeId::normal(given), normal);
 }
 
 void tst_ImportRecord::theCardFileItselfIsNoCopy()

@@ -73,7 +73,7 @@ void tst_Jobs::copyReportsOutcomes()
     CopyJob job(worker);
     QSignalSpy failed(&job, &CopyJob::failed);
     QSignalSpy finished(&job, &CopyJob::finished);
-    QVERIFY(job.begin(dirs->filePath("from"), dirs->filePath("to")));
+    QVERIFY(job.begin(dirs->filePath("from"), dirs->filePath("to"), {}));
     QCOMPARE(int(job.check(entry("a.jpg")).outcome), checked);
     if (destination == "gone")
         QVERIFY(QFile::remove(dirs->filePath("from/a.jpg")));
@@ -124,7 +124,7 @@ void tst_Jobs::manyCopiedHoldNothingOpen()
     QSignalSpy planned(&job, &CopyJob::planned);
     QSignalSpy progressed(&job, &CopyJob::progressed);
     QSignalSpy finished(&job, &CopyJob::finished);
-    QVERIFY(job.plan(dirs->filePath("from"), dirs->filePath("to"),
+    QVERIFY(job.plan(dirs->filePath("from"), dirs->filePath("to"), {},
                      {entry("a.jpg"), entry("b.jpg")}));
     QVERIFY(planned.wait());
     QCOMPARE(planned.first(), QVariantList({0, 2}));

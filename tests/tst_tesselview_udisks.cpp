@@ -105,6 +105,8 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
     QCOMPARE(view->MountPushButton->text(), QString("unmount disk"));
     QVERIFY(view->AvailMemLCDNumber->value() > 0);
     QVERIFY(!view->MTextLabel->text().isEmpty());
+    // The card's identity is the service's, not the kernel's FAT number.
+    QCOMPARE(view->flashCard().volume(), UDisksTestBed::volume(bed.device));
 
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
     QVERIFY(names(view->LeftListView).isEmpty());
@@ -112,6 +114,7 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
     QTRY_COMPARE_WITH_TIMEOUT(view->MountPushButton->text(), QString("mount disk"),
                               serviceTimeoutMs);
     waitUntilUnmounted();
+    QVERIFY(view->flashCard().volume().isEmpty());
 }
 
 void tst_TesselViewUDisks::cardMountedBeforeStartShowsMounted()

@@ -96,6 +96,8 @@ void tst_UDisksFindCard::cardFound()
     QCOMPARE(card.mountPoint(), bed.mountPoint(device));
     QCOMPARE(mounted[0][0].toString(), card.mountPoint() + "/DCIM");
     QCOMPARE(UDisksClient::dcimName(card.mountPoint()), QString("DCIM"));
+    QVERIFY(!card.volume().isEmpty());
+    QCOMPARE(card.volume(), UDisksTestBed::volume(device));
     QVERIFY2(printed.contains("UDisksClient::findCard - card " + device + " at " +
                               card.mountPoint() + "\n"),
              qPrintable(printed));

@@ -73,6 +73,16 @@ public:
         return QProcess::execute(TESSEL_SOURCE_DIR "/scripts/udisks-testbed.sh", {"pull", card});
     }
 
+    // The identity of a card's file system, as the kernel's probe reads it
+    // from the device itself, upper-cased.
+    static QByteArray volume(const QString &card)
+    {
+        QProcess probe;
+        probe.start("blkid", {"-p", "-s", "UUID", "-o", "value", card});
+        probe.waitForFinished(20000);
+        return probe.readAllStandardOutput().trimmed().toUpper();
+    }
+
     int udisksctl(const QString &action, const QString &card = QString()) const
     {
         return QProcess::execute("udisksctl", {action, "--no-user-interaction", "-b",
