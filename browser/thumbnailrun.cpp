@@ -197,22 +197,24 @@ void ThumbnailRun::save(QTreeWidgetItem *item, const QImage &picture,
         return;
     const QString name = item->text(0);
     ++writing;
-    writer.start([this, name, write = work.save(item, picture, stamp), givenUp = givenUp] {
+    // The item outlives the write: emptying the list gives up the writes
+    // first, and a write given up reports nothing.
+    writer.start([this, item, name, write = work.save(item, picture, stamp), givenUp = givenUp] {
         if (*givenUp)
             return;
         errno = 0;
         const int err = write() ? 0 : errno == 0 ? -1 : errno;
         QMetaObject::invokeMethod(
             this,
-            [this, name, err, givenUp] {
+            [this, item, name, err, givenUp] {
                 if (!*givenUp)
-                    written(name, err);
+                    written(item, name, err);
             },
             Qt::QueuedConnection);
     });
 }
 
-void ThumbnailRun::written(const QString &name, int err)
+void ThumbnailRun::written(QTreeWidgetItem *item, const QString &name, int err)
 {
     --writing;
     if (err == 0) {
@@ -222,7 +224,7 @@ void ThumbnailRun::written(const QString &name, int err)
     ++failed;
     if (firstReason.isEmpty() && err > 0)
         firstReason = QString::fromLocal8Bit(strerror(err));
-    emit saveFailed(name);
+    emit saveFailed(name, list->indexOfTopLevelItem(item));
     // A thumbnail folder that cannot be written takes no picture at all:
     // decoding the rest would be work for nothing.
     if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT ||

@@ -95,7 +95,9 @@ signals:
     // A picture was loaded and is about to be written; index counts from 1
     // and also counts pictures that could not be loaded.
     void progressed(const QString &name, int index);
-    void saveFailed(const QString &name);
+    // The picture's thumbnail could not be written; `position` is its
+    // item's place in the list, as names repeat across camera folders.
+    void saveFailed(const QString &name, int position);
     // The run reached its end or was stopped; not sent on cancel().
     void finished();
 
@@ -111,7 +113,7 @@ private:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);
     void forgetRequests();
     void save(QTreeWidgetItem *item, const QImage &picture, const ThumbnailFile::Stamp &stamp);
-    void written(const QString &name, int err);
+    void written(QTreeWidgetItem *item, const QString &name, int err);
     void giveUpWrites();
     void goOn();
 
