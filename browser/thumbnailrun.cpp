@@ -16,8 +16,11 @@ namespace {
 // Pictures decoded ahead of the one to write next, each decode thread's
 // share: a slow picture then holds up the writing, not the decoding.
 const int aheadPerThread = 4;
-// Pictures handed to the writer and not yet written.
+// Pictures handed to the writers and not yet written.
 const int maxWriting = 8;
+// Encoding a thumbnail takes about as long as decoding a camera photo's
+// embedded one, so one writer would leave a second core idle.
+const int writerThreads = 2;
 
 } // namespace
 
@@ -26,7 +29,7 @@ ThumbnailRun::ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
     : QObject(parent), list(list), caption(caption), work(std::move(work)),
       givenUp(std::make_shared<std::atomic<bool>>(false))
 {
-    writer.setMaxThreadCount(1);
+    writer.setMaxThreadCount(writerThreads);
     // Made by the thread that hands on work, so with its privileges (tests
     // that check permissions as root drop them on the window's thread).
     writer.setExpiryTimeout(0);

@@ -23,8 +23,8 @@ class QTreeWidgetItem;
 // Writes the thumbnails of one list's pictures and tells whoever shows the
 // progress through its signals. The pictures are decoded by the load queue,
 // as many at once as it has threads; each is handed on in list order, one
-// per timer tick, to a thread of the run's own that writes them one after
-// another with the stamp of the file each was made from. The run walks the
+// per timer tick, to writer threads of the run's own that write each with
+// the stamp of the file it was made from. The run walks the
 // list's items as they stand; whoever empties the list stops the run
 // first, so the run never reaches a deleted item, and nothing is written
 // after a stop.

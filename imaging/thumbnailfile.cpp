@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,31 +70,34 @@ QImage loadFor(const Folder &thumbs, const QByteArray &png, const struct stat &p
     return current && !pictureTurned() ? thumbnail : QImage();
 }
 
-bool saveInto(int dirFd, const QByteArray &thumbFolder, const QByteArray &png,
-              const QImage &image, const ThumbnailFile::Stamp &stamp)
+bool saveInto(int dirFd, const QByteArray &thumbFolder, const QByteArray &png, QImage image,
+              const ThumbnailFile::Stamp &stamp)
 {
     if (image.isNull() || stamp.modified.isEmpty() || png.contains('/'))
         return false;
-    if (::mkdirat(dirFd, thumbFolder.constData(), 0777) != 0 && errno != EEXIST)
-        return false;
-    const Folder thumbs(dirFd, thumbFolder, O_NOFOLLOW);
+    // Made only when missing: after a card's first picture it is there.
+    std::optional<Folder> thumbs(std::in_place, dirFd, thumbFolder, O_NOFOLLOW);
+    if (thumbs->openError() == ENOENT) {
+        if (::mkdirat(dirFd, thumbFolder.constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+        thumbs.emplace(dirFd, thumbFolder, O_NOFOLLOW);
+    }
     struct stat old;
-    if (!thumbs.isOpen() || (thumbs.status(png, &old, false) && !S_ISREG(old.st_mode)))
+    if (!thumbs->isOpen() || (thumbs->status(png, &old, false) && !S_ISREG(old.st_mode)))
         return false;
     // Written beside the old one and renamed over it: a link put in its
     // place meanwhile is replaced itself, never written through.
-    ReplacementFile out(thumbs, true);
+    ReplacementFile out(*thumbs, true);
     QFile file;
     if (out.descriptor() < 0 ||
         !file.open(out.descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
         return false;
     // Set on the image: the writer's own text call cannot keep "::" in a key.
-    QImage stamped = image;
-    stamped.setText(timeKey, stamp.modified);
-    stamped.setText(sizeKey, stamp.size);
+    image.setText(timeKey, stamp.modified);
+    image.setText(sizeKey, stamp.size);
     QImageWriter writer(&file, "PNG");
     writer.setQuality(pngQuality);
-    if (!writer.write(stamped) || !file.flush())
+    if (!writer.write(image) || !file.flush())
         return false;
     file.close();
     // New thumbnails get the mode the user's umask allows.
@@ -163,15 +168,17 @@ QImage ThumbnailFile::load(const QString &thumbPath, const QString &picturePath)
 }
 
 bool ThumbnailFile::save(int dirFd, const QByteArray &thumbFolder, const QByteArray &name,
-                         const QImage &image, const Stamp &stamp)
+                         QImage image, const Stamp &stamp)
 {
-    return !name.isEmpty() && saveInto(dirFd, thumbFolder, name + pngSuffix, image, stamp);
+    return !name.isEmpty() &&
+           saveInto(dirFd, thumbFolder, name + pngSuffix, std::move(image), stamp);
 }
 
-bool ThumbnailFile::save(const QString &thumbPath, const QImage &image, const Stamp &stamp)
+bool ThumbnailFile::save(const QString &thumbPath, QImage image, const Stamp &stamp)
 {
     QByteArray base, thumbFolder, png;
     splitThumbPath(thumbPath, &base, &thumbFolder, &png);
     const Folder parent(AT_FDCWD, base, 0);
-    return parent.isOpen() && saveInto(parent.descriptor(), thumbFolder, png, image, stamp);
+    return parent.isOpen() &&
+           saveInto(parent.descriptor(), thumbFolder, png, std::move(image), stamp);
 }
