@@ -162,6 +162,8 @@ void ThumbnailRun::giveUpWrites()
     givenUp->store(true);
     givenUp = std::make_shared<std::atomic<bool>>(false);
     writing = 0;
+    results.clear();
+    nextToTell = handedOn;
 }
 
 void ThumbnailRun::stop()
@@ -200,26 +202,41 @@ void ThumbnailRun::save(QTreeWidgetItem *item, const QImage &picture,
         return;
     const QString name = item->text(0);
     ++writing;
+    const int order = handedOn++;
     // The item outlives the write: emptying the list gives up the writes
     // first, and a write given up reports nothing.
-    writer.start([this, item, name, write = work.save(item, picture, stamp), givenUp = givenUp] {
+    writer.start([this, order, item, name, write = work.save(item, picture, stamp),
+                  givenUp = givenUp] {
         if (*givenUp)
             return;
         errno = 0;
         const int err = write() ? 0 : errno == 0 ? -1 : errno;
         QMetaObject::invokeMethod(
             this,
-            [this, item, name, err, givenUp] {
+            [this, order, item, name, err, givenUp] {
                 if (!*givenUp)
-                    written(item, name, err);
+                    written(order, {item, name, err});
             },
             Qt::QueuedConnection);
     });
 }
 
-void ThumbnailRun::written(QTreeWidgetItem *item, const QString &name, int err)
+void ThumbnailRun::written(int order, const Written &result)
+{
+    results.insert(order, result);
+    const std::shared_ptr<std::atomic<bool>> current = givenUp;
+    // Telling a failure may give up the writes still to be told.
+    for (auto next = results.find(nextToTell); next != results.end() && !*current;
+         next = results.find(nextToTell)) {
+        ++nextToTell;
+        report(results.take(next.key()));
+    }
+}
+
+void ThumbnailRun::report(const Written &result)
 {
     --writing;
+    const int err = result.err;
     if (err == 0) {
         goOn();
         return;
@@ -227,7 +244,7 @@ void ThumbnailRun::written(QTreeWidgetItem *item, const QString &name, int err)
     ++failed;
     if (firstReason.isEmpty() && err > 0)
         firstReason = QString::fromLocal8Bit(strerror(err));
-    emit saveFailed(name, list->indexOfTopLevelItem(item));
+    emit saveFailed(result.name, list->indexOfTopLevelItem(result.item));
     // A thumbnail folder that cannot be written takes no picture at all:
     // decoding the rest would be work for nothing.
     if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT ||

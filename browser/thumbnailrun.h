@@ -113,7 +113,15 @@ private:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);
     void forgetRequests();
     void save(QTreeWidgetItem *item, const QImage &picture, const ThumbnailFile::Stamp &stamp);
-    void written(QTreeWidgetItem *item, const QString &name, int err);
+    struct Written
+    {
+        QTreeWidgetItem *item;
+        QString name;
+        int err;
+    };
+
+    void written(int order, const Written &result);
+    void report(const Written &result);
     void giveUpWrites();
     void goOn();
 
@@ -131,6 +139,11 @@ private:
     // Raised when the run stops: writes not yet done are given up.
     std::shared_ptr<std::atomic<bool>> givenUp;
     int writing = 0;
+    // The writers finish in any order; results are told in the order the
+    // writes were handed on, so the first failure told is the list's.
+    int handedOn = 0;
+    int nextToTell = 0;
+    QMap<int, Written> results;
     bool running = false;
     bool waiting = false;
     bool folderRefuses = false;

@@ -3,8 +3,6 @@
 #include <QCoreApplication>
 #include <QTreeWidget>
 
-#include <utility>
-
 #include "preview.h"
 #include "sharedprogress.h"
 #include "tesseldata.h"
@@ -41,11 +39,11 @@ ThumbnailRun::Writing ThumbnailWork::save(const FolderEntry &entry, const QImage
                                           const ThumbnailFile::Stamp &stamp) const
 {
     return [folder = entry.folder(), name = entry.name, picture, stamp,
-            thumbFolder = data->thumbnailSuffix.toUtf8()]() mutable {
+            thumbFolder = data->thumbnailSuffix.toUtf8()] {
         if (picture.isNull() || !folder)
             return false;
         const int dirFd = folder->descriptor();
-        return ThumbnailFile::save(dirFd, thumbFolder, name, std::move(picture),
+        return ThumbnailFile::save(dirFd, thumbFolder, name, picture,
                                    stamp.modified.isEmpty() ? ThumbnailFile::stampOf(dirFd, name)
                                                             : stamp);
     };

@@ -42,11 +42,10 @@ public:
     // Writes `image` as the thumbnail of the picture that had `stamp` as
     // its stamp, making the thumbnail folder when it is missing. The old
     // thumbnail is replaced only by a complete new one. False when it
-    // cannot be written. An image handed over (moved) is stamped without
-    // a copy.
+    // cannot be written.
     static bool save(int dirFd, const QByteArray &thumbFolder, const QByteArray &name,
-                     QImage image, const Stamp &stamp);
-    static bool save(const QString &thumbPath, QImage image, const Stamp &stamp);
+                     const QImage &image, const Stamp &stamp);
+    static bool save(const QString &thumbPath, const QImage &image, const Stamp &stamp);
 };
 
 #endif
