@@ -130,8 +130,6 @@ Figures vips(const QStringList &photos, const QString &out)
 
 // `photos` each listed `times` under a name of its own (hard links), so
 // that a card's worth of pictures costs no more disk than a few.
-// `photos` each listed `times` under a name of its own (hard links), so
-// that a card's worth of pictures costs no more disk than a few.
 QStringList linkMany(const QString &dir, const QStringList &photos, int times)
 {
     QStringList linked = BenchUtils::linkInto(dir, photos);

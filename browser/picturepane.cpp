@@ -184,12 +184,6 @@ QString PicturePane::pathOf(const QTreeWidgetItem *item) const
            (entry.isValid() ? Folder::displayName(entry.name) : item->text(0));
 }
 
-QTreeWidgetItem *PicturePane::itemShowing(const QString &text) const
-{
-    const QList<QTreeWidgetItem *> found = list->findItems(text, Qt::MatchExactly, 0);
-    return found.isEmpty() ? nullptr : found.first();
-}
-
 bool PicturePane::holds(const FolderEntry &entry) const
 {
     for (const FolderEntry &own : listed)

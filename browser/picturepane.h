@@ -114,8 +114,6 @@ public:
     // diagnostics; and of the folder it lies in.
     QString pathOf(const QTreeWidgetItem *item) const;
     QString folderPathOf(const QTreeWidgetItem *item) const;
-    // The item showing `text`, or null.
-    QTreeWidgetItem *itemShowing(const QString &text) const;
     QList<FolderEntry> entries() const { return listed; }
     // Whether the listing holds that very file.
     bool holds(const FolderEntry &entry) const;

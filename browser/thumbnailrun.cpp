@@ -16,8 +16,11 @@ namespace {
 // Pictures decoded ahead of the one to write next, each decode thread's
 // share: a slow picture then holds up the writing, not the decoding.
 const int aheadPerThread = 4;
-// Pictures handed to the writer and not yet written.
+// Pictures handed to the writers and not yet written.
 const int maxWriting = 8;
+// Encoding a thumbnail takes about as long as decoding a camera photo's
+// embedded one, so one writer would leave a second core idle.
+const int writerThreads = 2;
 
 } // namespace
 
@@ -26,7 +29,7 @@ ThumbnailRun::ThumbnailRun(QTreeWidget *list, const QString &caption, Work work,
     : QObject(parent), list(list), caption(caption), work(std::move(work)),
       givenUp(std::make_shared<std::atomic<bool>>(false))
 {
-    writer.setMaxThreadCount(1);
+    writer.setMaxThreadCount(writerThreads);
     // Made by the thread that hands on work, so with its privileges (tests
     // that check permissions as root drop them on the window's thread).
     writer.setExpiryTimeout(0);
@@ -159,6 +162,8 @@ void ThumbnailRun::giveUpWrites()
     givenUp->store(true);
     givenUp = std::make_shared<std::atomic<bool>>(false);
     writing = 0;
+    results.clear();
+    nextToTell = handedOn;
 }
 
 void ThumbnailRun::stop()
@@ -197,24 +202,41 @@ void ThumbnailRun::save(QTreeWidgetItem *item, const QImage &picture,
         return;
     const QString name = item->text(0);
     ++writing;
-    writer.start([this, name, write = work.save(item, picture, stamp), givenUp = givenUp] {
+    const int order = handedOn++;
+    // The item outlives the write: emptying the list gives up the writes
+    // first, and a write given up reports nothing.
+    writer.start([this, order, item, name, write = work.save(item, picture, stamp),
+                  givenUp = givenUp] {
         if (*givenUp)
             return;
         errno = 0;
         const int err = write() ? 0 : errno == 0 ? -1 : errno;
         QMetaObject::invokeMethod(
             this,
-            [this, name, err, givenUp] {
+            [this, order, item, name, err, givenUp] {
                 if (!*givenUp)
-                    written(name, err);
+                    written(order, {item, name, err});
             },
             Qt::QueuedConnection);
     });
 }
 
-void ThumbnailRun::written(const QString &name, int err)
+void ThumbnailRun::written(int order, const Written &result)
+{
+    results.insert(order, result);
+    const std::shared_ptr<std::atomic<bool>> current = givenUp;
+    // Telling a failure may give up the writes still to be told.
+    for (auto next = results.find(nextToTell); next != results.end() && !*current;
+         next = results.find(nextToTell)) {
+        ++nextToTell;
+        report(results.take(next.key()));
+    }
+}
+
+void ThumbnailRun::report(const Written &result)
 {
     --writing;
+    const int err = result.err;
     if (err == 0) {
         goOn();
         return;
@@ -222,7 +244,7 @@ void ThumbnailRun::written(const QString &name, int err)
     ++failed;
     if (firstReason.isEmpty() && err > 0)
         firstReason = QString::fromLocal8Bit(strerror(err));
-    emit saveFailed(name);
+    emit saveFailed(result.name, list->indexOfTopLevelItem(result.item));
     // A thumbnail folder that cannot be written takes no picture at all:
     // decoding the rest would be work for nothing.
     if (err == EACCES || err == EPERM || err == EROFS || err == ENOSPC || err == EDQUOT ||

@@ -23,8 +23,8 @@ class QTreeWidgetItem;
 // Writes the thumbnails of one list's pictures and tells whoever shows the
 // progress through its signals. The pictures are decoded by the load queue,
 // as many at once as it has threads; each is handed on in list order, one
-// per timer tick, to a thread of the run's own that writes them one after
-// another with the stamp of the file each was made from. The run walks the
+// per timer tick, to writer threads of the run's own that write each with
+// the stamp of the file it was made from. The run walks the
 // list's items as they stand; whoever empties the list stops the run
 // first, so the run never reaches a deleted item, and nothing is written
 // after a stop.
@@ -95,7 +95,9 @@ signals:
     // A picture was loaded and is about to be written; index counts from 1
     // and also counts pictures that could not be loaded.
     void progressed(const QString &name, int index);
-    void saveFailed(const QString &name);
+    // The picture's thumbnail could not be written; `position` is its
+    // item's place in the list, as names repeat across camera folders.
+    void saveFailed(const QString &name, int position);
     // The run reached its end or was stopped; not sent on cancel().
     void finished();
 
@@ -111,7 +113,15 @@ private:
     void loaded(quint64 id, const QImage &image, const ThumbnailFile::Stamp &stamp);
     void forgetRequests();
     void save(QTreeWidgetItem *item, const QImage &picture, const ThumbnailFile::Stamp &stamp);
-    void written(const QString &name, int err);
+    struct Written
+    {
+        QTreeWidgetItem *item;
+        QString name;
+        int err;
+    };
+
+    void written(int order, const Written &result);
+    void report(const Written &result);
     void giveUpWrites();
     void goOn();
 
@@ -129,6 +139,11 @@ private:
     // Raised when the run stops: writes not yet done are given up.
     std::shared_ptr<std::atomic<bool>> givenUp;
     int writing = 0;
+    // The writers finish in any order; results are told in the order the
+    // writes were handed on, so the first failure told is the list's.
+    int handedOn = 0;
+    int nextToTell = 0;
+    QMap<int, Written> results;
     bool running = false;
     bool waiting = false;
     bool folderRefuses = false;

@@ -1,6 +1,7 @@
 #include "thumbnailwork.h"
 
 #include <QCoreApplication>
+#include <QTreeWidget>
 
 #include "preview.h"
 #include "sharedprogress.h"
@@ -55,17 +56,19 @@ void ThumbnailWork::follow(progressEdit *window, PicturePane &source, PicturePan
     for (PicturePane *pane : {&source, &destination}) {
         ThumbnailRun *run = &pane->thumbnails();
         connect(run, &ThumbnailRun::saveFailed, this,
-                [this, pane](const QString &name) { printUnsaved(*pane, name); });
+                [this, pane](const QString &name, int position) {
+                    printUnsaved(*pane, name, position);
+                });
         sharedWindow->follow(run);
         connect(run, &ThumbnailRun::finished, this, [this, run] { report(*run); });
     }
 }
 
-void ThumbnailWork::printUnsaved(const PicturePane &pane, const QString &name)
+void ThumbnailWork::printUnsaved(const PicturePane &pane, const QString &name, int position)
 {
     // A camera folder's picture has its thumbnail in that folder, a pair's
     // is named after its JPEG.
-    const QTreeWidgetItem *item = pane.itemShowing(name);
+    const QTreeWidgetItem *item = pane.list->topLevelItem(position);
     const FolderEntry entry = pane.entryOf(item);
     const QString path = entry.isValid()
                              ? thumbName(pane.folderPathOf(item), Folder::displayName(entry.name))

@@ -37,7 +37,7 @@ signals:
 private:
     ThumbnailRun::Writing save(const FolderEntry &entry, const QImage &picture,
                                const ThumbnailFile::Stamp &stamp) const;
-    void printUnsaved(const PicturePane &pane, const QString &name);
+    void printUnsaved(const PicturePane &pane, const QString &name, int position);
     void report(const ThumbnailRun &run);
 
     LoadQueue &queue;

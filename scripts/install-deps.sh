@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ make pkg-config
           qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
           qt6-qpa-plugins qt6-translations-l10n libgl-dev fonts-dejavu-core fontconfig
           libexif-dev libexif12 libjpeg62-turbo-dev libexiv2-dev libheif-dev libheif1
-          libde265-0 libx265-199 libxxhash-dev python3 "$@")
+          libde265-0 libx265-199 libxxhash-dev libpng-dev python3 "$@")
 
 missing=()
 for p in "${packages[@]}"; do

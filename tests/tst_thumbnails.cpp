@@ -319,16 +319,25 @@ void tst_Thumbnails::refillStopsThatPanesRun()
 
 void tst_Thumbnails::failedSaveReportedAndRemoved_data()
 {
+    QTest::addColumn<QStringList>("pictures");
+    QTest::addColumn<QString>("failing");
     QTest::addColumn<bool>("fileInThePlace");
-    QTest::newRow("read-only thumbnail folder") << false;
-    QTest::newRow("a file where the folder belongs") << true;
+    QTest::newRow("read-only thumbnail folder") << QStringList{"a.jpg", "b.jpg"} << "" << false;
+    QTest::newRow("a file where the folder belongs")
+        << QStringList{"a.jpg", "b.jpg"} << "" << true;
+    QTest::newRow("the same name in an earlier camera folder")
+        << QStringList{"100CANON/a.jpg", "101CANON/a.jpg"} << "/101CANON" << false;
 }
 
 void tst_Thumbnails::failedSaveReportedAndRemoved()
 {
+    QFETCH(QStringList, pictures);
+    QFETCH(QString, failing);
     QFETCH(bool, fileInThePlace);
-    addPictures(left(), {"a.jpg", "b.jpg"});
-    const QString thumbs = left() + "/_thumbnail";
+    for (const QString &picture : pictures)
+        QVERIFY(QDir(left()).mkpath(QFileInfo(picture).path()));
+    addPictures(left(), pictures);
+    const QString thumbs = left() + failing + "/_thumbnail";
     const QByteArray oldThumb = "an older thumbnail";
     if (fileInThePlace) {
         QFile blocker(thumbs);
@@ -343,7 +352,7 @@ void tst_Thumbnails::failedSaveReportedAndRemoved()
     auto view = makeBrowser();
     const Pane p = pane(view.get(), "source");
 
-    // A folder that takes no thumbnail ends the run at the first picture,
+    // A folder that takes no thumbnail ends the run at its first picture,
     // with one box.
     QString printed;
     TestUtils::ModalAnswerer answerer;
