@@ -32,8 +32,7 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
                 // this command has no file yet and collides.
                 FileCopy::Proof proof;
                 if (known && compare.sameBytes(*folder, name, destination, name, &proof)) {
-                    record.append({proof.hash, proof.size, proof.time, volume,
-                                   entry.folderPath(), name, name});
+                    record.append({proof, volume, entry.folderPath(), name, name});
                     continue;
                 }
                 collides = true;
