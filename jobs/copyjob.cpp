@@ -133,9 +133,7 @@ void CopyJob::step()
         return;
     }
     const PictureCopy::Transfer &transfer = transfers.at(next++);
-    emit progressed(currentName(), next);
-    if (bytesTotal > 0)
-        emit bytesCopied(currentName(), next, transfers.size(), bytesBefore, bytesTotal);
+    announce();
     // A file that took the name since the plan stays: the copy refuses.
     const PictureCopy::Result result = copier.check(transfer);
     if (result.outcome == PictureCopy::Failed) {
@@ -170,9 +168,7 @@ void CopyJob::step()
 void CopyJob::copyMany()
 {
     next = 1;
-    emit progressed(currentName(), next);
-    if (bytesTotal > 0)
-        emit bytesCopied(currentName(), next, transfers.size(), 0, bytesTotal);
+    announce();
     QPointer<CopyJob> self(this);
     auto shown = std::make_shared<qint64>(0);
     const Worker::Task<PictureCopy::Result> task = copier.startMany(
@@ -205,6 +201,14 @@ void CopyJob::copyMany()
     if (stopRequested)
         task.cancel();
     watcher.setFuture(task.future);
+}
+
+// The picture `next` is about to go: its name, and the bytes before it.
+void CopyJob::announce()
+{
+    emit progressed(currentName(), next);
+    if (bytesTotal > 0)
+        emit bytesCopied(currentName(), next, transfers.size(), bytesBefore, bytesTotal);
 }
 
 // A picture of many is done (proven and recorded, or left out); the next

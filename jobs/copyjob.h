@@ -84,6 +84,7 @@ private:
              bool worthWindow);
     void step();
     void copyMany();
+    void announce();
     void pictureDone(int index, const PictureCopy::Result &result);
     void fileDone();
     void showBytes(int index, qint64 copied);

@@ -18,11 +18,19 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
         return false;
     FileCopy compare;
     ImportRecord record(destination);
+    record.read();
     for (const FolderEntry &entry : entries) {
         PictureCopy::Transfer transfer{entry, {}, {}};
         bool collides = false;
         const std::shared_ptr<const Folder> folder = entry.folder();
         for (const QByteArray &name : entry.files()) {
+            // A copy proven earlier, under its name or a numbered one the
+            // user kept it by, is there as long as it keeps its size.
+            ImportRecord::CardFile card;
+            if (folder &&
+                ImportRecord::CardFile::look(*folder, entry.folderPath(), name, volume, &card) &&
+                record.mark(card) == ImportRecord::Proven)
+                continue;
             struct stat st;
             const bool known = folder && folder->status(name, &st);
             if (index.taken(name)) {
@@ -32,8 +40,7 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
                 // this command has no file yet and collides.
                 FileCopy::Proof proof;
                 if (known && compare.sameBytes(*folder, name, destination, name, &proof)) {
-                    record.append({proof.hash, proof.size, proof.time, volume,
-                                   entry.folderPath(), name, name});
+                    record.append({proof, volume, entry.folderPath(), name, name});
                     continue;
                 }
                 collides = true;

@@ -8,7 +8,8 @@
 
 // What a copy of many pictures does with each, decided before a byte moves
 // from one read of the destination folder. A picture whose every file is
-// already there (the same bytes under its name) is
+// already there (the same bytes under its name, or a copy the
+// destination's ImportRecord proves, under whatever name it was kept) is
 // skipped and counts as copied; one whose name the destination gives a
 // different picture collides, and the user decides for all of them at once:
 // kept beside under the next free numbered name, or skipped. Nothing is

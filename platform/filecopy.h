@@ -64,8 +64,8 @@ public:
     };
 
     // What the proof rests on: the hash and size of the bytes read, and
-    // the source's modification time while they were read (seconds), as
-    // the ImportRecord wants them.
+    // the source's modification time while they were read (seconds). Each
+    // line of an ImportRecord starts with one.
     struct Proof
     {
         ContentHash::Digest hash;

@@ -8,7 +8,7 @@
 
 #include <sys/types.h>
 
-#include "contenthash.h"
+#include "filecopy.h"
 
 class Folder;
 
@@ -26,11 +26,10 @@ class ImportRecord
 public:
     static const QByteArray fileName;
 
-    struct Line
+    // A copy's proof, and which card file it was made from under which
+    // name.
+    struct Line : FileCopy::Proof
     {
-        ContentHash::Digest hash;
-        qint64 size = 0;
-        qint64 time = 0;
         QByteArray volume;  // empty when the card's identity was not known
         QByteArray cardFolder;
         QByteArray cardName;

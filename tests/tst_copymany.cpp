@@ -35,6 +35,7 @@ private slots:
     void copiesTheSelectionInListOrder();
     void sameNamesAskedOnce_data();
     void sameNamesAskedOnce();
+    void keptCopyCountsAsThereNextTime();
     void samePictureSkippedWithoutQuestion_data();
     void samePictureSkippedWithoutQuestion();
     void marks_data();
@@ -170,6 +171,26 @@ void tst_CopyMany::sameNamesAskedOnce()
     const QList<QTreeWidgetItem *> items = view->LeftListView->findItems("*", Qt::MatchWildcard);
     for (QTreeWidgetItem *item : items)
         QCOMPARE(!item->icon(0).isNull(), keptBoth || item->text(0) == "c.jpg");
+}
+
+// A picture kept beside a different one under a numbered name is found
+// there by its record line, not copied once more under the next number.
+void tst_CopyMany::keptCopyCountsAsThereNextTime()
+{
+    QVERIFY(writeFile(right() + "/a.jpg", "old a"));
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    copy(view.get(), {"a.jpg", "c.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QCOMPARE(readFile(right() + "/a-1.jpg"), QByteArray("picture a.jpg"));
+    answerer.answerMessageBox(QMessageBox::Yes);
+    copy(view.get(), {"a.jpg", "b.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QCOMPARE(answerer.pending(), 1);
+    QCOMPARE(QDir(right()).entryList(QDir::Files),
+             (QStringList{"a-1.jpg", "a.jpg", "b.jpg", "c.jpg"}));
+    QCOMPARE(CopiedMarks::of(view->LeftListView->findItems("a.jpg", Qt::MatchExactly).value(0)),
+             ImportRecord::Proven);
 }
 
 void tst_CopyMany::samePictureSkippedWithoutQuestion_data()
