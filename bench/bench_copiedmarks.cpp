@@ -47,8 +47,11 @@ int main(int argc, char **argv)
         entries.append({source, QFile::encodeName(name), {}, {}});
         struct stat st;
         made = made && ::stat(QFile::encodeName(card + "/" + name), &st) == 0;
-        record += ImportRecord::encode({{quint64(i), quint64(i)}, 1000 + i, st.st_mtim.tv_sec, {},
-                                        {}, QFile::encodeName(name), QFile::encodeName(name)}) +
+        record += ImportRecord::encode({{{quint64(i), quint64(i)}, 1000 + i, st.st_mtim.tv_sec},
+                                        {},
+                                        {},
+                                        QFile::encodeName(name),
+                                        QFile::encodeName(name)}) +
                   "\n";
     }
     for (int i = pictures; i < destinationFiles && made; ++i)

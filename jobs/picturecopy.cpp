@@ -196,8 +196,7 @@ PictureCopy::start(const Transfer &files, Existing existing,
                 if (result.outcome != Copied)
                     break;
                 const FileCopy::Proof &proof = copier.proof();
-                proven.append({proof.hash, proof.size, proof.time, volume,
-                               files.entry.folderPath(), name, files.to.at(done)});
+                proven.append({proof, volume, files.entry.folderPath(), name, files.to.at(done)});
                 before += proof.size;
             }
             // Both files or neither: what this copy made of the others goes.
@@ -284,9 +283,8 @@ PictureCopy::startMany(const QList<Transfer> &transfers, Done done,
                                        from + "/" + Folder::displayName(name),
                                        to + "/" + Folder::displayName(target));
                     if (picture.outcome == Copied)
-                        lines.append({outcome.proof.hash, outcome.proof.size,
-                                      outcome.proof.time, volume, transfer.entry.folderPath(),
-                                      name, target});
+                        lines.append(
+                            {outcome.proof, volume, transfer.entry.folderPath(), name, target});
                 }
                 if (outcome.status == FileCopy::Copied)
                     made.append(target);

@@ -431,7 +431,7 @@ void tst_FileCommands::proveCopy(const QByteArray &name)
     FileCopy copy;
     QCOMPARE(copy.copy(from, name, to, name), FileCopy::Copied);
     const FileCopy::Proof &proof = copy.proof();
-    QVERIFY(ImportRecord(to).append({proof.hash, proof.size, proof.time, {}, {}, name, name}));
+    QVERIFY(ImportRecord(to).append({proof, {}, {}, name, name}));
 }
 
 // The first question warns of pictures without a proven copy; with none
