@@ -52,11 +52,9 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     setAllWidgetsFont("helvetica", 8);
     dirTimer.setSingleShot(true);
     connect(&dirTimer, &QTimer::timeout, this, &TesselView::slotShowDir);
-
     connect(&card, &FlashCard::stateChanged, this, &TesselView::followCard);
     connect(&card, &FlashCard::freeSpaceChanged, this,
             [this](const QString &text, const QString &unit) { freeText = text, freeUnit = unit; });
-    // The card stayed: its pictures are shown again.
     connect(cardPanel, &CardPanel::stayed, this, [this] { setSourceButtons(listLeft()); });
     connect(cardPanel, &CardPanel::releaseWanted, this, &TesselView::releaseCard);
     for (auto found : {&FlashCard::mountFinished, &FlashCard::mountPointFound})
@@ -65,7 +63,6 @@ TesselView::TesselView(QWidget *parent, TesselData *settings, const QString &dir
     initMountState();
     card.look();
     listRight();
-
     // Both dialogs show themselves maximised when built; they wait hidden.
     fullPic = new FullPic(this, tr("FullPicture").toLatin1().constData(), true, data);
     fullPic->hide();
