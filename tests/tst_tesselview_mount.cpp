@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "browserfixture.h"
+#include "cardpanel.h"
 #include "testutils.h"
 
 using TestUtils::ModalAnswerer;
@@ -88,6 +89,8 @@ private slots:
     void freeSpaceUntouchedWhileUnmounted();
     void freeSpaceMeasuredAfterDeleteAll();
     void cardFolderLeadingOffTheCard();
+    void cardFailureBoxes_data();
+    void cardFailureBoxes();
 
 private:
     // The card is mounted at mnt; its pictures are the source pane's folder.
@@ -486,6 +489,46 @@ void tst_TesselViewMount::cardFolderLeadingOffTheCard()
     QCOMPARE(view->LeftListView->topLevelItemCount(), 0);
     QVERIFY(!view->LeftDeleteToolButton->isEnabled());
     QVERIFY(QFile::exists(elsewhere.path() + "/mine.jpg"));
+}
+
+void tst_TesselViewMount::cardFailureBoxes_data()
+{
+    QTest::addColumn<FlashCard::Error>("error");
+    QTest::addColumn<QVariant>("failure");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("refused mount") << FlashCard::MountFailed << QVariant(EACCES)
+                                   << "mount flashdisk" << failureText(EACCES);
+    QTest::newRow("service's words") << FlashCard::UnmountFailed
+                                     << QVariant(QString("target is busy")) << "unmount flashdisk"
+                                     << "no success\ntarget is busy";
+    QTest::newRow("free space") << FlashCard::FreeSpaceFailed << QVariant(EIO) << "statfs call"
+                                << failureText(EIO);
+    QTest::newRow("name too long")
+        << FlashCard::NameTooLong << QVariant(4095) << "mount flashdisk"
+        << "no success\ndevice or mount point is longer than 4095 characters";
+    QTest::newRow("no card") << FlashCard::NoCardFound << QVariant() << "mount flashdisk"
+                             << "no card found";
+}
+
+// What the card reports comes up as data; the words are the window's.
+void tst_TesselViewMount::cardFailureBoxes()
+{
+    QFETCH(FlashCard::Error, error);
+    QFETCH(QVariant, failure);
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+    FlashCard card(data.get());
+    QWidget window;
+    QPushButton button(&window);
+    QLCDNumber number(&window);
+    QLabel unit(&window);
+    CardPanel panel(&window, card, data.get(), &button, &number, &unit);
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Ok);
+    emit card.failed(error, failure);
+    QCOMPARE(answerer.captions, QStringList(caption));
+    QCOMPARE(answerer.texts, QStringList(text));
 }
 
 QTEST_MAIN(tst_TesselViewMount)
