@@ -64,7 +64,8 @@ void CopyCommand::copyFile()
     if (!selected || selected->text(0).isEmpty())
         return;
     const FolderEntry entry = source.entryOf(selected);
-    const bool begun = copyJob.begin(source.folder(), destination.folder(), card.volume());
+    const bool begun =
+        copyJob.begin(source.folder(), destination.folder(), card.volumeOf(source.folder()));
     const PictureCopy::Result result = begun ? copyJob.check(entry) : PictureCopy::Result();
     copyAlone = true;
     if (!begun)
@@ -93,7 +94,8 @@ void CopyCommand::copyMany(const QList<FolderEntry> &entries)
     copyAlone = false;
     runs->cancelAll();
     emit started();
-    if (!copyJob.plan(source.folder(), destination.folder(), card.volume(), entries)) {
+    if (!copyJob.plan(source.folder(), destination.folder(), card.volumeOf(source.folder()),
+                      entries)) {
         emit refused();
         destinationUnusable();
     }

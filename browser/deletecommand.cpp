@@ -47,7 +47,8 @@ void DeleteCommand::deleteAll(int unproven)
                 tr("%n of them have no proven copy in the destination !", nullptr, unproven);
     if (!confirmed(window, caption, text))
         return;
-    PictureRemoval::Checks checks{destination.folder(), card.volume(), source.folder()};
+    PictureRemoval::Checks checks{destination.folder(), card.volumeOf(source.folder()),
+                                  source.folder()};
     QList<FolderEntry> entries = source.entries();
     bool go = true;
     if (unproven == 0) {

@@ -122,7 +122,7 @@ bool TesselView::listRight()
 
 int TesselView::markCopied()
 {
-    return CopiedMarks::show(source, destination.folder(), card.volume());
+    return CopiedMarks::show(source, destination.folder(), card.volumeOf(source.folder()));
 }
 
 void TesselView::clearPane(PicturePane &pane)

@@ -1,5 +1,6 @@
 #include "flashcard.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -48,6 +49,13 @@ QString FlashCard::device() const
 QString FlashCard::mountPoint() const
 {
     return place.isEmpty() ? settings->mountPoint : place;
+}
+
+QByteArray FlashCard::volumeOf(const QString &path) const
+{
+    const QString root = QDir::cleanPath(mountPoint());
+    const QString folder = QDir::cleanPath(path);
+    return folder == root || folder.startsWith(root + "/") ? identity : QByteArray();
 }
 
 QString FlashCard::pictureFolder() const

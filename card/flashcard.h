@@ -55,6 +55,9 @@ public:
     // VolumeId's normal form: udisks2's IdUUID, the FAT serial where the
     // kernel mounts it, else empty.
     const QByteArray &volume() const { return identity; }
+    // The identity to record for pictures in `path`: none for a folder
+    // off the card, such as one the source pane was moved to.
+    QByteArray volumeOf(const QString &path) const;
     const QString &freeText() const { return text; }
     const QString &freeUnit() const { return unit; }
 

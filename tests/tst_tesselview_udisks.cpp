@@ -107,6 +107,8 @@ void tst_TesselViewUDisks::mountButtonMountsAndUnmounts()
     QVERIFY(!view->MTextLabel->text().isEmpty());
     // The card's identity is the service's, not the kernel's FAT number.
     QCOMPARE(view->flashCard().volume(), UDisksTestBed::volume(bed.device));
+    QCOMPARE(view->flashCard().volumeOf(data->leftPath), view->flashCard().volume());
+    QCOMPARE(view->flashCard().volumeOf(right()), QByteArray());
 
     QTest::mouseClick(view->MountPushButton, Qt::LeftButton);
     QVERIFY(names(view->LeftListView).isEmpty());
