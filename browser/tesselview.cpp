@@ -259,7 +259,8 @@ void TesselView::jobEnded(bool sourcePane)
 {
     if (!sourcePane)
         return void(listRight());
-    listLeft();
+    // An emptied card offers nothing more to act on.
+    setSourceButtons(listLeft());
     slotGetFreeStorage();
 }
 

@@ -557,6 +557,7 @@ void tst_FileCommands::deleteAllDeletesWhatIsProven()
     QCOMPARE(QDir(left()).entryList(QDir::Files), kept);
     const bool deleting = answer != QMessageBox::No && answer != QMessageBox::Escape;
     QCOMPARE(calls->calls.filter("syncfs").size(), deleting ? 1 : 0);
+    QCOMPARE(view->LeftDeleteToolButton->isEnabled(), !kept.isEmpty());
 }
 
 void tst_FileCommands::deleteAllStopsThumbnailRun()
