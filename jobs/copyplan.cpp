@@ -1,10 +1,24 @@
 #include "copyplan.h"
 
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "filecopy.h"
 #include "folder.h"
 #include "importrecord.h"
+
+namespace {
+
+// The number `name` was kept by as `kept` ("IMG_0001-2.JPG": 2); 0 when
+// `kept` is no numbered name of it.
+int keptNumber(const QByteArray &name, const QByteArray &kept)
+{
+    const int dash = kept.lastIndexOf('-');
+    const int number = dash < 0 ? 0 : std::atoi(kept.constData() + dash + 1);
+    return number > 0 && DestinationIndex::numbered(name, number) == kept ? number : 0;
+}
+
+} // namespace
 
 bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination,
                     const QByteArray &volume)
@@ -23,33 +37,45 @@ bool CopyPlan::make(const QList<FolderEntry> &entries, const Folder &destination
         PictureCopy::Transfer transfer{entry, {}, {}};
         bool collides = false;
         const std::shared_ptr<const Folder> folder = entry.folder();
+        // A copy proven earlier, under its name or a numbered one the user
+        // kept it by, is there as long as it keeps its size; the rest of
+        // that picture joins it under the same number, or a pair's names
+        // would part.
+        QList<QByteArray> proven;
+        int number = 0;
         for (const QByteArray &name : entry.files()) {
-            // A copy proven earlier, under its name or a numbered one the
-            // user kept it by, is there as long as it keeps its size.
             ImportRecord::CardFile card;
+            QByteArray keptAs;
             if (folder &&
                 ImportRecord::CardFile::look(*folder, entry.folderPath(), name, volume, &card) &&
-                record.mark(card) == ImportRecord::Proven)
+                record.mark(card, &keptAs) == ImportRecord::Proven) {
+                proven.append(name);
+                number = number ? number : keptNumber(name, keptAs);
+            }
+        }
+        for (const QByteArray &name : entry.files()) {
+            if (proven.contains(name))
                 continue;
             struct stat st;
             const bool known = folder && folder->status(name, &st);
-            if (index.taken(name)) {
+            const QByteArray target = number ? DestinationIndex::numbered(name, number) : name;
+            if (index.taken(target)) {
                 // Name, size and time say too little (two cameras, one
                 // second apart): only the same bytes are the same picture,
                 // and that compare proves the copy. A name taken earlier in
                 // this command has no file yet and collides.
                 FileCopy::Proof proof;
-                if (known && compare.sameBytes(*folder, name, destination, name, &proof)) {
-                    record.append({proof, volume, entry.folderPath(), name, name});
+                if (known && compare.sameBytes(*folder, name, destination, target, &proof)) {
+                    record.append({proof, volume, entry.folderPath(), name, target});
                     continue;
                 }
                 collides = true;
                 continue;
             }
             transfer.from.append(name);
-            transfer.to.append(name);
+            transfer.to.append(target);
             if (known)
-                index.take(name, st);
+                index.take(target, st);
         }
         if (collides) {
             items.append({{entry, {}, {}}, true});

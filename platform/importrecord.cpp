@@ -226,15 +226,18 @@ bool ImportRecord::holdsCopy(const QByteArray &name, qint64 size, const CardFile
            qint64(st.st_size) == size && !(st.st_dev == file.device && st.st_ino == file.inode);
 }
 
-ImportRecord::Mark ImportRecord::mark(const CardFile &file) const
+ImportRecord::Mark ImportRecord::mark(const CardFile &file, QByteArray *keptAs) const
 {
     for (auto it = byCardName.constFind(file.name);
          it != byCardName.cend() && it.key() == file.name; ++it) {
         const Line &line = lines.at(it.value());
         if (line.size == file.size && line.cardFolder == file.folder &&
             (line.volume.isEmpty() || line.volume == file.volume) &&
-            sameTime(line.time, file.time) && holdsCopy(line.destinationName, line.size, file))
+            sameTime(line.time, file.time) && holdsCopy(line.destinationName, line.size, file)) {
+            if (keptAs)
+                *keptAs = line.destinationName;
             return Proven;
+        }
     }
     return holdsCopy(file.name, file.size, file) ? ThereNotProven : NotThere;
 }

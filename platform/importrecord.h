@@ -74,8 +74,8 @@ public:
     // it (same identity or none recorded, folder, name, size, and a time
     // equal or moved by whole quarter hours within a day, as a change of
     // time zone or summer time moves FAT's local times) and the copy is
-    // still there with its size.
-    Mark mark(const CardFile &file) const;
+    // still there with its size; `keptAs` then gets the copy's name.
+    Mark mark(const CardFile &file, QByteArray *keptAs = nullptr) const;
     // The look just before a card file is deleted: read it anew, and it must
     // still be Proven.
     bool stillProven(const Folder &where, const QByteArray &folderName, const QByteArray &name,

@@ -13,6 +13,7 @@
 
 #include "copiedmarks.h"
 #include "copyjob.h"
+#include "copyplan.h"
 #include "filecopy.h"
 #include "browserfixture.h"
 #include "progressedit.h"
@@ -191,6 +192,14 @@ void tst_CopyMany::keptCopyCountsAsThereNextTime()
              (QStringList{"a-1.jpg", "a.jpg", "b.jpg", "c.jpg"}));
     QCOMPARE(CopiedMarks::of(view->LeftListView->findItems("a.jpg", Qt::MatchExactly).value(0)),
              ImportRecord::Proven);
+    // Its RAW, copied later, joins it under its number, not beside the
+    // other picture's a.jpg.
+    QVERIFY(writeFile(left() + "/a.cr2", "raw a"));
+    CopyPlan plan;
+    QVERIFY(plan.make({{std::make_shared<const Folder>(left()), "a.jpg", {"a.cr2"}, {}}},
+                      Folder(right()), {}));
+    QCOMPARE(plan.collisions(), 0);
+    QCOMPARE(plan.transfers(false).value(0).to, QList<QByteArray>{"a-1.cr2"});
 }
 
 void tst_CopyMany::samePictureSkippedWithoutQuestion_data()
