@@ -1,6 +1,5 @@
 #include "thumbnailwork.h"
 
-#include <QCoreApplication>
 #include <QTreeWidget>
 
 #include "preview.h"
@@ -81,13 +80,9 @@ void ThumbnailWork::report(const ThumbnailRun &run)
 {
     if (run.failures() == 0)
         return;
-    const QString reason =
-        run.firstFailure().isEmpty()
-            ? QCoreApplication::translate("TesselView", "the picture cannot be read")
-            : run.firstFailure();
-    emit runFailed(run.title(),
-                   QCoreApplication::translate(
-                       "TesselView", "%n of the %1 pictures could not be read or saved.\n%2",
-                       nullptr, run.failures())
-                       .arg(QString::number(run.total()), reason));
+    const QString reason = run.firstFailure().isEmpty() ? tr("the picture cannot be read")
+                                                        : run.firstFailure();
+    emit runFailed(run.title(), tr("%n of the %1 pictures could not be read or saved.\n%2",
+                                   nullptr, run.failures())
+                                    .arg(QString::number(run.total()), reason));
 }

@@ -681,20 +681,6 @@ Ausbinden?</translation>
 <context>
     <name>TesselView</name>
     <message>
-        <source>the picture cannot be read</source>
-        <translation>das Bild kann nicht gelesen werden</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n of the %1 pictures could not be read or saved.
-%2</source>
-        <translation>
-            <numerusform>%n der %1 Bilder konnte nicht gelesen oder gespeichert werden.
-%2</numerusform>
-            <numerusform>%n der %1 Bilder konnten nicht gelesen oder gespeichert werden.
-%2</numerusform>
-        </translation>
-    </message>
-    <message>
         <source>FullPicture</source>
         <translation>Vollbild</translation>
     </message>
@@ -737,6 +723,23 @@ Das Verzeichnis bleibt unverändert.</translation>
     <message>
         <source>save dest thumbnails</source>
         <translation>Vorschaubilder des Ziels speichern</translation>
+    </message>
+</context>
+<context>
+    <name>ThumbnailWork</name>
+    <message>
+        <source>the picture cannot be read</source>
+        <translation>das Bild kann nicht gelesen werden</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n of the %1 pictures could not be read or saved.
+%2</source>
+        <translation>
+            <numerusform>%n der %1 Bilder konnte nicht gelesen oder gespeichert werden.
+%2</numerusform>
+            <numerusform>%n der %1 Bilder konnten nicht gelesen oder gespeichert werden.
+%2</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -39,7 +39,7 @@
     </message>
 </context>
 <context>
-    <name>TesselView</name>
+    <name>ThumbnailWork</name>
     <message numerus="yes">
         <source>%n of the %1 pictures could not be read or saved.
 %2</source>
