@@ -42,6 +42,7 @@ private slots:
     void marks_data();
     void marks();
     void unreadablePictureLeftOut();
+    void refusedNameLeftOut();
     void copyReadBackDifferentIsNotKept();
     void marksComeBackAfterARestart();
     void sameNameSizeAndTimeOtherBytesBothKept();
@@ -269,6 +270,25 @@ void tst_CopyMany::unreadablePictureLeftOut()
     QCOMPARE(answerer.texts,
              QStringList{"1 picture(s) could not be copied and were left out:\nb.jpg"});
     QCOMPARE(names(view->RightListView), (QStringList{"a.jpg", "c.jpg"}));
+}
+
+// The longest name the disk takes, kept beside a different picture: its
+// numbered name is one the disk refuses, as vfat refuses "a:b.jpg".
+void tst_CopyMany::refusedNameLeftOut()
+{
+    const QString longest = QString(251, 'n') + ".jpg";
+    QVERIFY(writeFile(left() + "/" + longest, "picture n"));
+    QVERIFY(writeFile(right() + "/" + longest, "another picture"));
+    view->listLeft();
+    ModalAnswerer answerer;
+    answerer.answerMessageBox(QMessageBox::Yes);
+    answerer.answerMessageBox(QMessageBox::Ok);
+    copy(view.get(), {"a.jpg", longest, "c.jpg"});
+    QTRY_VERIFY(jobsEnded(view.get()));
+    QCOMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.texts.last(),
+             "1 picture(s) could not be copied and were left out:\n" + longest);
+    QCOMPARE(names(view->RightListView), (QStringList{"a.jpg", "c.jpg", longest}));
 }
 
 // As a flaky card reader or disk would: the bytes on disk are not the
