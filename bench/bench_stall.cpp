@@ -65,12 +65,14 @@ Figures deleteAll(int count)
     data.fileExt = "jpg";
     Browser view(nullptr, &data, data.flashPath, data.fileExt);
 
-    // Both questions answered Yes as soon as they are up.
+    // Both questions answered as soon as they are up: Yes, and All of the
+    // pictures, as none of them has a proven copy.
     QTimer answerer;
     QObject::connect(&answerer, &QTimer::timeout, &answerer, [] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-            if (QAbstractButton *yes = box->button(QMessageBox::Yes))
-                yes->click();
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QAbstractButton *all = box ? box->button(QMessageBox::YesToAll) : nullptr;
+        if (QAbstractButton *yes = all ? all : box ? box->button(QMessageBox::Yes) : nullptr)
+            yes->click();
     });
     answerer.start(0);
     // The job holds the setup button until it has ended; the questions

@@ -37,8 +37,10 @@ void DeleteCommand::tell(const QString &text) const
     PlainMessageBox::information(window, caption, text, QMessageBox::Ok);
 }
 
-void DeleteCommand::deleteAll(int unproven)
+void DeleteCommand::deleteAll()
 {
+    const QList<FolderEntry> proven = provenEntries();
+    const int unproven = source.list->topLevelItemCount() - int(proven.size());
     caption = tr("delete all files");
     QString text = tr("You try to delete all files in the left dir\nAre you sure ?") +
                    tr("\n path is \n") + source.folder();
@@ -70,7 +72,7 @@ void DeleteCommand::deleteAll(int unproven)
         if (answer == QMessageBox::YesToAll)
             checks.provenIn.clear();
         else
-            entries = provenEntries();
+            entries = proven;
     }
     if (go)
         remove(entries, caption, source, checks);

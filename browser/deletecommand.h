@@ -25,9 +25,9 @@ public:
     DeleteCommand(QWidget *window, PicturePane &source, PicturePane &destination,
                   PictureRemoval &removal, const FlashCard &card);
 
-    // `unproven` of the listed pictures have no proven copy (their marks
-    // are fresh).
-    void deleteAll(int unproven);
+    // Asks from the marks the pictures show, which every listing and copy
+    // renews; each proven picture is looked at once more before it goes.
+    void deleteAll();
     void deleteSelected();
 
     // Questions that delete default to No: Return alone never deletes.

@@ -268,7 +268,7 @@ void TesselView::slotCopyToRight() { jobs->copy().copySelected(); }
 
 void TesselView::copyFile() { jobs->copy().copyFile(); }
 
-void TesselView::slotDeleteLeft() { jobs->remove().deleteAll(markCopied()); }
+void TesselView::slotDeleteLeft() { jobs->remove().deleteAll(); }
 
 void TesselView::slotDeleteRight() { jobs->remove().deleteSelected(); }
 
