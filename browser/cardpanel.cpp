@@ -52,10 +52,12 @@ bool CardPanel::toggle()
 {
     if (card.isBusy())
         return false;
-    if (!card.isMounted())
-        return mount(), false;
-    unmount();
-    return true;
+    const bool mounted = card.isMounted();
+    if (mounted)
+        unmount();
+    else
+        mount();
+    return mounted;
 }
 
 void CardPanel::paint(bool mounted) const
