@@ -301,6 +301,8 @@ void tst_EndToEnd::fullScreenView()
     QVERIFY(select(list("LeftListView"), "beach.jpg"));
     QSize shown;
     clickIntoDialog<FullPic>("ShowFullToolButton", [&](FullPic *viewer) {
+        // The view opens at once; its picture follows from the load queue.
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer->PixmapLabel->pixmap().isNull(), 10000);
         shown = viewer->PixmapLabel->pixmap().size();
         viewer->close();
     });
