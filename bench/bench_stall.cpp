@@ -70,8 +70,12 @@ Figures deleteAll(int count)
     QTimer answerer;
     QObject::connect(&answerer, &QTimer::timeout, &answerer, [] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QAbstractButton *all = box ? box->button(QMessageBox::YesToAll) : nullptr;
-        if (QAbstractButton *yes = all ? all : box ? box->button(QMessageBox::Yes) : nullptr)
+        if (!box)
+            return;
+        QAbstractButton *yes = box->button(QMessageBox::YesToAll);
+        if (!yes)
+            yes = box->button(QMessageBox::Yes);
+        if (yes)
             yes->click();
     });
     answerer.start(0);

@@ -52,6 +52,15 @@ QDBusMessage filesystemCall(const QString &objectPath, const QString &method)
     return message;
 }
 
+QDBusMessage propertyCall(const QString &objectPath, const QString &interface,
+                          const QString &property)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        service, objectPath, "org.freedesktop.DBus.Properties", "Get");
+    message << interface << property;
+    return message;
+}
+
 QString firstMountPoint(const QVariant &mountPoints)
 {
     QList<QByteArray> points;
@@ -161,13 +170,12 @@ void UDisksClient::resolve(const QString &device, const Found &found)
 void UDisksClient::readVolume(const QString &objectPath,
                               const std::function<void(const QByteArray &)> &read)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        service, objectPath, "org.freedesktop.DBus.Properties", "Get");
-    message << QString(blockInterface) << QString("IdUUID");
-    call(message, lookupTimeoutMs, [read](const QDBusPendingCall &answer) {
-        const QDBusPendingReply<QDBusVariant> reply = answer;
-        read(reply.isError() ? QByteArray() : reply.value().variant().toString().toUtf8());
-    });
+    call(propertyCall(objectPath, blockInterface, "IdUUID"), lookupTimeoutMs,
+         [read](const QDBusPendingCall &answer) {
+             const QDBusPendingReply<QDBusVariant> reply = answer;
+             read(reply.isError() ? QByteArray()
+                                  : reply.value().variant().toString().toUtf8());
+         });
 }
 
 void UDisksClient::mount(const QString &device)
@@ -214,22 +222,20 @@ void UDisksClient::findMountPoint(const QString &device)
             emit mountPointFound({}, {});
             return;
         }
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            service, objectPath, "org.freedesktop.DBus.Properties", "Get");
-        message << QString(filesystemInterface) << QString("MountPoints");
-        call(message, lookupTimeoutMs, [this, objectPath](const QDBusPendingCall &answer) {
-            // No file system on the device: nothing to show as mounted.
-            const QDBusPendingReply<QDBusVariant> reply = answer;
-            const QString mountPoint =
-                reply.isError() ? QString() : firstMountPoint(reply.value().variant());
-            if (mountPoint.isEmpty()) {
-                emit mountPointFound({}, {});
-                return;
-            }
-            readVolume(objectPath, [this, mountPoint](const QByteArray &volume) {
-                emit mountPointFound(mountPoint, volume);
-            });
-        });
+        call(propertyCall(objectPath, filesystemInterface, "MountPoints"), lookupTimeoutMs,
+             [this, objectPath](const QDBusPendingCall &answer) {
+                 // No file system on the device: nothing to show as mounted.
+                 const QDBusPendingReply<QDBusVariant> reply = answer;
+                 const QString mountPoint =
+                     reply.isError() ? QString() : firstMountPoint(reply.value().variant());
+                 if (mountPoint.isEmpty()) {
+                     emit mountPointFound({}, {});
+                     return;
+                 }
+                 readVolume(objectPath, [this, mountPoint](const QByteArray &volume) {
+                     emit mountPointFound(mountPoint, volume);
+                 });
+             });
     });
 }
 
